@@ -1,0 +1,11 @@
+#include "infobase/AppPaths.h"
+
+#include <QDir>
+
+namespace infobase {
+
+AppPaths AppPaths::fromCurrentDirectory() {
+    return AppPaths{QDir::currentPath()};
+}
+
+} // namespace infobase

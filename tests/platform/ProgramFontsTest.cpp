@@ -1,0 +1,28 @@
+#include "platform/ProgramFonts.h"
+
+#include <QFont>
+#include <QFontInfo>
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ProgramFonts, TahomaAndMsSansSerifResolveByName) {
+    int argc = 1;
+    char name[] = "platform_tests";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+
+    EXPECT_TRUE(platform::registerProgramFonts().isEmpty());
+    for (const QString& family : platform::kProgramFontFamilies) {
+        QFont font(family);
+        font.setPixelSize(19);
+        EXPECT_EQ(QFontInfo(font).family(), family);
+    }
+    QFont bold(QStringLiteral("Tahoma"));
+    bold.setBold(true);
+    EXPECT_TRUE(QFontInfo(bold).bold());
+}
+
+} // namespace

@@ -1,0 +1,49 @@
+#include "ToolCommands.h"
+
+#include <vector>
+
+namespace tool {
+namespace {
+
+// Subcommands, each a group name followed by its own verb and arguments.
+const std::vector<Command> kCommands = {};
+
+void printHelp(QTextStream& out) {
+    out << "Usage: quorlent-tool COMMAND [ARGS...]\n"
+           "A command-line companion for Quorlent's data files.\n\n"
+           "Commands:\n";
+    out << "  --help                 print this help\n"
+           "  --version              print the version\n";
+    for (const Command& c : kCommands) {
+        const QString head = QStringLiteral("%1 %2").arg(QLatin1String(c.name),
+                                                          QLatin1String(c.usage));
+        out << "  " << head.leftJustified(22) << ' ' << c.summary << '\n';
+    }
+}
+
+} // namespace
+
+int runTool(const QStringList& args, Streams streams) {
+    if (args.isEmpty()) {
+        printHelp(streams.err);
+        return 2;
+    }
+    const QString& name = args.first();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+        printHelp(streams.out);
+        return 0;
+    }
+    if (name == QLatin1String("--version")) {
+        streams.out << "quorlent-tool " << QUORLENT_VERSION << '\n';
+        return 0;
+    }
+    for (const Command& c : kCommands) {
+        if (name == QLatin1String(c.name)) {
+            return c.run(args.mid(1), streams);
+        }
+    }
+    streams.err << "quorlent-tool: unknown command '" << name << "' (see --help)\n";
+    return 2;
+}
+
+} // namespace tool
