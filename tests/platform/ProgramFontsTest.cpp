@@ -3,7 +3,6 @@
 #include <QFont>
 #include <QFontInfo>
 #include <QGuiApplication>
-
 #include <gtest/gtest.h>
 
 namespace {
