@@ -1,0 +1,425 @@
+#include "infobase/BranchQuery.h"
+
+#include "common/Failure.h"
+#include "infobase/BranchTable.h"
+#include "infobase/SqlcipherApi.h"
+#include "infobase/SqlcipherConnection.h"
+
+#include <QIODevice>
+#include <algorithm>
+
+namespace infobase {
+
+using branch_table::Column;
+
+namespace {
+
+constexpr unsigned bitOf(Column column) {
+    return 1u << static_cast<int>(column);
+}
+
+// The columns an insert or update writes, as SQL, each quoted.
+QList<QByteArray> writtenColumns(unsigned written) {
+    QList<QByteArray> names;
+    for (int i = 0; i < branch_table::kColumnCount; ++i) {
+        if (written & (1u << i)) {
+            names.append('"' + QByteArray(branch_table::columnName(Column(i))) + '"');
+        }
+    }
+    return names;
+}
+
+constexpr const char* kSelectRecords =
+    "SELECT rowid, Dat, Imya_vetok, Opisanie, Texty, RashirenieFile FROM Tab_DB_Delphi_10";
+
+// Reads the current row of a statement made from kSelectRecords.
+void readRecord(const SqlStatement& row, StoredRecord& record) {
+    record.rowId = row.columnInt64(0);
+    record.date = row.columnText(1);
+    record.name = QString::fromUtf8(row.columnText(2));
+    record.description = row.columnText(3);
+    record.text = row.columnText(4);
+    record.kind = static_cast<qint32>(row.columnInt64(5));
+}
+
+// Binds the written fields of the pending change to the parameters from 1 on, in column order.
+int bindWritten(SqlStatement& statement, const StoredRecord& values, const QByteArray& attachment,
+                unsigned written) {
+    int parameter = 0;
+    for (int i = 0; i < branch_table::kColumnCount; ++i) {
+        if (!(written & (1u << i))) {
+            continue;
+        }
+        ++parameter;
+        switch (Column(i)) {
+        case Column::Dat:
+            statement.bindText(parameter, values.date);
+            break;
+        case Column::Imya_vetok:
+            statement.bindText(parameter, values.name.toUtf8());
+            break;
+        case Column::Opisanie:
+            statement.bindText(parameter, values.description);
+            break;
+        case Column::Texty:
+            statement.bindText(parameter, values.text);
+            break;
+        case Column::RashirenieFile:
+            statement.bindInt64(parameter, values.kind);
+            break;
+        case Column::File:
+            statement.bindBlob(parameter, attachment);
+            break;
+        }
+    }
+    return parameter;
+}
+
+} // namespace
+
+BranchQuery::BranchQuery()
+    : fields_{BranchField(this, Column::Dat),
+              BranchField(this, Column::Imya_vetok),
+              BranchField(this, Column::Opisanie),
+              BranchField(this, Column::Texty),
+              BranchField(this, Column::RashirenieFile),
+              BranchField(this, Column::File)} {}
+
+BranchQuery::~BranchQuery() = default;
+
+void BranchQuery::raise(const QString& text) {
+    throw Failure(QStringLiteral("%1: %2").arg(name(), text));
+}
+
+void BranchQuery::requireActive() const {
+    if (state_ == dsInactive) {
+        raise(QStringLiteral("Cannot perform this operation on a closed dataset"));
+    }
+}
+
+void BranchQuery::requireEditing() const {
+    if (state_ != dsEdit && state_ != dsInsert) {
+        raise(QStringLiteral("Dataset not in edit or insert mode"));
+    }
+}
+
+void BranchQuery::Open(const SqlcipherConnection& connection) {
+    Close();
+    // Every column the program uses must exist, the attachment included, though only the
+    // text columns and the kind code are read here.
+    connection.prepare("SELECT \"File\" FROM Tab_DB_Delphi_10 LIMIT 0");
+    SqlStatement rows = connection.prepare(QByteArray(kSelectRecords) + " ORDER BY rowid");
+    std::vector<std::unique_ptr<StoredRecord>> records;
+    while (rows.step()) {
+        auto record = std::make_unique<StoredRecord>();
+        readRecord(rows, *record);
+        records.push_back(std::move(record));
+    }
+    std::vector<const StoredRecord*> view;
+    view.reserve(records.size());
+    for (const auto& record : records) {
+        view.push_back(record.get());
+    }
+    nameIndex_.build(view);
+    records_ = std::move(records);
+    current_ = 0;
+    connection_ = &connection;
+    state_ = dsBrowse;
+}
+
+void BranchQuery::Close() {
+    pending_.reset();
+    statements_.clear();
+    nameIndex_.clear();
+    records_.clear();
+    current_ = 0;
+    connection_ = nullptr;
+    state_ = dsInactive;
+}
+
+bool BranchQuery::IsEmpty() const {
+    return state_ != dsInsert && records_.empty();
+}
+
+const StoredRecord* BranchQuery::currentRecord() const {
+    if (state_ == dsInsert || records_.empty()) {
+        return nullptr;
+    }
+    return records_[current_].get();
+}
+
+std::size_t BranchQuery::positionOf(qint64 rowId) const {
+    const auto it = std::lower_bound(
+        records_.begin(), records_.end(), rowId,
+        [](const std::unique_ptr<StoredRecord>& record, qint64 id) { return record->rowId < id; });
+    return std::size_t(it - records_.begin());
+}
+
+SqlStatement& BranchQuery::statementFor(const QByteArray& sql) {
+    auto it = statements_.find(sql);
+    if (it == statements_.end()) {
+        it = statements_.emplace(sql, connection_->prepare(sql)).first;
+    }
+    it->second.reset();
+    return it->second;
+}
+
+void BranchQuery::CheckBrowseMode() {
+    requireActive();
+    if (state_ != dsEdit && state_ != dsInsert) {
+        return;
+    }
+    if (pending_->written != 0) {
+        postPending();
+    } else {
+        Cancel();
+    }
+}
+
+void BranchQuery::Cancel() {
+    if (state_ == dsEdit || state_ == dsInsert) {
+        pending_.reset();
+        state_ = dsBrowse;
+    }
+}
+
+bool BranchQuery::Locate(const QString& keyField, const QString& value, LocateOptions) {
+    CheckBrowseMode();
+    try {
+        if (keyField.compare(QLatin1String("Imya_vetok"), Qt::CaseInsensitive) != 0) {
+            return false;
+        }
+        const StoredRecord* found = nameIndex_.findFirst(value);
+        if (found == nullptr) {
+            return false;
+        }
+        current_ = positionOf(found->rowId);
+        return true;
+    } catch (...) {
+        // A failing search only means "not found".
+        return false;
+    }
+}
+
+void BranchQuery::Insert() {
+    CheckBrowseMode();
+    pending_ = std::make_unique<PendingChange>();
+    state_ = dsInsert;
+}
+
+void BranchQuery::Edit() {
+    requireActive();
+    if (state_ == dsEdit || state_ == dsInsert) {
+        return;
+    }
+    if (records_.empty()) {
+        Insert();
+        return;
+    }
+    pending_ = std::make_unique<PendingChange>();
+    pending_->values = *records_[current_];
+    state_ = dsEdit;
+}
+
+void BranchQuery::Post() {
+    requireEditing();
+    postPending();
+}
+
+void BranchQuery::postPending() {
+    if (state_ == dsInsert) {
+        postInsert();
+    } else {
+        postEdit();
+    }
+    pending_.reset();
+    state_ = dsBrowse;
+}
+
+void BranchQuery::postInsert() {
+    const unsigned written = pending_->written;
+    QByteArray sql = "INSERT INTO Tab_DB_Delphi_10 ";
+    if (written == 0) {
+        sql += "DEFAULT VALUES";
+    } else {
+        const QList<QByteArray> columns = writtenColumns(written);
+        sql += '(' + columns.join(',') + ") VALUES (" +
+               QByteArray("?,").repeated(columns.size()).chopped(1) + ')';
+    }
+    SqlStatement& insert = statementFor(sql);
+    bindWritten(insert, pending_->values, pending_->attachment, written);
+    insert.step();
+    insert.reset(); // releases the bound attachment
+    const qint64 rowId = connection_->lastInsertRowId();
+
+    // The row as the database now holds it: unwritten fields carry its defaults.
+    auto record = std::make_unique<StoredRecord>(pending_->values);
+    record->rowId = rowId;
+    SqlStatement& select = statementFor(QByteArray(kSelectRecords) + " WHERE rowid=?");
+    select.bindInt64(1, rowId);
+    if (select.step()) {
+        readRecord(select, *record);
+    }
+    select.reset();
+    const auto position = std::upper_bound(
+        records_.begin(), records_.end(), rowId,
+        [](qint64 id, const std::unique_ptr<StoredRecord>& r) { return id < r->rowId; });
+    current_ = std::size_t(position - records_.begin());
+    nameIndex_.add(record.get());
+    records_.insert(position, std::move(record));
+}
+
+void BranchQuery::postEdit() {
+    const unsigned written = pending_->written;
+    StoredRecord& record = *records_[current_];
+    if (written == 0) {
+        return;
+    }
+    QByteArray sql =
+        "UPDATE Tab_DB_Delphi_10 SET " + writtenColumns(written).join("=?,") + "=? WHERE rowid=?";
+    SqlStatement& update = statementFor(sql);
+    const int last = bindWritten(update, pending_->values, pending_->attachment, written);
+    update.bindInt64(last + 1, record.rowId);
+    update.step();
+    update.reset();
+    if (connection_->changes() == 0) {
+        // Another program deleted the row meanwhile: nothing was saved, and the record is
+        // gone from the file. Forget it here too rather than post the change forever.
+        forgetRecordAt(current_);
+        pending_.reset();
+        state_ = dsBrowse;
+        raise(QStringLiteral("The record was deleted by another program; the change was not "
+                             "saved"));
+    }
+    StoredRecord updated = pending_->values;
+    SqlStatement& select = statementFor(QByteArray(kSelectRecords) + " WHERE rowid=?");
+    select.bindInt64(1, record.rowId);
+    if (select.step()) {
+        readRecord(select, updated);
+    }
+    select.reset();
+    nameIndex_.remove(&record);
+    record = std::move(updated);
+    nameIndex_.add(&record);
+}
+
+void BranchQuery::forgetRecordAt(std::size_t position) {
+    nameIndex_.remove(records_[position].get());
+    records_.erase(records_.begin() + std::ptrdiff_t(position));
+    // The following record moves into the position; after the last, the one before it.
+    current_ = std::min(position, records_.empty() ? 0 : records_.size() - 1);
+}
+
+void BranchQuery::Delete() {
+    requireActive();
+    if (state_ == dsInsert) {
+        Cancel();
+        return;
+    }
+    if (records_.empty()) {
+        raise(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    }
+    SqlStatement& remove = statementFor("DELETE FROM Tab_DB_Delphi_10 WHERE rowid=?");
+    remove.bindInt64(1, records_[current_]->rowId);
+    remove.step();
+    remove.reset();
+    // A row that another program deleted first is just as gone.
+    pending_.reset();
+    state_ = dsBrowse;
+    forgetRecordAt(current_);
+}
+
+BranchField& BranchQuery::FieldByName(const QString& fieldName) {
+    Column column;
+    if (state_ == dsInactive || !branch_table::columnByName(fieldName, &column)) {
+        raise(QStringLiteral("Field '%1' not found").arg(fieldName));
+    }
+    return fields_[static_cast<int>(column)];
+}
+
+bool BranchQuery::isWritten(Column column) const {
+    return pending_ && (pending_->written & bitOf(column));
+}
+
+const StoredRecord* BranchQuery::readableValues() const {
+    return pending_ ? &pending_->values : currentRecord();
+}
+
+void BranchQuery::markWritten(Column column) {
+    pending_->written |= bitOf(column);
+}
+
+StoredRecord& BranchQuery::writableValues() {
+    return pending_->values;
+}
+
+void BranchQuery::writeAttachment(QByteArray bytes) {
+    pending_->attachment = std::move(bytes);
+    markWritten(Column::File);
+}
+
+namespace {
+
+// An open handle on one attachment's bytes in the base file, closed with the object.
+class BlobReader {
+public:
+    BlobReader(sqlite3* db, qint64 rowId) : db_(db) {
+        if (sqlite3_blob_open(db, "main", "Tab_DB_Delphi_10", "File", rowId, 0, &blob_) !=
+            SQLITE_OK) {
+            const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+            sqlite3_blob_close(blob_);
+            throw Failure(message);
+        }
+    }
+    ~BlobReader() { sqlite3_blob_close(blob_); }
+    BlobReader(const BlobReader&) = delete;
+    BlobReader& operator=(const BlobReader&) = delete;
+
+    int size() const { return sqlite3_blob_bytes(blob_); }
+    void read(char* into, int count, int offset) {
+        if (sqlite3_blob_read(blob_, into, count, offset) != SQLITE_OK) {
+            throw Failure(QString::fromUtf8(sqlite3_errmsg(db_)));
+        }
+    }
+
+private:
+    sqlite3* db_;
+    sqlite3_blob* blob_ = nullptr;
+};
+
+} // namespace
+
+void BranchQuery::readAttachment(QIODevice& stream) const {
+    if (isWritten(Column::File)) {
+        const QByteArray& bytes = pending_->attachment;
+        if (!bytes.isEmpty() && stream.write(bytes) != bytes.size()) {
+            throw Failure(stream.errorString());
+        }
+        return;
+    }
+    const StoredRecord* record = currentRecord();
+    if (record == nullptr) {
+        return;
+    }
+    SqlStatement probe =
+        connection_->prepare("SELECT typeof(\"File\") IN ('blob','text') AND length(\"File\") > 0"
+                             " FROM Tab_DB_Delphi_10 WHERE rowid=?");
+    probe.bindInt64(1, record->rowId);
+    const bool hasBytes = probe.step() && probe.columnInt64(0) != 0;
+    probe = SqlStatement();
+    if (!hasBytes) {
+        return;
+    }
+    BlobReader blob(connection_->handle(), record->rowId);
+    constexpr int kPiece = 1 << 20;
+    QByteArray piece(std::min(kPiece, blob.size()), Qt::Uninitialized);
+    for (int offset = 0; offset < blob.size(); offset += kPiece) {
+        const int count = std::min(kPiece, blob.size() - offset);
+        blob.read(piece.data(), count, offset);
+        if (stream.write(piece.constData(), count) != count) {
+            throw Failure(stream.errorString());
+        }
+    }
+}
+
+} // namespace infobase
