@@ -1,0 +1,143 @@
+#pragma once
+
+#include "infobase/RecordStore.h"
+#include "infobase/TreeNodes.h"
+#include "infobase/TreeViewState.h"
+#include "ui/ImageList.h"
+
+#include <QMainWindow>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class PictureView;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QTextEdit;
+class QTimer;
+class QToolButton;
+class QTreeView;
+class TForm_ob_prilojenii;
+class TForm_zastavka;
+class TqsSkinMessage;
+class TreeModelAdapter;
+
+// The main window. It owns every component of the program; every command is one of its
+// handlers. Its definition is split by concern: components (Form_GlavnComponents.cpp),
+// menus (Form_GlavnMenus.cpp), layout (Form_GlavnLayout.cpp), start and shut-down
+// (Form_GlavnLifecycle.cpp), the tree view's display settings (Form_GlavnTreeView.cpp)
+// and the connect command (Form_GlavnConnect.cpp).
+class TForm_Glavn : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr QSize kDesignedClientSize{1324, 732};
+    static constexpr int kTreeWidth = 457;  // T of the layout rule
+    static constexpr int kPanelWidth = 464; // P of the layout rule
+    static constexpr std::uint32_t kLogonNameCapacity = 16;
+
+    // Creates the window hidden, with every component in its state at start; runs
+    // FormCreate. The splash and about windows are attached afterwards.
+    explicit TForm_Glavn(QWidget* parent = nullptr);
+    ~TForm_Glavn() override;
+
+    // --- State read by the commands.
+    QString Base;                                    // the application folder
+    std::uint32_t Size = 0;                          // capacity of PRes, then what the query wrote
+    std::array<char16_t, kLogonNameCapacity> PRes{}; // logon name, zero-terminated
+    bool BRes = false;                               // whether the logon name was obtained
+    QString Path;                                    // last attachment extracted by "open"
+
+    // --- Windows created after this one by the start-up sequence.
+    TForm_zastavka* Form_zastavka = nullptr;
+    TForm_ob_prilojenii* Form_ob_prilojenii = nullptr;
+
+    // --- Components, in creation order.
+    QToolButton* Button_podluchit_bazy;
+    PictureView* Image1;
+    QTreeView* TreeView1;
+    QGroupBox* GroupBox_Rab_Vet_Tree;
+    QLabel* Label1;
+    QToolButton* SpeedButton_vvod_vetki;
+    QToolButton* SpeedButton_vvod_podvetki;
+    QToolButton* SpeedButton_Delete;
+    QToolButton* SpeedButton3;
+    QLabel* Label2;
+    QToolButton* SpeedButton_File;
+    QToolButton* SpeedButton4;
+    QToolButton* SpeedButton_zam_opisanie_podvetki;
+    QToolButton* SpeedButton1;
+    QLineEdit* Edit_Mame_Vetok;
+    QPlainTextEdit* Memo_opisanie;
+    QProgressBar* ProgressBar1;
+    QTextEdit* RichEdit;
+    QTimer* Timer1;
+    ImageList ImageList1;
+    // The message component through which every message of the window is shown.
+    std::unique_ptr<TqsSkinMessage> MessageDl;
+
+    // --- The information tree shown by TreeView1, and the display settings of TreeView1
+    // that the tree file keeps (its bounds follow the docking).
+    infobase::TTreeNodes TreeNodes;
+    std::unique_ptr<TreeModelAdapter> TreeModel;
+    infobase::TreeViewState TreeView1State;
+
+    // --- Menus.
+    QMenu* N1;
+    QAction* Pokazat;
+    QAction* Skryt;
+    QAction* N2;
+    QAction* N_save_copy;
+    QMenu* PopupMenu_Image;
+    QAction* N_Strech;
+    QAction* N_norm_syze;
+    QMenu* PopupMenu_Text;
+    QAction* Word1;
+    QAction* N5;
+    QAction* N6;
+    QAction* N7;
+    QAction* N8;
+    QAction* N9;
+    QAction* N10;
+
+    // --- The record store: ADOConnection1, Query_Glav and Query_Parole.
+    infobase::RecordStore Store;
+    infobase::BranchQuery& Query_Glav;
+
+    // Shows a message: MessageDlg on MessageDl with mtInformation, the one button mbYes
+    // and help context 0.
+    void showMessage(const QString& text);
+    // Applies TreeView1State to TreeView1 (after the tree file was read).
+    void applyTreeViewState();
+
+    // --- Handlers.
+    void FormCreate();
+    void FormShow();
+    void Timer1Timer();
+    void FormResize();
+    void PokazatClick();
+    void SkrytClick();
+    void N2Click();
+    void N_StrechClick();
+    void N_norm_syzeClick();
+    void FormClose();
+    bool DelFiles(const QString& folder);
+    void Button_podluchit_bazyClick();
+
+protected:
+    void setVisible(bool visible) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createComponents();
+    void createMainMenu();
+    void createPopupMenus();
+    void dockTreeView(QSize clientSize);
+    void setPaneLeft(int left);
+};

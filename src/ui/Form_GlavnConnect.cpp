@@ -1,0 +1,32 @@
+// The connect command: opens the record store for the rest of the run and brings up the
+// tree.
+#include "infobase/AppPaths.h"
+#include "ui/Form_Glavn.h"
+#include "ui/PictureView.h"
+
+#include <QCoreApplication>
+#include <QMenu>
+#include <QToolButton>
+#include <QTreeView>
+
+void TForm_Glavn::Button_podluchit_bazyClick() {
+    Button_podluchit_bazy->setText(QStringLiteral("Подождите......"));
+    // Paint the waiting caption before the blocking work.
+    Button_podluchit_bazy->repaint();
+    QCoreApplication::processEvents();
+
+    try {
+        // Opens Base + "/Data/Quorlent.mdb" for reading and writing, sharing it with other
+        // programs, keyed with the base's password (which the connection does not keep);
+        // then Query_Glav with its first row current, then Query_Parole.
+        Store.connect(infobase::AppPaths{Base});
+        TreeView1->show();
+        Button_podluchit_bazy->hide();
+        Image1->show();
+        N1->menuAction()->setEnabled(true);
+    } catch (...) {
+        showMessage(QStringLiteral("Не удалось подключится."));
+    }
+    FormResize();
+    Button_podluchit_bazy->setText(QStringLiteral("Подключить базу"));
+}

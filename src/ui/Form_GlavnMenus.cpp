@@ -1,0 +1,76 @@
+// The main menu and the context menus of the two panes, with their pictures from the
+// image list.
+#include "ui/Form_Glavn.h"
+#include "ui/PictureView.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QTextEdit>
+
+namespace {
+
+QAction* item(QWidget* menu, const char* name, const QString& caption) {
+    auto* action = new QAction(caption, menu);
+    action->setObjectName(QLatin1String(name));
+    menu->addAction(action);
+    return action;
+}
+
+QAction* item(QWidget* menu, const char* name, const QString& caption, const QIcon& picture) {
+    QAction* action = item(menu, name, caption);
+    action->setIcon(picture);
+    return action;
+}
+
+} // namespace
+
+void TForm_Glavn::createMainMenu() {
+    QMenuBar* MainMenu1 = menuBar();
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+
+    N1 = new QMenu(QStringLiteral("Панель работы с ветками дерева"), MainMenu1);
+    N1->setObjectName(QStringLiteral("N1"));
+    N1->setIcon(ImageList1.icon(ImageList::TreeDiagram));
+    N1->menuAction()->setEnabled(false);
+    MainMenu1->addMenu(N1);
+    Pokazat = item(N1, "Pokazat", QStringLiteral("Показать"));
+    Skryt = item(N1, "Skryt", QStringLiteral("Скрыть"));
+
+    N2 = item(MainMenu1, "N2", QStringLiteral("О приложении"),
+              ImageList1.icon(ImageList::QuestionMark));
+    N_save_copy = item(MainMenu1, "N_save_copy", QStringLiteral("Сохранить копию данных"),
+                       ImageList1.icon(ImageList::FloppyDisk));
+
+    connect(Pokazat, &QAction::triggered, this, &TForm_Glavn::PokazatClick);
+    connect(Skryt, &QAction::triggered, this, &TForm_Glavn::SkrytClick);
+    connect(N2, &QAction::triggered, this, &TForm_Glavn::N2Click);
+}
+
+void TForm_Glavn::createPopupMenus() {
+    PopupMenu_Image = new QMenu(this);
+    PopupMenu_Image->setObjectName(QStringLiteral("PopupMenu_Image"));
+    N_Strech = item(PopupMenu_Image, "N_Strech", QStringLiteral("Во весь размер"));
+    N_norm_syze = item(PopupMenu_Image, "N_norm_syze", QStringLiteral("В нормальный размер"));
+    connect(N_Strech, &QAction::triggered, this, &TForm_Glavn::N_StrechClick);
+    connect(N_norm_syze, &QAction::triggered, this, &TForm_Glavn::N_norm_syzeClick);
+    connect(Image1, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { PopupMenu_Image->popup(Image1->mapToGlobal(at)); });
+
+    const QString divider(17, QLatin1Char('_'));
+    PopupMenu_Text = new QMenu(this);
+    PopupMenu_Text->setObjectName(QStringLiteral("PopupMenu_Text"));
+    Word1 = item(PopupMenu_Text, "Word1", QStringLiteral("  Сохранить в Word"),
+                 ImageList1.icon(ImageList::WordDocument));
+    N5 = item(PopupMenu_Text, "N5", QStringLiteral("  Сохранить в базе"),
+              ImageList1.icon(ImageList::DatabaseCylinder));
+    N6 = item(PopupMenu_Text, "N6", divider);
+    N7 = item(PopupMenu_Text, "N7", QStringLiteral("  Скопировать"),
+              ImageList1.icon(ImageList::OpenBook));
+    N8 = item(PopupMenu_Text, "N8", QStringLiteral("  Вставить"),
+              ImageList1.icon(ImageList::BarChart));
+    N9 = item(PopupMenu_Text, "N9", divider);
+    N10 = item(PopupMenu_Text, "N10", QStringLiteral("  Изменить шрифт"),
+               ImageList1.icon(ImageList::ColouredLetters));
+    connect(RichEdit, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { PopupMenu_Text->popup(RichEdit->mapToGlobal(at)); });
+}

@@ -1,0 +1,54 @@
+#include "ui/PictureView.h"
+
+#include <QPainter>
+
+PictureView::PictureView(QWidget* parent) : QWidget(parent) {}
+
+void PictureView::setPicture(const QImage& picture) {
+    picture_ = picture;
+    update();
+}
+
+void PictureView::setStretch(bool on) {
+    stretch_ = on;
+    update();
+}
+
+void PictureView::setProportional(bool on) {
+    proportional_ = on;
+    update();
+}
+
+void PictureView::setCenter(bool on) {
+    center_ = on;
+    update();
+}
+
+QRect PictureView::pictureRect() const {
+    if (picture_.isNull()) {
+        return {};
+    }
+    const QSize pane = size();
+    QSize shown = picture_.size();
+    const bool larger = shown.width() > pane.width() || shown.height() > pane.height();
+    if (stretch_ && !proportional_) {
+        shown = pane;
+    } else if (proportional_ && (stretch_ || larger)) {
+        shown = shown.scaled(pane, Qt::KeepAspectRatio);
+    }
+    QPoint topLeft(0, 0);
+    if (center_) {
+        topLeft = QPoint((pane.width() - shown.width()) / 2, (pane.height() - shown.height()) / 2);
+    }
+    return QRect(topLeft, shown);
+}
+
+void PictureView::paintEvent(QPaintEvent*) {
+    const QRect target = pictureRect();
+    if (target.isEmpty()) {
+        return;
+    }
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, picture_);
+}
