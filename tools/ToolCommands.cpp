@@ -1,12 +1,17 @@
 #include "ToolCommands.h"
 
+#include "BaseCommand.h"
+
 #include <vector>
 
 namespace tool {
 namespace {
 
 // Subcommands, each a group name followed by its own verb and arguments.
-const std::vector<Command> kCommands = {};
+const std::vector<Command> kCommands = {
+    {"base", "create|list FILE", "create an empty base, or list its records as JSON lines",
+     runBaseCommand},
+};
 
 void printHelp(QTextStream& out) {
     out << "Usage: quorlent-tool COMMAND [ARGS...]\n"

@@ -1,8 +1,8 @@
 #include "infobase/BranchQuery.h"
 
 #include "common/Failure.h"
+#include "infobase/AttachmentReader.h"
 #include "infobase/BranchTable.h"
-#include "infobase/SqlcipherApi.h"
 #include "infobase/SqlcipherConnection.h"
 
 #include <QIODevice>
@@ -358,37 +358,6 @@ void BranchQuery::writeAttachment(QByteArray bytes) {
     markWritten(Column::File);
 }
 
-namespace {
-
-// An open handle on one attachment's bytes in the base file, closed with the object.
-class BlobReader {
-public:
-    BlobReader(sqlite3* db, qint64 rowId) : db_(db) {
-        if (sqlite3_blob_open(db, "main", "Tab_DB_Delphi_10", "File", rowId, 0, &blob_) !=
-            SQLITE_OK) {
-            const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-            sqlite3_blob_close(blob_);
-            throw Failure(message);
-        }
-    }
-    ~BlobReader() { sqlite3_blob_close(blob_); }
-    BlobReader(const BlobReader&) = delete;
-    BlobReader& operator=(const BlobReader&) = delete;
-
-    int size() const { return sqlite3_blob_bytes(blob_); }
-    void read(char* into, int count, int offset) {
-        if (sqlite3_blob_read(blob_, into, count, offset) != SQLITE_OK) {
-            throw Failure(QString::fromUtf8(sqlite3_errmsg(db_)));
-        }
-    }
-
-private:
-    sqlite3* db_;
-    sqlite3_blob* blob_ = nullptr;
-};
-
-} // namespace
-
 void BranchQuery::readAttachment(QIODevice& stream) const {
     if (isWritten(Column::File)) {
         const QByteArray& bytes = pending_->attachment;
@@ -401,25 +370,11 @@ void BranchQuery::readAttachment(QIODevice& stream) const {
     if (record == nullptr) {
         return;
     }
-    SqlStatement probe =
-        connection_->prepare("SELECT typeof(\"File\") IN ('blob','text') AND length(\"File\") > 0"
-                             " FROM Tab_DB_Delphi_10 WHERE rowid=?");
-    probe.bindInt64(1, record->rowId);
-    const bool hasBytes = probe.step() && probe.columnInt64(0) != 0;
-    probe = SqlStatement();
-    if (!hasBytes) {
-        return;
-    }
-    BlobReader blob(connection_->handle(), record->rowId);
-    constexpr int kPiece = 1 << 20;
-    QByteArray piece(std::min(kPiece, blob.size()), Qt::Uninitialized);
-    for (int offset = 0; offset < blob.size(); offset += kPiece) {
-        const int count = std::min(kPiece, blob.size() - offset);
-        blob.read(piece.data(), count, offset);
-        if (stream.write(piece.constData(), count) != count) {
+    readAttachmentPieces(*connection_, record->rowId, [&stream](QByteArrayView piece) {
+        if (stream.write(piece.constData(), piece.size()) != piece.size()) {
             throw Failure(stream.errorString());
         }
-    }
+    });
 }
 
 } // namespace infobase

@@ -32,7 +32,8 @@ SqlcipherConnection SqlcipherConnection::open(const QString& path, const QByteAr
                                               const Options& options) {
     sqlite3* raw = nullptr;
     const QByteArray file = QFile::encodeName(path);
-    const int rc = sqlite3_open_v2(file.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    const int flags = options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    const int rc = sqlite3_open_v2(file.constData(), &raw, flags, nullptr);
     SqlcipherConnection connection(raw);
     if (rc != SQLITE_OK) {
         throw Failure(raw ? connection.errorMessage() : QStringLiteral("out of memory"));
@@ -45,6 +46,9 @@ SqlcipherConnection SqlcipherConnection::open(const QString& path, const QByteAr
     // Proves the key: without it (or with a damaged first page) this read fails with
     // "file is encrypted or is not a database". It writes nothing.
     connection.prepare("SELECT count(*) FROM sqlite_master").step();
+    if (options.readOnly) {
+        return connection;
+    }
     if (sqlite3_db_readonly(raw, "main") == 1) {
         throw Failure(QString::fromUtf8(sqlite3_errstr(SQLITE_READONLY)));
     }

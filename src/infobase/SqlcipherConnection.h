@@ -22,6 +22,7 @@ class SqlcipherConnection {
 public:
     struct Options {
         int busyTimeoutMs = 5000;
+        bool readOnly = false; // for looking only: nothing is ever written, not even the mode
     };
 
     SqlcipherConnection() = default;
