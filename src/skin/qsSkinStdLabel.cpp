@@ -1,0 +1,169 @@
+#include "skin/qsSkinStdLabel.h"
+
+#include "skin/qsDrawing.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace {
+
+// The caption's lines: only explicit line breaks start a new line.
+QStringList splitLines(const QString& text) {
+    QString normalized = text;
+    normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    normalized.replace(u'\r', u'\n');
+    return normalized.split(u'\n');
+}
+
+Qt::TextElideMode elideModeOf(TqsEllipsType type) {
+    switch (type) {
+    case TqsEllipsType::PathEllipsis:
+        return Qt::ElideMiddle;
+    case TqsEllipsType::EndEllipsis:
+    case TqsEllipsType::WordEllipsis:
+        return Qt::ElideRight;
+    case TqsEllipsType::None:
+        break;
+    }
+    return Qt::ElideNone;
+}
+
+} // namespace
+
+TqsSkinStdLabel::TqsSkinStdLabel(QWidget* parent)
+    : QWidget(parent), FDefaultFont(FontSpec::fromQFont(QApplication::font())),
+      FFont(FDefaultFont) {}
+
+void TqsSkinStdLabel::SetDefaultFont(const FontSpec& value) {
+    FDefaultFont = value;
+    captionChanged();
+}
+
+void TqsSkinStdLabel::SetFont(const FontSpec& value) {
+    FFont = value;
+    captionChanged();
+}
+
+void TqsSkinStdLabel::SetUseSkinFont(bool value) {
+    FUseSkinFont = value;
+    captionChanged();
+}
+
+void TqsSkinStdLabel::SetEllipsType(TqsEllipsType value) {
+    FEllipsType = value;
+    update();
+}
+
+void TqsSkinStdLabel::SetTransparent(bool value) {
+    FTransparent = value;
+    update();
+}
+
+void TqsSkinStdLabel::SetAutoSize(bool value) {
+    FAutoSize = value;
+    captionChanged();
+}
+
+void TqsSkinStdLabel::SetWordWrap(bool value) {
+    FWordWrap = value;
+    captionChanged();
+}
+
+void TqsSkinStdLabel::SetAlignment(Qt::Alignment value) {
+    FAlignment = value & Qt::AlignHorizontal_Mask;
+    update();
+}
+
+void TqsSkinStdLabel::SetShowAccelChar(bool value) {
+    FShowAccelChar = value;
+    captionChanged();
+}
+
+void TqsSkinStdLabel::SetCaption(const QString& value) {
+    FCaption = value;
+    captionChanged();
+}
+
+int TqsSkinStdLabel::formatFlags() const {
+    int flags = Qt::TextExpandTabs | Qt::AlignTop | static_cast<int>(FAlignment);
+    if (FShowAccelChar) {
+        flags |= Qt::TextShowMnemonic;
+    }
+    if (FWordWrap) {
+        flags |= Qt::TextWordWrap;
+    }
+    return flags;
+}
+
+QSize TqsSkinStdLabel::TextExtent() const {
+    QString text = FCaption;
+    if (text.isEmpty() || (FShowAccelChar && text == QStringLiteral("&"))) {
+        text += u' ';
+    }
+    const QFontMetrics metrics(drawingFont().toQFont());
+    if (FWordWrap) {
+        return metrics.boundingRect(QRect(0, 0, std::max(1, width()), 0), formatFlags(), text)
+            .size();
+    }
+    const QStringList lines = splitLines(text);
+    int widest = 0;
+    for (const QString& line : lines) {
+        widest = std::max(widest, metrics.size(formatFlags(), line).width());
+    }
+    return {widest, static_cast<int>(lines.size()) * metrics.height()};
+}
+
+void TqsSkinStdLabel::captionChanged() {
+    if (FAutoSize) {
+        resize(TextExtent());
+    }
+    update();
+}
+
+void TqsSkinStdLabel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange) {
+        update();
+    }
+    QWidget::changeEvent(event);
+}
+
+void TqsSkinStdLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (!FTransparent) {
+        painter.fillRect(rect(), qsdraw::BtnFace(palette()));
+    }
+    const QFont font = drawingFont().toQFont();
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    const int flags = formatFlags();
+
+    const auto drawText = [&](QPoint offset) {
+        if (FWordWrap) {
+            painter.drawText(rect().translated(offset), flags, FCaption);
+            return;
+        }
+        const int lineHeight = metrics.height();
+        int top = 0;
+        for (const QString& line : splitLines(FCaption)) {
+            QString shown = line;
+            if (FEllipsType != TqsEllipsType::None && metrics.size(flags, line).width() > width()) {
+                shown = metrics.elidedText(line, elideModeOf(FEllipsType), width(),
+                                           FShowAccelChar ? Qt::TextShowMnemonic : 0);
+            }
+            painter.drawText(QRect(0, top, width(), lineHeight).translated(offset), flags, shown);
+            top += lineHeight;
+        }
+    };
+
+    if (isEnabled()) {
+        painter.setPen(drawingFont().textColor(palette()));
+        drawText({0, 0});
+    } else {
+        painter.setPen(qsdraw::BtnHighlight(palette()));
+        drawText({1, 1});
+        painter.setPen(qsdraw::BtnShadow(palette()));
+        drawText({0, 0});
+    }
+}
