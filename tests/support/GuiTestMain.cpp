@@ -8,6 +8,10 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    // Listing or running the tests needs no screen: without a platform named, use none.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     platform::registerProgramFonts();
