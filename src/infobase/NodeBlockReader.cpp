@@ -1,0 +1,195 @@
+#include "infobase/NodeBlock.h"
+
+#include "infobase/ByteCursor.h"
+#include "infobase/Windows1251.h"
+
+#include <QtEndian>
+
+#include <algorithm>
+#include <vector>
+
+namespace infobase {
+namespace {
+
+// The record layouts a node entry can have.
+enum class Layout {
+    V1,        // TNodeDataInfo: no expanded image index, no enabled flag
+    V3,        // TNodeDataInfo2x86
+    V4,        // TNodeDataInfo2x64: an 8-byte Data word
+    ItemsData, // TNodeInfo: an entry size, then the text as an 8-bit short string
+};
+
+// TNodeInfo holds six integers and a short string of at most 255 characters.
+constexpr qint32 kItemsDataFixedSize = 25;
+constexpr qint32 kItemsDataMaxSize = 280;
+
+struct Entry {
+    QString text;
+    qint32 imageIndex = 0, selectedIndex = 0, stateIndex = -1, overlayIndex = -1;
+    qint32 expandedImageIndex = 0, data = 0, count = 0;
+    bool enabled = true;
+    bool hasExpandedAndEnabled = true;
+};
+
+QString utf16Text(ByteCursor& in, int length) {
+    const char* bytes = in.take(2 * qsizetype(length));
+    QString text(length, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (int i = 0; i < length; ++i) {
+        out[i] = qFromLittleEndian<quint16>(bytes + 2 * i);
+    }
+    return text;
+}
+
+qint32 at(const char* record, int offset) { return qFromLittleEndian<qint32>(record + offset); }
+
+Entry readEntry(ByteCursor& in, Layout layout) {
+    Entry e;
+    if (layout == Layout::ItemsData) {
+        const qint32 size = in.i32();
+        if (size < kItemsDataFixedSize || size > kItemsDataMaxSize) {
+            throw Failure(QStringLiteral("Invalid property value"));
+        }
+        const char* record = in.take(size);
+        const int length = static_cast<quint8>(record[24]);
+        if (kItemsDataFixedSize + length > size) {
+            throw Failure(QStringLiteral("Invalid property value"));
+        }
+        e.imageIndex = at(record, 0);
+        e.selectedIndex = at(record, 4);
+        e.stateIndex = at(record, 8);
+        e.overlayIndex = at(record, 12);
+        e.data = at(record, 16);
+        e.count = at(record, 20);
+        e.text = fromWindows1251(QByteArrayView(record + 25, length));
+        e.hasExpandedAndEnabled = false;
+        return e;
+    }
+    in.take(4); // the record size says nothing the record does not
+    if (layout == Layout::V1) {
+        const char* record = in.take(25);
+        e.imageIndex = at(record, 0);
+        e.selectedIndex = at(record, 4);
+        e.stateIndex = at(record, 8);
+        e.overlayIndex = at(record, 12);
+        e.data = at(record, 16);
+        e.count = at(record, 20);
+        e.expandedImageIndex = -1;
+        e.text = utf16Text(in, static_cast<quint8>(record[24]));
+        return e;
+    }
+    const bool wideData = layout == Layout::V4;
+    const char* record = in.take(wideData ? 34 : 30);
+    e.imageIndex = at(record, 0);
+    e.selectedIndex = at(record, 4);
+    e.stateIndex = at(record, 8);
+    e.overlayIndex = at(record, 12);
+    e.expandedImageIndex = at(record, 16);
+    e.data = at(record, 20); // of an 8-byte word, the low half
+    const int tail = wideData ? 28 : 24;
+    e.count = at(record, tail);
+    e.enabled = record[tail + 4] != 0;
+    e.text = utf16Text(in, static_cast<quint8>(record[tail + 5]));
+    return e;
+}
+
+// The smallest entry of a layout; a count in the file cannot promise more entries than the
+// remaining bytes can hold, so room is reserved only for those.
+qsizetype smallestEntry(Layout layout) {
+    switch (layout) {
+    case Layout::V1:
+        return 4 + 25;
+    case Layout::V3:
+        return 4 + 30;
+    case Layout::V4:
+        return 4 + 34;
+    case Layout::ItemsData:
+        return 4 + kItemsDataFixedSize;
+    }
+    return 1;
+}
+
+// Reads the root count and every entry, depth first, with an explicit stack so that no depth
+// of nesting can exhaust the call stack. A node joins the tree once its entry is read whole.
+void decodeEntries(ByteCursor& in, Layout layout, TTreeNodes& items) {
+    struct Level {
+        TTreeNode* parent;
+        qint32 remaining;
+    };
+    const auto reserve = [&](TTreeNode* parent, qint32 count) {
+        const auto room = static_cast<int>(
+            std::min<qsizetype>(count, in.remaining() / smallestEntry(layout)));
+        items.reserveChildren(parent, room);
+    };
+    const qint32 roots = in.i32();
+    reserve(nullptr, std::max(roots, 0));
+    std::vector<Level> levels{{nullptr, roots}};
+    while (!levels.empty()) {
+        if (levels.back().remaining <= 0) {
+            levels.pop_back();
+            continue;
+        }
+        --levels.back().remaining;
+        TTreeNode* parent = levels.back().parent;
+        Entry e = readEntry(in, layout);
+        TTreeNode* node = parent ? items.AddChild(parent, e.text) : items.Add(nullptr, e.text);
+        node->ImageIndex = e.imageIndex;
+        node->SelectedIndex = e.selectedIndex;
+        node->StateIndex = e.stateIndex;
+        node->OverlayIndex = e.overlayIndex;
+        node->Data = e.data;
+        if (e.hasExpandedAndEnabled) {
+            node->ExpandedImageIndex = e.expandedImageIndex;
+            node->Enabled = e.enabled;
+        }
+        items.setHasChildren(node, e.count != 0);
+        if (e.count > 0) {
+            reserve(node, e.count);
+            levels.push_back({node, e.count});
+        }
+    }
+}
+
+// Observers hear one reset for the whole decoding, also when it fails half way.
+class UpdateScope {
+public:
+    explicit UpdateScope(TTreeNodes& items) : items_(items) { items_.BeginUpdate(); }
+    ~UpdateScope() { items_.EndUpdate(); }
+    UpdateScope(const UpdateScope&) = delete;
+    UpdateScope& operator=(const UpdateScope&) = delete;
+
+private:
+    TTreeNodes& items_;
+};
+
+} // namespace
+
+void decodeNodeData(QByteArrayView block, TTreeNodes& items) {
+    UpdateScope update(items);
+    items.Clear();
+    ByteCursor in(block);
+    Layout layout;
+    switch (in.u8()) {
+    case 1:
+        layout = Layout::V1;
+        break;
+    case 3:
+        layout = Layout::V3;
+        break;
+    case 4:
+        layout = Layout::V4;
+        break;
+    default:
+        return; // a layout this reader does not know: the tree stays empty
+    }
+    decodeEntries(in, layout, items);
+}
+
+void decodeItemsData(QByteArrayView block, TTreeNodes& items) {
+    UpdateScope update(items);
+    items.Clear();
+    ByteCursor in(block);
+    decodeEntries(in, Layout::ItemsData, items);
+}
+
+} // namespace infobase

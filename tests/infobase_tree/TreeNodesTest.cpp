@@ -1,0 +1,144 @@
+#include "TreeTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace infobase;
+
+namespace {
+
+TEST(TreeNodes, NewNodesCarryTheirInitialValues) {
+    TTreeNodes items;
+    const TTreeNode* node = items.Add(nullptr, "Branch");
+    EXPECT_EQ(node->Text(), "Branch");
+    EXPECT_EQ(describe(items), "Branch [img 0 sel 0 state -1 ovl -1 exp 0 data 0]");
+    EXPECT_FALSE(node->Expanded);
+    EXPECT_EQ(node->Parent(), nullptr);
+    EXPECT_EQ(items.Selected(), nullptr);
+}
+
+TEST(TreeNodes, AddAppendsAtTheEndOfTheSiblingsLevel) {
+    TTreeNodes items;
+    TTreeNode* a = items.Add(nullptr, "A");
+    TTreeNode* a1 = items.AddChild(a, "A1");
+    items.AddChild(a, "A2");
+    items.Add(nullptr, "B");
+    items.setSelected(a1);
+    // With a sub-branch selected, the new node goes after the last of its siblings, not
+    // after the selected one; with nothing selected, after the last top-level node.
+    TTreeNode* a3 = items.Add(items.Selected(), "A3");
+    items.Add(nullptr, "C");
+    items.Add(a, "D");
+    EXPECT_EQ(describe(items).count('\n') + 1, items.Count());
+    QStringList order;
+    for (TTreeNode* n = items.getFirstNode(); n; n = n->getNextSibling()) {
+        order.append(n->Text());
+    }
+    EXPECT_EQ(order, QStringList({"A", "B", "C", "D"}));
+    EXPECT_EQ(a->Count(), 3);
+    EXPECT_EQ(a->Item(2), a3);
+    EXPECT_EQ(a3->Parent(), a);
+    EXPECT_EQ(a3->Index(), 2);
+    EXPECT_EQ(a3->Level(), 1);
+    EXPECT_EQ(items.Count(), 7);
+    EXPECT_EQ(items.Selected(), a1) << "adding does not select";
+}
+
+TEST(TreeNodes, AddChildFlagsTheParentAndLeavesItCollapsed) {
+    TTreeNodes items;
+    TTreeNode* parent = items.Add(nullptr, "Parent");
+    TTreeNode* child = items.AddChild(parent, "Child");
+    EXPECT_TRUE(parent->HasChildren());
+    EXPECT_FALSE(parent->Expanded);
+    EXPECT_FALSE(child->HasChildren());
+    // Without a parent, a top-level node.
+    EXPECT_EQ(items.AddChild(nullptr, "Top")->Parent(), nullptr);
+    EXPECT_EQ(items.TopCount(), 2);
+}
+
+TEST(TreeNodes, DeletingTheLastChildClearsTheFlag) {
+    TTreeNodes items;
+    TTreeNode* parent = items.Add(nullptr, "Parent");
+    TTreeNode* first = items.AddChild(parent, "First");
+    TTreeNode* second = items.AddChild(parent, "Second");
+    items.Delete(first);
+    EXPECT_TRUE(parent->HasChildren()) << "one child is left";
+    EXPECT_EQ(second->Index(), 0);
+    items.Delete(second);
+    EXPECT_FALSE(parent->HasChildren());
+    EXPECT_EQ(items.Count(), 1);
+
+    // A node flagged by the file without children keeps its flag until a child comes and goes.
+    items.setHasChildren(parent, true);
+    items.Delete(items.AddChild(parent, "Passing"));
+    EXPECT_FALSE(parent->HasChildren());
+}
+
+TEST(TreeNodes, DeletingABranchRemovesItsSubtreeAndTheSelection) {
+    TTreeNodes items;
+    TTreeNode* keep = items.Add(nullptr, "Keep");
+    TTreeNode* gone = items.Add(nullptr, "Gone");
+    TTreeNode* inner = items.AddChild(gone, "Inner");
+    items.AddChild(items.AddChild(inner, "Deep"), "Deeper");
+    items.Add(nullptr, "Same");
+    items.Add(nullptr, "Same"); // texts need not be unique
+    items.setSelected(inner);
+    items.Delete(gone);
+    EXPECT_EQ(items.Count(), 3);
+    EXPECT_EQ(items.Selected(), nullptr);
+    EXPECT_EQ(items.TopItem(1)->Index(), 1);
+    EXPECT_EQ(keep->getNextSibling(), items.TopItem(1));
+
+    items.Clear();
+    EXPECT_EQ(items.Count(), 0);
+    EXPECT_EQ(items.getFirstNode(), nullptr);
+}
+
+TEST(TreeNodes, AChainMillionsDeepIsFreedWithoutRecursion) {
+    auto items = std::make_unique<TTreeNodes>();
+    TTreeNode* node = items->Add(nullptr, QString());
+    for (int i = 0; i < 1'000'000; ++i) {
+        node = items->AddChild(node, QString());
+    }
+    EXPECT_EQ(node->Level(), 1'000'000);
+    items.reset();
+}
+
+// Records the notifications, one word each.
+class RecordingObserver : public TreeNodesObserver {
+public:
+    QStringList events;
+    void nodeAboutToBeInserted(TTreeNode* parent, int row) override {
+        events.append(QStringLiteral("insert %1 %2").arg(name(parent)).arg(row));
+    }
+    void nodeInserted() override { events.append("inserted"); }
+    void nodeAboutToBeRemoved(TTreeNode* parent, int row) override {
+        events.append(QStringLiteral("remove %1 %2").arg(name(parent)).arg(row));
+    }
+    void nodeRemoved() override { events.append("removed"); }
+    void nodeChanged(TTreeNode* node) override { events.append("changed " + node->Text()); }
+    void treeAboutToBeReset() override { events.append("reset"); }
+    void treeReset() override { events.append("was reset"); }
+
+private:
+    static QString name(TTreeNode* node) { return node ? node->Text() : QStringLiteral("-"); }
+};
+
+TEST(TreeNodes, TellsAnObserverEveryChange) {
+    TTreeNodes items;
+    RecordingObserver observer;
+    items.setObserver(&observer);
+    TTreeNode* a = items.Add(nullptr, "A");
+    TTreeNode* b = items.AddChild(a, "B");
+    items.setText(b, "B2");
+    items.Delete(b);
+    items.BeginUpdate();
+    items.Add(nullptr, "C");
+    items.EndUpdate();
+    items.Clear();
+    EXPECT_EQ(observer.events,
+              QStringList({"insert - 0", "inserted", "insert A 0", "inserted", "changed A",
+                           "changed B2", "remove A 0", "removed", "changed A", "reset",
+                           "was reset", "reset", "was reset"}));
+}
+
+} // namespace
