@@ -128,8 +128,10 @@ public:
     bool DelFiles(const QString& folder);
     void Button_podluchit_bazyClick();
 
-protected:
+    // Runs the show step (FormShow) before the window first appears on screen.
     void setVisible(bool visible) override;
+
+protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
