@@ -7,6 +7,9 @@
 #include <QRandomGenerator>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -128,6 +131,40 @@ TEST(OpenFailure, ABaseUnderAnotherProcesssExclusiveLockDoesNotOpen) {
     other.release();
     store.connect(base.path(), 100);
     EXPECT_TRUE(store.Connected());
+}
+
+// A file the system lets this user read but not write: opening it for reading only would
+// leave every later post refused, so the connect fails instead. Root may write any file, so
+// a root run tries it as the unprivileged user "nobody" in a child process.
+TEST(OpenFailure, ABaseFileThatCannotBeWrittenDoesNotOpen) {
+    TempBase base;
+    base.seed({{"a"}});
+    ASSERT_EQ(::chmod(QFile::encodeName(base.folder()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(base.path()).constData(), 0444), 0);
+    const QByteArray before = store_test::fileBytes(base.path());
+    constexpr int kNoUnprivilegedUser = 77;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        int code = 1;
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(kNoUnprivilegedUser);
+        }
+        try {
+            RecordStore store;
+            store.connect(base.path(), 100);
+        } catch (const Failure& failure) {
+            code = failure.message() == "attempt to write a readonly database" ? 0 : 2;
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == kNoUnprivilegedUser) {
+        GTEST_SKIP() << "cannot act as an unprivileged user here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: it opened; 2: another failure";
+    EXPECT_EQ(store_test::fileBytes(base.path()), before);
 }
 
 TEST(OpenFailure, ASecondConnectAfterAHalfFinishedOneStartsAgain) {
