@@ -6,7 +6,6 @@
 
 #include <QIODevice>
 #include <QtEndian>
-
 #include <algorithm>
 
 namespace infobase {
@@ -18,8 +17,12 @@ constexpr int kMaxNesting = 64;
 // stream never allocates more than the bytes that are really there.
 constexpr qint64 kChunk = 1 << 20;
 
-[[noreturn]] void readError() { throw Failure(QStringLiteral("Stream read error")); }
-[[noreturn]] void invalidValue() { throw Failure(QStringLiteral("Invalid property value")); }
+[[noreturn]] void readError() {
+    throw Failure(QStringLiteral("Stream read error"));
+}
+[[noreturn]] void invalidValue() {
+    throw Failure(QStringLiteral("Invalid property value"));
+}
 
 } // namespace
 
@@ -76,7 +79,9 @@ quint8 ComponentReader::peekByte() {
     return static_cast<quint8>(c);
 }
 
-qint32 ComponentReader::readInt32() { return qFromLittleEndian<qint32>(readBytes(4).constData()); }
+qint32 ComponentReader::readInt32() {
+    return qFromLittleEndian<qint32>(readBytes(4).constData());
+}
 
 qint32 ComponentReader::readLength() {
     const qint32 length = readInt32();
@@ -86,7 +91,9 @@ qint32 ComponentReader::readLength() {
     return length;
 }
 
-QString ComponentReader::readShortString() { return QString::fromUtf8(readBytes(readByte())); }
+QString ComponentReader::readShortString() {
+    return QString::fromUtf8(readBytes(readByte()));
+}
 
 qint32 ComponentReader::readInteger(quint8 tag) {
     switch (tag) {
@@ -131,9 +138,13 @@ QStringList ComponentReader::readSetElements() {
     return elements;
 }
 
-QByteArray ComponentReader::readBinary() { return readBytes(readLength()); }
+QByteArray ComponentReader::readBinary() {
+    return readBytes(readLength());
+}
 
-void ComponentReader::skipValue(quint8 tag) { skipValueAt(tag, 0); }
+void ComponentReader::skipValue(quint8 tag) {
+    skipValueAt(tag, 0);
+}
 
 void ComponentReader::skipValueAt(quint8 tag, int depth) {
     if (depth > kMaxNesting) {

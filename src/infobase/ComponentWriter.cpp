@@ -3,13 +3,14 @@
 #include "infobase/TValueType.h"
 
 #include <QtEndian>
-
 #include <algorithm>
 #include <limits>
 
 namespace infobase {
 
-void ComponentWriter::writeSignature() { out_.write("TPF0", 4); }
+void ComponentWriter::writeSignature() {
+    out_.write("TPF0", 4);
+}
 
 void ComponentWriter::writeShortString(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
@@ -64,7 +65,9 @@ void ComponentWriter::writeNamedInteger(qint32 value, const QString& name) {
     }
 }
 
-void ComponentWriter::writeBoolean(bool value) { out_.writeByte(value ? vaTrue : vaFalse); }
+void ComponentWriter::writeBoolean(bool value) {
+    out_.writeByte(value ? vaTrue : vaFalse);
+}
 
 void ComponentWriter::writeString(const QString& text) {
     const QByteArray utf8 = text.toUtf8();

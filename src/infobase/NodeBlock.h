@@ -14,9 +14,10 @@ namespace infobase {
 QByteArray encodeNodeData(const TTreeNodes& items);
 
 // Decode an "Items.NodeData" block (version byte 1, 3 or 4; any other version leaves the tree
-// empty) or an old "Items.Data" block into the tree, after removing every node. Throws Failure("Stream read error") when the block ends before its entries do,
-// and Failure("Invalid property value") for an "Items.Data" entry whose size cannot hold its
-// record. The nodes decoded before an error stay in the tree.
+// empty) or an old "Items.Data" block into the tree, after removing every node. Throws
+// Failure("Stream read error") when the block ends before its entries do, and Failure("Invalid
+// property value") for an "Items.Data" entry whose size cannot hold its record. The nodes decoded
+// before an error stay in the tree.
 void decodeNodeData(QByteArrayView block, TTreeNodes& items);
 void decodeItemsData(QByteArrayView block, TTreeNodes& items);
 

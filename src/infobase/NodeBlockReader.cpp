@@ -1,10 +1,8 @@
-#include "infobase/NodeBlock.h"
-
 #include "infobase/ByteCursor.h"
+#include "infobase/NodeBlock.h"
 #include "infobase/Windows1251.h"
 
 #include <QtEndian>
-
 #include <algorithm>
 #include <vector>
 
@@ -41,7 +39,9 @@ QString utf16Text(ByteCursor& in, int length) {
     return text;
 }
 
-qint32 at(const char* record, int offset) { return qFromLittleEndian<qint32>(record + offset); }
+qint32 at(const char* record, int offset) {
+    return qFromLittleEndian<qint32>(record + offset);
+}
 
 Entry readEntry(ByteCursor& in, Layout layout) {
     Entry e;
@@ -117,8 +117,8 @@ void decodeEntries(ByteCursor& in, Layout layout, TTreeNodes& items) {
         qint32 remaining;
     };
     const auto reserve = [&](TTreeNode* parent, qint32 count) {
-        const auto room = static_cast<int>(
-            std::min<qsizetype>(count, in.remaining() / smallestEntry(layout)));
+        const auto room =
+            static_cast<int>(std::min<qsizetype>(count, in.remaining() / smallestEntry(layout)));
         items.reserveChildren(parent, room);
     };
     const qint32 roots = in.i32();

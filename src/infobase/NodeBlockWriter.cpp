@@ -1,7 +1,6 @@
 #include "infobase/NodeBlock.h"
 
 #include <QtEndian>
-
 #include <algorithm>
 #include <cstring>
 

@@ -12,12 +12,12 @@ struct NamedValue {
 
 // Every cursor that has a name. Where two names share a value, the first one is written.
 constexpr NamedValue kCursors[] = {
-    {"crDefault", 0},    {"crArrow", -2},      {"crCross", -3},     {"crIBeam", -4},
-    {"crSizeNESW", -6},  {"crSizeNS", -7},     {"crSizeNWSE", -8},  {"crSizeWE", -9},
-    {"crUpArrow", -10},  {"crHourGlass", -11}, {"crDrag", -12},     {"crNoDrop", -13},
-    {"crHSplit", -14},   {"crVSplit", -15},    {"crMultiDrag", -16}, {"crSQLWait", -17},
-    {"crNo", -18},       {"crAppStart", -19},  {"crHelp", -20},     {"crHandPoint", -21},
-    {"crSizeAll", -22},  {"crNone", -1},       {"crSize", -22},
+    {"crDefault", 0},   {"crArrow", -2},      {"crCross", -3},      {"crIBeam", -4},
+    {"crSizeNESW", -6}, {"crSizeNS", -7},     {"crSizeNWSE", -8},   {"crSizeWE", -9},
+    {"crUpArrow", -10}, {"crHourGlass", -11}, {"crDrag", -12},      {"crNoDrop", -13},
+    {"crHSplit", -14},  {"crVSplit", -15},    {"crMultiDrag", -16}, {"crSQLWait", -17},
+    {"crNo", -18},      {"crAppStart", -19},  {"crHelp", -20},      {"crHandPoint", -21},
+    {"crSizeAll", -22}, {"crNone", -1},       {"crSize", -22},
 };
 
 constexpr qint32 kSystemColor = qint32(0xFF000000);
@@ -78,17 +78,17 @@ constexpr NamedValue kColors[] = {
 };
 
 constexpr NamedValue kCharsets[] = {
-    {"ANSI_CHARSET", 0},         {"DEFAULT_CHARSET", 1},     {"SYMBOL_CHARSET", 2},
-    {"MAC_CHARSET", 77},         {"SHIFTJIS_CHARSET", 128},  {"HANGEUL_CHARSET", 129},
-    {"JOHAB_CHARSET", 130},      {"GB2312_CHARSET", 134},    {"CHINESEBIG5_CHARSET", 136},
-    {"GREEK_CHARSET", 161},      {"TURKISH_CHARSET", 162},   {"VIETNAMESE_CHARSET", 163},
-    {"HEBREW_CHARSET", 177},     {"ARABIC_CHARSET", 178},    {"BALTIC_CHARSET", 186},
-    {"RUSSIAN_CHARSET", 204},    {"THAI_CHARSET", 222},      {"EASTEUROPE_CHARSET", 238},
+    {"ANSI_CHARSET", 0},      {"DEFAULT_CHARSET", 1},    {"SYMBOL_CHARSET", 2},
+    {"MAC_CHARSET", 77},      {"SHIFTJIS_CHARSET", 128}, {"HANGEUL_CHARSET", 129},
+    {"JOHAB_CHARSET", 130},   {"GB2312_CHARSET", 134},   {"CHINESEBIG5_CHARSET", 136},
+    {"GREEK_CHARSET", 161},   {"TURKISH_CHARSET", 162},  {"VIETNAMESE_CHARSET", 163},
+    {"HEBREW_CHARSET", 177},  {"ARABIC_CHARSET", 178},   {"BALTIC_CHARSET", 186},
+    {"RUSSIAN_CHARSET", 204}, {"THAI_CHARSET", 222},     {"EASTEUROPE_CHARSET", 238},
     {"OEM_CHARSET", 255},
 };
 
 constexpr NamedValue kAlignments[] = {
-    {"alNone", 0}, {"alTop", 1},    {"alBottom", 2}, {"alLeft", 3},
+    {"alNone", 0},  {"alTop", 1},    {"alBottom", 2}, {"alLeft", 3},
     {"alRight", 4}, {"alClient", 5}, {"alCustom", 6},
 };
 
@@ -115,19 +115,39 @@ std::optional<qint32> valueOf(std::span<const NamedValue> table, const QString& 
 
 } // namespace
 
-QString cursorName(qint32 value) { return nameOf(kCursors, value); }
-std::optional<qint32> cursorValue(const QString& name) { return valueOf(kCursors, name); }
+QString cursorName(qint32 value) {
+    return nameOf(kCursors, value);
+}
+std::optional<qint32> cursorValue(const QString& name) {
+    return valueOf(kCursors, name);
+}
 
-QString colorName(qint32 value) { return nameOf(kColors, value); }
-std::optional<qint32> colorValue(const QString& name) { return valueOf(kColors, name); }
+QString colorName(qint32 value) {
+    return nameOf(kColors, value);
+}
+std::optional<qint32> colorValue(const QString& name) {
+    return valueOf(kColors, name);
+}
 
-QString charsetName(qint32 value) { return nameOf(kCharsets, value); }
-std::optional<qint32> charsetValue(const QString& name) { return valueOf(kCharsets, name); }
+QString charsetName(qint32 value) {
+    return nameOf(kCharsets, value);
+}
+std::optional<qint32> charsetValue(const QString& name) {
+    return valueOf(kCharsets, name);
+}
 
-QString alignName(int value) { return nameOf(kAlignments, value); }
-std::optional<int> alignValue(const QString& name) { return valueOf(kAlignments, name); }
+QString alignName(int value) {
+    return nameOf(kAlignments, value);
+}
+std::optional<int> alignValue(const QString& name) {
+    return valueOf(kAlignments, name);
+}
 
-QString fontStyleName(int bit) { return nameOf(kFontStyles, bit); }
-std::optional<int> fontStyleBit(const QString& name) { return valueOf(kFontStyles, name); }
+QString fontStyleName(int bit) {
+    return nameOf(kFontStyles, bit);
+}
+std::optional<int> fontStyleBit(const QString& name) {
+    return valueOf(kFontStyles, name);
+}
 
 } // namespace infobase::idents

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QtGlobal>
-
 #include <optional>
 
 // The names that a component stream uses for values of the tree view's properties: cursors,

@@ -3,7 +3,6 @@
 #include "common/Failure.h"
 
 #include <QIODevice>
-
 #include <algorithm>
 #include <cstring>
 

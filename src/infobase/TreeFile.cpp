@@ -19,7 +19,9 @@ namespace {
 // How many earlier unreadable copies may stand beside the tree file before keeping gives up.
 constexpr int kMaxKeptCopies = 1000;
 
-[[noreturn]] void writeError() { throw Failure(QStringLiteral("Stream write error")); }
+[[noreturn]] void writeError() {
+    throw Failure(QStringLiteral("Stream write error"));
+}
 
 // Puts the file's data on the disk before it replaces the old file, so that a crash right
 // after the rename cannot leave an empty file under the old name.

@@ -7,7 +7,6 @@
 #include "infobase/TreeViewProperties.h"
 
 #include <QIODevice>
-
 #include <optional>
 
 namespace infobase {
@@ -16,7 +15,9 @@ namespace {
 // The object prefix flag that says a child position (an integer) follows.
 constexpr quint8 ffChildPos = 2;
 
-[[noreturn]] void invalidValue() { throw Failure(QStringLiteral("Invalid property value")); }
+[[noreturn]] void invalidValue() {
+    throw Failure(QStringLiteral("Invalid property value"));
+}
 
 qint32* boundField(TBounds& bounds, int index) {
     switch (index) {
@@ -60,14 +61,11 @@ public:
         case TreeViewProperty::Align:
             view_.Align = static_cast<TAlign>(enumeration(tag, idents::alignValue));
             return;
-        case TreeViewProperty::FontCharset: {
-            const qint32 charset = namedInteger(tag, idents::charsetValue);
-            if (charset < 0 || charset > 255) {
-                invalidValue();
-            }
-            view_.Font.Charset = static_cast<quint8>(charset);
+        case TreeViewProperty::FontCharset:
+            // A charset is one byte: an integer read into it keeps its low eight bits, so
+            // an 8-bit value written sign-extended (02 CC) still means charset 204.
+            view_.Font.Charset = static_cast<quint8>(namedInteger(tag, idents::charsetValue));
             return;
-        }
         case TreeViewProperty::FontColor:
             view_.Font.Color = namedInteger(tag, idents::colorValue);
             return;

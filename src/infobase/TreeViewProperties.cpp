@@ -3,7 +3,6 @@
 #include "common/Failure.h"
 
 #include <QStringList>
-
 #include <span>
 
 namespace infobase {
@@ -19,9 +18,9 @@ struct PropertyEntry {
 };
 
 constexpr PropertyEntry kFontMembers[] = {
-    {"Charset", FontCharset},    {"Color", FontColor}, {"Height", FontHeight},
-    {"Name", FontName},          {"Style", FontStyle}, {"Orientation", Other},
-    {"Pitch", Other},            {"Quality", Other},   {"Size", Other},
+    {"Charset", FontCharset}, {"Color", FontColor}, {"Height", FontHeight},
+    {"Name", FontName},       {"Style", FontStyle}, {"Orientation", Other},
+    {"Pitch", Other},         {"Quality", Other},   {"Size", Other},
 };
 
 constexpr PropertyEntry kItemsMembers[] = {{"NodeData", NodeData}, {"Data", ItemsData}};
@@ -33,8 +32,10 @@ constexpr PropertyEntry kMarginsMembers[] = {
     {"Left", Other}, {"Top", Other}, {"Right", Other}, {"Bottom", Other}};
 
 constexpr PropertyEntry kTouchMembers[] = {
-    {"GestureManager", Other},      {"InteractiveGestures", Other},
-    {"InteractiveGestureOptions", Other}, {"ParentTabletOptions", Other},
+    {"GestureManager", Other},
+    {"InteractiveGestures", Other},
+    {"InteractiveGestureOptions", Other},
+    {"ParentTabletOptions", Other},
     {"TabletOptions", Other},
 };
 

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QtEndian>
-
 #include <initializer_list>
 
 // Builds component-stream bytes by hand for the tests: each piece says what it is, so a table

@@ -137,8 +137,8 @@ TEST(TreeNodes, TellsAnObserverEveryChange) {
     items.Clear();
     EXPECT_EQ(observer.events,
               QStringList({"insert - 0", "inserted", "insert A 0", "inserted", "changed A",
-                           "changed B2", "remove A 0", "removed", "changed A", "reset",
-                           "was reset", "reset", "was reset"}));
+                           "changed B2", "remove A 0", "removed", "changed A", "reset", "was reset",
+                           "reset", "was reset"}));
 }
 
 } // namespace

@@ -10,6 +10,7 @@ namespace {
 
 // The view's entries as the program writes them, typed from the format's description: every
 // entry up to and including "TabOrder" (253 bytes).
+// clang-format off
 QByteArray designedViewEntries() {
     return StreamBytes()
         .raw("TPF0")
@@ -50,6 +51,7 @@ QByteArray workedExample() {
         .hex("4200650074006100")
         .hex("00 00");
 }
+// clang-format on
 
 TEST(TreeStreamWrite, WorkedExampleByteForByteAndBack) {
     TTreeNodes items;
@@ -73,13 +75,25 @@ TEST(TreeStreamWrite, EmptyTreeAtDesignedAndOtherClientHeights) {
     const QByteArray designed = StreamBytes().raw(designedViewEntries()).hex("00 00");
     ASSERT_EQ(designed.size(), 255);
     EXPECT_EQ(writeToBytes(TreeViewState{}, empty).toHex(' '), designed.toHex(' '));
+    {
+        // Read back into a view whose written settings are all elsewhere.
+        TreeViewState back;
+        back.bounds = back.explicitBounds = {1, 2, 3, 4};
+        back.Cursor = back.DragCursor = crDefault;
+        back.Align = TAlign::alNone;
+        back.Font = {0, 0, 8, QString(), 0};
+        back.Indent = back.TabOrder = 5;
+        back.ParentFont = true;
+        TTreeNodes none;
+        ASSERT_EQ(readFromBytes(designed, back, none), QString());
+        EXPECT_EQ(back, TreeViewState{});
+        EXPECT_EQ(none.Count(), 0);
+    }
 
     QByteArray maximised = designedViewEntries();
     maximised.replace(QByteArray("\x06Height\x03\xDC\x02"), QByteArray("\x06Height\x03\xB9\x03"));
-    maximised = StreamBytes()
-                    .raw(maximised)
-                    .hex("0E").raw("ExplicitHeight").hex("03 DC 02")
-                    .hex("00 00");
+    maximised =
+        StreamBytes().raw(maximised).hex("0E").raw("ExplicitHeight").hex("03 DC 02").hex("00 00");
     ASSERT_EQ(maximised.size(), 273);
     TreeViewState view;
     view.alignWithin(1920, 953);
@@ -109,9 +123,15 @@ TEST(TreeStreamWrite, IntegersTakeTheSmallestTag) {
         qint32 value;
         const char* bytes;
     } cases[] = {
-        {0, "02 00"},           {127, "02 7f"},          {-128, "02 80"},
-        {128, "03 80 00"},      {-129, "03 7f ff"},      {32767, "03 ff 7f"},
-        {-32768, "03 00 80"},   {32768, "04 00 80 00 00"}, {-32769, "04 ff 7f ff ff"},
+        {0, "02 00"},
+        {127, "02 7f"},
+        {-128, "02 80"},
+        {128, "03 80 00"},
+        {-129, "03 7f ff"},
+        {32767, "03 ff 7f"},
+        {-32768, "03 00 80"},
+        {32768, "04 00 80 00 00"},
+        {-32769, "04 ff 7f ff ff"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(indentValue(c.value).toHex(' '), QByteArray(c.bytes)) << c.value;
@@ -123,12 +143,15 @@ QByteArray fontNameValue(const QString& name) {
     TreeViewState view;
     view.Font.Name = name;
     const QByteArray bytes = writeToBytes(view, TTreeNodes{});
-    const qsizetype at = bytes.indexOf("\x09" "Font.Name");
+    const qsizetype at = bytes.indexOf("\x09"
+                                       "Font.Name");
     if (at < 0) {
         return "absent";
     }
     const qsizetype value = at + 10;
-    return bytes.mid(value, bytes.indexOf("\x0A" "Font.Style") - value);
+    return bytes.mid(value, bytes.indexOf("\x0A"
+                                          "Font.Style") -
+                                value);
 }
 
 TEST(TreeStreamWrite, StringsTakeTheirKindFromTheirSizes) {
@@ -206,6 +229,7 @@ TEST(TreeStreamWrite, ViewSettingsAwayFromTheirDefaults) {
     view.ParentFont = true;
     view.TabOrder = -1;
     view.Visible = false;
+    // clang-format off
     const QByteArray expected = StreamBytes()
                                     .raw("TPF0")
                                     .hex("09").raw("TTreeView")
@@ -218,6 +242,7 @@ TEST(TreeStreamWrite, ViewSettingsAwayFromTheirDefaults) {
                                     .hex("06").raw("Indent").hex("02 13")
                                     .hex("07").raw("Visible").hex("08")
                                     .hex("00 00");
+    // clang-format on
     EXPECT_EQ(writeToBytes(view, TTreeNodes{}).toHex(' '), expected.toHex(' '));
 
     // Absent entries keep the view's values; the written ones are applied.

@@ -9,6 +9,14 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <ostream>
+
+// Lets GoogleTest print texts readably in failure messages.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 // One line per node in pre-order, indented by level, with every field that the tree file
 // keeps: two trees are the same to the file when their descriptions are equal.
