@@ -95,11 +95,11 @@ QString keepUnreadableTreeFile(const QString& path) {
             continue;
         }
         // QFile::rename never replaces an existing file; a copy that appeared in between
-        // makes it fail, and the next name is tried.
+        // makes it fail, and the next name is tried. Any other failure is final.
         if (QFile::rename(path, kept)) {
             return kept;
         }
-        if (!QFileInfo::exists(path)) {
+        if (!QFileInfo::exists(path) || !QFileInfo::exists(kept)) {
             return {};
         }
     }
