@@ -68,11 +68,23 @@ int bindWritten(SqlStatement& statement, const StoredRecord& values, const QByte
             statement.bindInt64(parameter, values.kind);
             break;
         case Column::File:
-            statement.bindBlob(parameter, attachment);
+            statement.bindBlobInPlace(parameter, attachment);
             break;
         }
     }
     return parameter;
+}
+
+// Runs a statement that returns no rows, then unbinds it whether it succeeded or not: the
+// pending attachment is bound in place and must not stay referred to.
+void stepOnce(SqlStatement& statement) {
+    try {
+        statement.step();
+    } catch (...) {
+        statement.reset();
+        throw;
+    }
+    statement.reset();
 }
 
 } // namespace
@@ -248,19 +260,12 @@ void BranchQuery::postInsert() {
     }
     SqlStatement& insert = statementFor(sql);
     bindWritten(insert, pending_->values, pending_->attachment, written);
-    insert.step();
-    insert.reset(); // releases the bound attachment
+    stepOnce(insert);
     const qint64 rowId = connection_->lastInsertRowId();
 
-    // The row as the database now holds it: unwritten fields carry its defaults.
     auto record = std::make_unique<StoredRecord>(pending_->values);
     record->rowId = rowId;
-    SqlStatement& select = statementFor(QByteArray(kSelectRecords) + " WHERE rowid=?");
-    select.bindInt64(1, rowId);
-    if (select.step()) {
-        readRecord(select, *record);
-    }
-    select.reset();
+    rereadRow(*record);
     const auto position = std::upper_bound(
         records_.begin(), records_.end(), rowId,
         [](qint64 id, const std::unique_ptr<StoredRecord>& r) { return id < r->rowId; });
@@ -280,8 +285,7 @@ void BranchQuery::postEdit() {
     SqlStatement& update = statementFor(sql);
     const int last = bindWritten(update, pending_->values, pending_->attachment, written);
     update.bindInt64(last + 1, record.rowId);
-    update.step();
-    update.reset();
+    stepOnce(update);
     if (connection_->changes() == 0) {
         // Another program deleted the row meanwhile: nothing was saved, and the record is
         // gone from the file. Forget it here too rather than post the change forever.
@@ -292,15 +296,25 @@ void BranchQuery::postEdit() {
                              "saved"));
     }
     StoredRecord updated = pending_->values;
-    SqlStatement& select = statementFor(QByteArray(kSelectRecords) + " WHERE rowid=?");
-    select.bindInt64(1, record.rowId);
-    if (select.step()) {
-        readRecord(select, updated);
-    }
-    select.reset();
+    rereadRow(updated);
     nameIndex_.remove(&record);
     record = std::move(updated);
     nameIndex_.add(&record);
+}
+
+void BranchQuery::rereadRow(StoredRecord& record) {
+    // The post is already in the file: a failure to read the row back must not leave the
+    // change pending, or the next Locate would post it a second time (a second new row).
+    // The written values then stand for the row, the unwritten ones as last read.
+    try {
+        SqlStatement& select = statementFor(QByteArray(kSelectRecords) + " WHERE rowid=?");
+        select.bindInt64(1, record.rowId);
+        if (select.step()) {
+            readRecord(select, record);
+        }
+        select.reset();
+    } catch (const Failure&) {
+    }
 }
 
 void BranchQuery::forgetRecordAt(std::size_t position) {

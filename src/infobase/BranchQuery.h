@@ -102,6 +102,9 @@ private:
     void postPending();
     void postInsert();
     void postEdit();
+    // Reads the posted row back as the database now holds it (unwritten fields of a new
+    // row carry the table's defaults); keeps the values as they are when that fails.
+    void rereadRow(StoredRecord& record);
     void forgetRecordAt(std::size_t position);
     SqlStatement& statementFor(const QByteArray& sql);
 

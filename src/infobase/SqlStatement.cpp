@@ -55,6 +55,14 @@ void SqlStatement::bindBlob(int index, const QByteArray& bytes) {
     }
 }
 
+void SqlStatement::bindBlobInPlace(int index, const QByteArray& bytes) {
+    const char* data = bytes.isNull() ? "" : bytes.constData();
+    if (sqlite3_bind_blob64(stmt_, index, data, sqlite3_uint64(bytes.size()), SQLITE_STATIC) !=
+        SQLITE_OK) {
+        raiseDatabaseError(db_);
+    }
+}
+
 void SqlStatement::bindInt64(int index, qint64 value) {
     if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) {
         raiseDatabaseError(db_);

@@ -24,6 +24,9 @@ public:
 
     void bindText(int index, const QByteArray& utf8);
     void bindBlob(int index, const QByteArray& bytes);
+    // Binds the bytes without copying them: they must stay alive and unchanged until the
+    // statement is reset. For attachments, which may be large.
+    void bindBlobInPlace(int index, const QByteArray& bytes);
     void bindInt64(int index, qint64 value);
 
     // Runs one step: true while a row is available, false when done. A failure throws
