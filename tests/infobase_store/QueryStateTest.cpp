@@ -8,19 +8,10 @@
 namespace {
 
 using namespace infobase;
+using store_test::failureOf;
 using store_test::TempBase;
 
 constexpr LocateOptions kBranchLookup = loCaseInsensitive | loPartialKey;
-
-// The text of the Failure the call throws; empty when it throws none.
-template <typename Call> QString failureOf(Call call) {
-    try {
-        call();
-    } catch (const Failure& failure) {
-        return failure.message();
-    }
-    return QString();
-}
 
 QByteArray attachmentOf(BranchQuery& query) {
     QBuffer buffer;

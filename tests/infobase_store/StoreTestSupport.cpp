@@ -83,6 +83,45 @@ QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+std::optional<QString> runUnprivileged(const std::function<QString()>& body) {
+    constexpr int kNoUnprivilegedUser = 77;
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        return QStringLiteral("pipe() failed");
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(kNoUnprivilegedUser);
+        }
+        QByteArray report;
+        try {
+            report = body().toUtf8();
+        } catch (const std::exception& e) {
+            report = QByteArray("threw: ") + e.what();
+        }
+        writeAll(fds[1], report.constData(), std::size_t(report.size()));
+        ::_exit(0); // never back into the test runner
+    }
+    ::close(fds[1]);
+    QByteArray report;
+    char byte;
+    while (readByte(fds[0], &byte)) {
+        report.append(byte);
+    }
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kNoUnprivilegedUser) {
+        return std::nullopt;
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return QStringLiteral("the child process died");
+    }
+    return QString::fromUtf8(report);
+}
+
 // The child reads one-letter commands: 'l' + statement + '\n' locks, 'r' releases; it
 // answers each with one byte ('+' done, '-' failed) and ends when the pipe closes.
 LockingProcess::LockingProcess(const QString& path) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "common/Failure.h"
 #include "infobase/RecordStore.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
+#include <optional>
 #include <ostream>
 #include <sys/types.h>
 #include <vector>
@@ -43,9 +46,25 @@ private:
     QTemporaryDir dir_;
 };
 
+// The text of the Failure the call throws; empty when it throws none.
+template <typename Call> QString failureOf(Call call) {
+    try {
+        call();
+    } catch (const Failure& failure) {
+        return failure.message();
+    }
+    return QString();
+}
+
 // The file's whole content, for "nothing changed" checks. Read only while no connection in
 // this process holds a lock on the file.
 QByteArray fileBytes(const QString& path);
+
+// Runs the body in a child process as a user who cannot write files he does not own (a
+// root run acts as "nobody"), for checks on files the system refuses to write. The body
+// returns what went wrong, or the empty text when all went well. std::nullopt when no
+// unprivileged user can be had here.
+std::optional<QString> runUnprivileged(const std::function<QString()>& body);
 
 // A second process that takes locks on a base when told to. Start it before this process
 // opens the base: a connection must never be carried across fork().
