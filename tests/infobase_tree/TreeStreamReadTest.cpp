@@ -75,10 +75,15 @@ TEST(TreeStreamRead, OlderLayouts) {
          "x [img 0 sel 0 state -1 ovl -1 exp 0 data 0]"},
         {"a root count of 0 still replaces the tree",
          binaryEntry("Items.NodeData", StreamBytes().hex("03").int32(0)), ""},
-        {"a negative root count and a negative child count read nothing more",
+        {"a negative root count reads no node",
          binaryEntry("Items.NodeData",
                      StreamBytes().hex("03").int32(-3)),
          ""},
+        {"a negative child count flags the node and reads no children",
+         binaryEntry("Items.NodeData",
+                     StreamBytes().hex("03").int32(2).raw(v3Entry("neg", -5)).raw(v3Entry("next", 0))),
+         "neg [img 0 sel 0 state -1 ovl -1 exp 0 data 0 +]\n"
+         "next [img 0 sel 0 state -1 ovl -1 exp 0 data 0]"},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -257,6 +262,9 @@ TEST(TreeStreamRead, EveryFailureWithItsText) {
          "Error reading TreeView1.Font: Invalid property value"},
         {"event binding", stream(StreamBytes().shortString("OnClick").hex("07").shortString("Go")),
          "Error reading TreeView1.OnClick: Invalid property value"},
+        {"oversized wide string in a skipped option",
+         stream(StreamBytes().shortString("Hint").hex("12 FFFFFF7F")),
+         "Error reading TreeView1.Hint: Stream read error"},
         {"unknown tag", stream(StreamBytes().shortString("Hint").hex("16")),
          "Error reading TreeView1.Hint: Invalid property value"},
         {"lists nested too deep", stream(StreamBytes().shortString("Hint").raw(deepList)),
