@@ -8,10 +8,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
+#include <functional>
 
 using namespace qsframe;
 
@@ -22,10 +24,33 @@ constexpr int kCancelResult = 2;
 
 constexpr int kMouseTimerInterval = 50;
 
+// Hands the key presses of one window's widgets to its frame before the widgets see them.
+class ShortcutHook : public QObject {
+public:
+    ShortcutHook(QObject* parent, QWidget* form, std::function<bool(QKeyEvent*)> handler)
+        : QObject(parent), FForm(form), FHandler(std::move(handler)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        return widget != nullptr && widget->window() == FForm &&
+               FHandler(static_cast<QKeyEvent*>(event));
+    }
+
+private:
+    QWidget* FForm;
+    std::function<bool(QKeyEvent*)> FHandler;
+};
+
 } // namespace
 
 TqsSkinForm::TqsSkinForm(QWidget* AOwner)
-    : QObject(AOwner), FForm(AOwner), FClientArea(new QWidget(AOwner)) {
+    : QObject(AOwner), FForm(AOwner), FClientArea(new QWidget(AOwner)),
+      FShortcutHook(
+          new ShortcutHook(this, AOwner, [this](QKeyEvent* e) { return ShortcutEvent(e); })) {
     const QPalette palette = AOwner->palette();
     DefCaptionFont = FontOfCellHeight(QStringLiteral("Tahoma"), 13, true);
     DefCaptionFontColor = qsdraw::BtnText(palette);
@@ -44,7 +69,7 @@ TqsSkinForm::TqsSkinForm(QWidget* AOwner)
     FForm->setWindowFlags(FForm->windowFlags() | Qt::FramelessWindowHint);
     FForm->setMouseTracking(true);
     FForm->installEventFilter(this);
-    qApp->installEventFilter(this);
+    qApp->installEventFilter(FShortcutHook);
     FActive = FForm->isActiveWindow();
     SetUpDefaultFrame();
 }
@@ -52,7 +77,7 @@ TqsSkinForm::TqsSkinForm(QWidget* AOwner)
 TqsSkinForm::~TqsSkinForm() {
     FMouseTimer.stop();
     FFadeInTimer.stop();
-    qApp->removeEventFilter(this);
+    qApp->removeEventFilter(FShortcutHook);
     FForm->removeEventFilter(this);
 }
 
@@ -147,16 +172,7 @@ void TqsSkinForm::SizeChanged() {
 }
 
 bool TqsSkinForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == FForm) {
-        return FormEvent(event);
-    }
-    if (event->type() == QEvent::KeyPress) {
-        const auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget != nullptr && widget->window() == FForm) {
-            return ShortcutEvent(static_cast<QKeyEvent*>(event));
-        }
-    }
-    return false;
+    return watched == FForm && FormEvent(event);
 }
 
 bool TqsSkinForm::FormEvent(QEvent* event) {
@@ -230,13 +246,23 @@ void TqsSkinForm::SetActive(bool active) {
 }
 
 bool TqsSkinForm::CloseEvent(QCloseEvent* event) {
-    // A shown dialog closed from its frame or by the platform's close command ends with
-    // "cancel", whatever its own reject handling would do.
+    // The platform's close command (the window manager's Alt+F4 or close request) ends a shown
+    // dialog with "cancel", like the close box. Closes that the program makes itself, a dialog's
+    // own done() among them, keep their results.
     auto* dialog = qobject_cast<QDialog*>(FForm);
-    if (dialog == nullptr || !dialog->isVisible()) {
+    if (!event->spontaneous() || dialog == nullptr || !dialog->isVisible()) {
         return false;
     }
     dialog->done(kCancelResult);
     event->accept();
     return true;
+}
+
+void TqsSkinForm::CloseWindow() {
+    auto* dialog = qobject_cast<QDialog*>(FForm);
+    if (dialog != nullptr && dialog->isVisible()) {
+        dialog->done(kCancelResult);
+    } else {
+        FForm->close();
+    }
 }

@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QPoint>
 #include <QTimer>
-
 #include <vector>
 
 class QCloseEvent;
@@ -100,6 +99,7 @@ protected:
 
 private:
     bool FormEvent(QEvent* event);
+    // Sees the key presses of the window and of every widget in it before they do.
     bool ShortcutEvent(QKeyEvent* event);
     void SetUpDefaultFrame();
     void EnsureCaptionButtons();
@@ -109,6 +109,8 @@ private:
     void PaintFrame(QPaintEvent* event);
     void SetActive(bool active);
     bool CloseEvent(QCloseEvent* event);
+    // Closes the window the way its close box does.
+    void CloseWindow();
 
     // Pointer handling (qsSkinFormInput.cpp).
     bool MousePress(QMouseEvent* event);
@@ -140,6 +142,8 @@ private:
 
     QWidget* FForm;
     QWidget* FClientArea;
+    // Routes the window's key presses to ShortcutEvent (qsSkinFormInput.cpp).
+    QObject* FShortcutHook;
     TqsSkinData* FSkinData = nullptr;
     TqsSkinData* FMenusSkinData = nullptr;
     TqsBorderIcons FBorderIcons{biSystemMenu | biMinimize | biMaximize | biRollUp};

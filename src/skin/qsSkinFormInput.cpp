@@ -1,7 +1,6 @@
 // Pointer and keyboard handling of the frame: dragging by the caption, the caption buttons'
 // hover, press and release, their commands, and the frame's own shortcuts.
 #include "skin/qsSkinForm.h"
-
 #include "skin/qsSkinFormGeometry.h"
 
 #include <QApplication>
@@ -135,9 +134,13 @@ void TqsSkinForm::SetActiveObject(int index) {
     }
 }
 
-void TqsSkinForm::ClearHover() { SetActiveObject(-1); }
+void TqsSkinForm::ClearHover() {
+    SetActiveObject(-1);
+}
 
-void TqsSkinForm::RepaintObject(int index) { FForm->update(FObjectList[index].Rect); }
+void TqsSkinForm::RepaintObject(int index) {
+    FForm->update(FObjectList[index].Rect);
+}
 
 void TqsSkinForm::MouseTimerTick() {
     if (!FActive) {
@@ -177,7 +180,7 @@ bool TqsSkinForm::ShortcutEvent(QKeyEvent* event) {
     }
     if (event->key() == Qt::Key_F4) {
         // The platform's close command, for platforms whose window manager leaves it to us.
-        FForm->close();
+        CloseWindow();
         return true;
     }
     return false;
@@ -186,7 +189,7 @@ bool TqsSkinForm::ShortcutEvent(QKeyEvent* event) {
 void TqsSkinForm::RunCommand(TqsCaptionCommand command) {
     switch (command) {
     case TqsCaptionCommand::Close:
-        FForm->close();
+        CloseWindow();
         break;
     case TqsCaptionCommand::Maximize:
         ToggleMaximize();

@@ -28,20 +28,20 @@ TEST_P(FrameAlpha, EndStateAfterShowing) {
         EXPECT_TRUE(w.QSF->IsLayered());
         EXPECT_EQ(w.QSF->AppliedOpacity(), 0);
     }
-    QTRY_COMPARE(w.QSF->AppliedOpacity(), c.opacityAtEnd);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.QSF->AppliedOpacity() == c.opacityAtEnd; }));
     QTest::qWait(10);
     EXPECT_EQ(w.QSF->IsLayered(), c.layeredAtEnd);
     EXPECT_EQ(w.QSF->AppliedOpacity(), c.opacityAtEnd);
     EXPECT_DOUBLE_EQ(w.dialog.windowOpacity(), c.opacityAtEnd / 255.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Frame, FrameAlpha,
-    ::testing::Values(AlphaCase{"Off", false, false, false, 255},
-                      AlphaCase{"FadeInToOpaque", false, true, false, 255},
-                      AlphaCase{"FadeInToTranslucent", true, true, true, 200},
-                      AlphaCase{"TranslucentWithoutFade", true, false, true, 200}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Frame, FrameAlpha,
+                         ::testing::Values(AlphaCase{"Off", false, false, false, 255},
+                                           AlphaCase{"FadeInToOpaque", false, true, false, 255},
+                                           AlphaCase{"FadeInToTranslucent", true, true, true, 200},
+                                           AlphaCase{"TranslucentWithoutFade", true, false, true,
+                                                     200}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FrameAlphaSettings, ChangesApplyAtOnceToAShownWindow) {
     FramedDialog w;

@@ -5,7 +5,6 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QStringList>
-
 #include <gtest/gtest.h>
 
 using namespace qsframe;
@@ -22,7 +21,7 @@ TEST(FrameGeometry, MessageWindowShowsOnlyTheCloseBox) {
     std::vector<TqsCaptionButton> buttons = DefaultCaptionButtons({});
     PlaceCaptionButtons(buttons, 120);
     ASSERT_EQ(buttons.size(), 6u);
-    const QStringList names{"closebutton", "maxbutton",     "minbutton",
+    const QStringList names{"closebutton",  "maxbutton",     "minbutton",
                             "rollupbutton", "sysmenubutton", "traybutton"};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(buttons[i].Name, names[i]);
@@ -60,11 +59,11 @@ TEST(FrameGeometry, HitTestOfTheMessageWindow) {
         TqsHitArea area;
     };
     const Case cases[] = {
-        {{3, 3}, TqsHitArea::Caption},         {{179, 21}, TqsHitArea::Caption},
-        {{180, 10}, TqsHitArea::FrameObject},  {{196, 20}, TqsHitArea::FrameObject},
-        {{197, 10}, TqsHitArea::FrameObject},  {{3, 22}, TqsHitArea::Client},
-        {{196, 96}, TqsHitArea::Client},       {{2, 50}, TqsHitArea::FrameObject},
-        {{100, 97}, TqsHitArea::FrameObject},  {{0, 0}, TqsHitArea::FrameObject},
+        {{3, 3}, TqsHitArea::Caption},        {{179, 21}, TqsHitArea::Caption},
+        {{180, 10}, TqsHitArea::FrameObject}, {{196, 20}, TqsHitArea::FrameObject},
+        {{197, 10}, TqsHitArea::FrameObject}, {{3, 22}, TqsHitArea::Client},
+        {{196, 96}, TqsHitArea::Client},      {{2, 50}, TqsHitArea::FrameObject},
+        {{100, 97}, TqsHitArea::FrameObject}, {{0, 0}, TqsHitArea::FrameObject},
         {{100, 2}, TqsHitArea::FrameObject},
     };
     for (const Case& c : cases) {

@@ -1,39 +1,46 @@
 // The frame on a live dialog: its outer size, the close box and its looks, the closing paths
 // and their results, moving by the caption, activation and the size limits.
 #include "FramedDialog.h"
-
 #include "skin/qsDrawing.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-
 #include <functional>
-
 #include <gtest/gtest.h>
 
 namespace {
 
 // Colours are compared as the 8-bit values a screen shows.
-QRgb PixelAt(QWidget& widget, QPoint pos) { return widget.grab().toImage().pixel(pos); }
-QRgb Rgb(const QColor& color) { return color.rgb(); }
-
-// Runs an action on the popup menu as soon as it is shown (the menu runs its own loop).
-void WhenMenuPopsUp(std::function<void(QMenu*)> action) {
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            action(menu);
-        }
-    });
-    poll->start();
+QRgb PixelAt(QWidget& widget, QPoint pos) {
+    return widget.grab().toImage().pixel(pos);
 }
+QRgb Rgb(const QColor& color) {
+    return color.rgb();
+}
+
+// Runs an action on the popup menu as soon as it is shown (the menu runs its own loop). The
+// watch ends with the test that set it, whether a menu showed or not.
+class MenuWatch {
+public:
+    explicit MenuWatch(std::function<void(QMenu*)> action) {
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, [this, action] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                poll.stop();
+                action(menu);
+            }
+        });
+        poll.start();
+    }
+
+private:
+    QTimer poll;
+};
 
 // The darkest pixel of a rectangle of the window, by lightness.
 QRgb DarkestPixel(QWidget& widget, const QRect& area) {
@@ -164,7 +171,7 @@ TEST(FrameWindow, RightClickOnTheCaptionOffersOnlyClose) {
     ASSERT_TRUE(w.Open());
     QStringList items;
     QString shortcut;
-    WhenMenuPopsUp([&](QMenu* menu) {
+    const MenuWatch watch([&](QMenu* menu) {
         for (QAction* action : menu->actions()) {
             items << action->text();
             shortcut = action->shortcut().toString();
@@ -183,7 +190,7 @@ TEST(FrameWindow, RightClickOutsideTheCaptionShowsNoMenu) {
     FramedDialog w;
     ASSERT_TRUE(w.Open());
     bool popped = false;
-    WhenMenuPopsUp([&](QMenu* menu) {
+    const MenuWatch watch([&](QMenu* menu) {
         popped = true;
         menu->close();
     });
@@ -197,11 +204,24 @@ TEST(FrameWindow, RightClickOutsideTheCaptionShowsNoMenu) {
 }
 
 TEST(FrameWindow, AltF4ClosesWithCancel) {
+    // Whether the window itself or one of its controls has the keyboard.
+    for (bool toControl : {false, true}) {
+        FramedDialog w;
+        auto* control = new QPushButton(QStringLiteral("OK"), w.QSF->ClientArea());
+        ASSERT_TRUE(w.Open());
+        QWidget* target = toControl ? static_cast<QWidget*>(control) : &w.dialog;
+        QTest::keyClick(target, Qt::Key_F4, Qt::AltModifier);
+        EXPECT_FALSE(w.dialog.isVisible()) << toControl;
+        EXPECT_EQ(w.dialog.result(), 2) << toControl;
+    }
+}
+
+TEST(FrameWindow, ClosingByTheProgramKeepsItsResult) {
     FramedDialog w;
     ASSERT_TRUE(w.Open());
-    QTest::keyClick(&w.dialog, Qt::Key_F4, Qt::AltModifier);
+    w.dialog.done(6);
     EXPECT_FALSE(w.dialog.isVisible());
-    EXPECT_EQ(w.dialog.result(), 2);
+    EXPECT_EQ(w.dialog.result(), 6);
 }
 
 TEST(FrameWindow, DoubleClickOnTheCaptionAndAltSpaceDoNothing) {
@@ -222,10 +242,18 @@ TEST(FrameWindow, CaptionMovesTheWindowAndTheBorderDoesNotResizeIt) {
     ASSERT_TRUE(w.Open());
     const QRect before = w.dialog.geometry();
 
-    w.Press(w.CaptionPoint());
-    w.MoveTo(w.CaptionPoint() + QPoint(30, 20));
-    w.Release(w.CaptionPoint() + QPoint(30, 20));
-    QTRY_COMPARE(w.dialog.pos(), before.topLeft() + QPoint(30, 20));
+    // The window follows the pointer, so the pointer is let go where it took hold of the
+    // caption, in window coordinates.
+    const QPoint grip = w.CaptionPoint();
+    w.Press(grip);
+    w.MoveTo(grip + QPoint(30, 20));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return w.dialog.pos() == before.topLeft() + QPoint(30, 20);
+    })) << w.dialog.pos().x()
+        << "," << w.dialog.pos().y();
+    w.Release(grip);
+    QTest::qWait(20);
+    EXPECT_EQ(w.dialog.pos(), before.topLeft() + QPoint(30, 20));
     EXPECT_EQ(w.dialog.size(), before.size());
 
     const QPoint moved = w.dialog.pos();
@@ -249,7 +277,7 @@ TEST(FrameWindow, DeactivationDimsTheCaptionAndClearsTheHover) {
     other.show();
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    QTRY_VERIFY(!w.QSF->IsActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.QSF->IsActive(); }));
     EXPECT_EQ(w.QSF->ActiveObject(), -1);
     EXPECT_FALSE(w.QSF->ObjectList()[0].MouseIn);
     EXPECT_EQ(DarkestPixel(w.dialog, QRect(3, 3, w.Width() - 23, 19)),
@@ -262,7 +290,7 @@ TEST(FrameWindow, PointerTimerClearsTheHoverWhenThePointerLeavesTheWindow) {
     w.MoveTo(w.CloseBoxCentre());
     ASSERT_EQ(w.QSF->ActiveObject(), 0);
     QCursor::setPos(w.dialog.mapToGlobal(QPoint(-50, -50)));
-    QTRY_COMPARE(w.QSF->ActiveObject(), -1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.QSF->ActiveObject() == -1; }));
     EXPECT_FALSE(w.QSF->MouseTimer().isActive());
 }
 
