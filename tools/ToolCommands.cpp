@@ -1,6 +1,7 @@
 #include "ToolCommands.h"
 
 #include "BaseCommand.h"
+#include "TreeCommand.h"
 
 #include <vector>
 
@@ -11,6 +12,8 @@ namespace {
 const std::vector<Command> kCommands = {
     {"base", "create|list FILE", "create an empty base, or list its records as JSON lines",
      runBaseCommand},
+    {"tree", "dump FILE | write JSON FILE [--client-height N]",
+     "print a tree file as JSON, or write one from JSON", runTreeCommand},
 };
 
 void printHelp(QTextStream& out) {
