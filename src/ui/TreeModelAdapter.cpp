@@ -45,8 +45,11 @@ int TreeModelAdapter::columnCount(const QModelIndex&) const {
 }
 
 bool TreeModelAdapter::hasChildren(const QModelIndex& parent) const {
+    // The flag gives a childless node its expand button. A node with rows always reports
+    // them, as views expect: the tree sets the flag only after a child went in, and a
+    // cleared flag must not make children unreachable.
     const TTreeNode* node = nodeAt(parent);
-    return node ? node->HasChildren() : tree_.TopCount() > 0;
+    return node ? node->HasChildren() || node->Count() > 0 : tree_.TopCount() > 0;
 }
 
 QVariant TreeModelAdapter::data(const QModelIndex& index, int role) const {

@@ -5,7 +5,8 @@
 #include <QAbstractItemModel>
 
 // Shows an information tree in a tree view: one column, a node's text as its label, and
-// an expand button wherever the node's HasChildren flag is set (also without children).
+// an expand button wherever the node's HasChildren flag is set (also without children) or
+// the node has children.
 // It follows every change of the tree through the tree's observer. Labels cannot be
 // edited in place: a branch is joined to its record by its text.
 class TreeModelAdapter : public QAbstractItemModel, private infobase::TreeNodesObserver {

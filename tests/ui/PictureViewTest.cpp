@@ -16,7 +16,7 @@ TEST(PictureView, PlacesThePictureByItsSwitches) {
         {{50, 20}, Stretch, {0, 0, 200, 100}},
         {{50, 20}, Stretch | Center, {0, 0, 200, 100}},
         {{50, 20}, Proportional | Center, {75, 40, 50, 20}}, // small: never scaled up
-        {{50, 20}, Stretch | Proportional | Center, {0, 30, 200, 80}},
+        {{50, 20}, Stretch | Proportional | Center, {0, 10, 200, 80}},
         {{50, 40}, Stretch | Proportional | Center, {37, 0, 125, 100}},
         {{400, 100}, Proportional | Center, {0, 25, 200, 50}}, // larger: scaled down
         {{400, 100}, Proportional, {0, 0, 200, 50}},
