@@ -4,6 +4,8 @@
 #include "skin/qsDrawing.h"
 #include "skin/qsMessageTypes.h"
 #include "skin/qsSkinCustomControl.h"
+#include "skin/qsSkinForm.h"
+#include "skin/qsSkinFormGeometry.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -12,11 +14,6 @@
 
 namespace {
 
-// The default frame around the client area: a 3-pixel border on every side and a 19-pixel
-// caption strip at the top.
-constexpr int kBorderWidth = 3;
-constexpr int kCaptionHeight = 19;
-constexpr int kMinOuterWidth = 120;
 // A position below this on the x axis asks for a centred window.
 constexpr int kCentredBelow = -10000;
 
@@ -29,44 +26,51 @@ std::unique_ptr<TqsMessageForm> TqsMessageForm::CreateEx(int X, int Y) {
 TqsMessageForm::TqsMessageForm(int X, int Y)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint),
-      client_(new QWidget(this)), centred_(X < kCentredBelow) {
-    client_->setObjectName(QStringLiteral("client"));
-    QPalette background = client_->palette();
+      QSF(new TqsSkinForm(this)), centred_(X < kCentredBelow) {
+    QSF->setObjectName(QStringLiteral("QSF"));
+    QSF->SetBorderIcons({});
+    QWidget* client = Client();
+    client->setObjectName(QStringLiteral("client"));
+    QPalette background = client->palette();
     background.setColor(QPalette::Window, qsdraw::BtnFace(background));
-    client_->setPalette(background);
-    client_->setAutoFillBackground(true);
+    client->setPalette(background);
+    client->setAutoFillBackground(true);
     if (!centred_) {
         MoveOuterTo({X, Y});
     }
 }
 
+QWidget* TqsMessageForm::Client() const {
+    return QSF->ClientArea();
+}
+
 QSize TqsMessageForm::ClientSize() const {
-    return client_->size();
+    return Client()->size();
 }
 
 void TqsMessageForm::SetClientSize(QSize size) {
-    client_->setGeometry(QRect(QPoint(0, 0), size));
-    setFixedSize(size);
+    QSF->SetClientSize(size.width(), size.height());
 }
 
 QSize TqsMessageForm::ClientToOuter(QSize client) {
-    return client + QSize(2 * kBorderWidth, kCaptionHeight + 2 * kBorderWidth);
+    return qsframe::OuterSizeForClient(client);
 }
 
 int TqsMessageForm::GetMinWidth() const {
-    return kMinOuterWidth;
+    return QSF->GetMinWidth();
 }
 
 int TqsMessageForm::GetMaxWidth() const {
-    return placementWorkArea().width();
+    return QSF->GetMaxWidth();
 }
 
-QRect TqsMessageForm::placementWorkArea() const {
-    QScreen* screen = centred_ ? nullptr : QGuiApplication::screenAt(OuterPos());
-    if (screen == nullptr) {
-        screen = QGuiApplication::primaryScreen();
-    }
-    return screen->availableGeometry();
+void TqsMessageForm::SetFrame(const FrameSettings& settings) {
+    frame_ = settings;
+    QSF->SetSkinData(settings.SkinData);
+    QSF->SetMenusSkinData(settings.MenusSkinData);
+    QSF->SetAlphaBlend(settings.AlphaBlend);
+    QSF->AlphaBlendAnimation = settings.AlphaBlendAnimation;
+    QSF->SetAlphaBlendValue(settings.AlphaBlendValue);
 }
 
 QPoint TqsMessageForm::OuterPos() const {
@@ -123,7 +127,6 @@ void TqsMessageForm::showEvent(QShowEvent* event) {
             const int top = work.top() + (work.height() - outer.height()) / 2;
             MoveOuterTo({std::max(left, desktop.left()), std::max(top, desktop.top())});
         }
-        setWindowOpacity(frame_.AlphaBlend ? frame_.AlphaBlendValue / 255.0 : 1.0);
     }
     QDialog::showEvent(event);
 }

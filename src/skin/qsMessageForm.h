@@ -6,12 +6,12 @@
 #include <QPointer>
 #include <memory>
 
+class TqsSkinForm;
 class TqsSkinStdLabel;
 class TqsSkinCheckRadioBox;
 
-// The message window: a modal dialog whose controls live in its client area. The window
-// maps a client size to its outer size (the frame's border and caption strip around the
-// client area) in one place, ClientToOuter, which the frame component takes over.
+// The message window: a modal dialog with a frame of its own (QSF) whose controls live in
+// the frame's client area.
 class TqsMessageForm : public QDialog {
     Q_OBJECT
 public:
@@ -19,12 +19,15 @@ public:
     // primary screen's work area when it is shown. The caller owns it.
     static std::unique_ptr<TqsMessageForm> CreateEx(int X, int Y);
 
+    // The frame: border, caption strip with the close box, system menu, fade-in.
+    TqsSkinForm* QSF;
+
     // The text label, and the show-again check box when the builder adds one.
     TqsSkinStdLabel* Message = nullptr;
     TqsSkinCheckRadioBox* DisplayCheckBox = nullptr;
 
     // The area the controls are laid out in; its origin is the client origin.
-    QWidget* Client() const { return client_; }
+    QWidget* Client() const;
     QSize ClientSize() const;
     // Sets the client size; the window takes the outer size that goes with it.
     void SetClientSize(QSize size);
@@ -45,9 +48,7 @@ public:
     QString HelpFile() const { return helpFile_; }
     void SetHelpFile(const QString& file) { helpFile_ = file; }
 
-    // Settings the message component hands to the window's frame. Without a self-drawn
-    // frame only the translucency takes effect: AlphaBlend shows the window at opacity
-    // AlphaBlendValue.
+    // Settings the message component hands to the window's frame.
     struct FrameSettings {
         QPointer<TqsSkinData> SkinData;
         QPointer<TqsSkinData> MenusSkinData;
@@ -56,7 +57,7 @@ public:
         quint8 AlphaBlendValue = 200;
     };
     const FrameSettings& Frame() const { return frame_; }
-    void SetFrame(const FrameSettings& settings) { frame_ = settings; }
+    void SetFrame(const FrameSettings& settings);
 
     // The modal result: a non-zero value ends the modal loop with that result.
     int ModalResult() const { return result(); }
@@ -78,9 +79,6 @@ public Q_SLOTS:
 
 private:
     TqsMessageForm(int X, int Y);
-    QRect placementWorkArea() const;
-
-    QWidget* client_;
     bool centred_;
     int helpContext_ = 0;
     QString helpFile_;

@@ -8,12 +8,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <functional>
+#include <limits>
 
 using namespace qsframe;
 
@@ -64,9 +67,13 @@ TqsSkinForm::TqsSkinForm(QWidget* AOwner)
     FFadeInTimer.setInterval(1);
     connect(&FFadeInTimer, &QTimer::timeout, this, &TqsSkinForm::FadeInTimerTick);
 
-    // The platform draws no frame, caption or caption buttons of its own; changing the flags
-    // re-creates the native window if there is one.
-    FForm->setWindowFlags(FForm->windowFlags() | Qt::FramelessWindowHint);
+    // The platform draws no frame, caption or caption buttons of its own: the window's own
+    // border icons are cleared (Qt drops the frameless hint again when a customized window still
+    // asks for caption buttons). Changing the flags re-creates the native window if there is one.
+    constexpr Qt::WindowFlags kPlatformCaption =
+        Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+        Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint;
+    FForm->setWindowFlags((FForm->windowFlags() & ~kPlatformCaption) | Qt::FramelessWindowHint);
     FForm->setMouseTracking(true);
     FForm->installEventFilter(this);
     qApp->installEventFilter(FShortcutHook);
@@ -129,7 +136,7 @@ int TqsSkinForm::GetMaxWidth() const {
     if (MaxWidth > 0) {
         return MaxWidth;
     }
-    return FForm->screen()->availableGeometry().width();
+    return WorkArea().width();
 }
 
 int TqsSkinForm::GetMinHeight() const {
@@ -146,7 +153,24 @@ int TqsSkinForm::GetMaxHeight() const {
     if (MaxHeight > 0) {
         return MaxHeight;
     }
-    return FForm->screen()->availableGeometry().height();
+    return WorkArea().height();
+}
+
+QRect TqsSkinForm::WorkArea() const {
+    // The monitor that holds the window's centre, else the one nearest to it.
+    const QPoint centre = FForm->geometry().center();
+    QScreen* nearest = QGuiApplication::primaryScreen();
+    int nearestDistance = std::numeric_limits<int>::max();
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        const int dx = std::max({g.left() - centre.x(), 0, centre.x() - g.right()});
+        const int dy = std::max({g.top() - centre.y(), 0, centre.y() - g.bottom()});
+        if (dx + dy < nearestDistance) {
+            nearestDistance = dx + dy;
+            nearest = screen;
+        }
+    }
+    return nearest->availableGeometry();
 }
 
 TqsHitArea TqsSkinForm::HitTest(QPoint windowPos) const {

@@ -77,6 +77,8 @@ public:
     int GetMaxWidth() const;
     int GetMinHeight() const;
     int GetMaxHeight() const;
+    // The work area of the monitor that holds the window, or of the one nearest to it.
+    QRect WorkArea() const;
 
     // The caption buttons (created on the first paint), the hovered one and the one holding
     // the mouse capture (-1 for none), and the timer that follows the pointer over them.

@@ -23,25 +23,6 @@ QRgb Rgb(const QColor& color) {
     return color.rgb();
 }
 
-// Runs an action on the popup menu as soon as it is shown (the menu runs its own loop). The
-// watch ends with the test that set it, whether a menu showed or not.
-class MenuWatch {
-public:
-    explicit MenuWatch(std::function<void(QMenu*)> action) {
-        poll.setInterval(5);
-        QObject::connect(&poll, &QTimer::timeout, [this, action] {
-            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-                poll.stop();
-                action(menu);
-            }
-        });
-        poll.start();
-    }
-
-private:
-    QTimer poll;
-};
-
 // The darkest pixel of a rectangle of the window, by lightness.
 QRgb DarkestPixel(QWidget& widget, const QRect& area) {
     const QImage image = widget.grab().toImage();
@@ -176,8 +157,7 @@ TEST(FrameWindow, RightClickOnTheCaptionOffersOnlyClose) {
             items << action->text();
             shortcut = action->shortcut().toString();
         }
-        menu->setActiveAction(menu->actions().constLast());
-        QTest::keyClick(menu, Qt::Key_Return);
+        ChooseLastItem(menu);
     });
     w.Press(w.CaptionPoint(), Qt::RightButton);
     EXPECT_EQ(items, QStringList{QStringLiteral("&Close")});

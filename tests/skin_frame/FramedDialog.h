@@ -5,13 +5,83 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
+#include <functional>
+
+// Moves, presses and releases the pointer over a window the way a person's hand does: the
+// cursor moves too, so the frame's pointer timer sees the same place as the mouse events.
+// A move event is sent even when the cursor is already there (a new window may open under
+// it), which moving the cursor alone would not do.
+class PointerOver {
+public:
+    explicit PointerOver(QWidget& window) : FWindow(window) {}
+
+    void MoveTo(QPoint pos) {
+        QCursor::setPos(FWindow.mapToGlobal(pos));
+        QMouseEvent move(QEvent::MouseMove, pos, FWindow.mapToGlobal(pos), Qt::NoButton, FHeld, {});
+        QApplication::sendEvent(&FWindow, &move);
+    }
+    void Press(QPoint pos, Qt::MouseButton button = Qt::LeftButton) {
+        MoveTo(pos);
+        QTest::mousePress(&FWindow, button, {}, pos);
+        FHeld |= button;
+    }
+    void Release(QPoint pos, Qt::MouseButton button = Qt::LeftButton) {
+        MoveTo(pos);
+        QTest::mouseRelease(&FWindow, button, {}, pos);
+        FHeld &= ~Qt::MouseButtons(button);
+    }
+    void Click(QPoint pos) {
+        Press(pos);
+        Release(pos);
+    }
+
+private:
+    QWidget& FWindow;
+    Qt::MouseButtons FHeld;
+};
+
+// Where a person points on a framed window of the given outer width.
+inline QPoint CloseBoxCentre(int outerWidth) {
+    return QPoint(outerWidth - 12, 12);
+}
+inline QPoint CaptionPoint() {
+    return QPoint(30, 12);
+}
+
+// Runs an action on the popup menu as soon as it is shown (the menu runs its own loop). The
+// watch ends with the test that set it, whether a menu showed or not.
+class MenuWatch {
+public:
+    explicit MenuWatch(std::function<void(QMenu*)> action) {
+        FPoll.setInterval(5);
+        QObject::connect(&FPoll, &QTimer::timeout, [this, action] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                FPoll.stop();
+                action(menu);
+            }
+        });
+        FPoll.start();
+    }
+
+private:
+    QTimer FPoll;
+};
+
+// Chooses the last item of a popup menu with the keyboard.
+inline void ChooseLastItem(QMenu* menu) {
+    menu->setActiveAction(menu->actions().constLast());
+    QTest::keyClick(menu, Qt::Key_Return);
+}
 
 // A dialog framed the way the message window is: no border icons and a fixed client size.
 struct FramedDialog {
     QDialog dialog;
     TqsSkinForm* QSF;
+    PointerOver pointer{dialog};
 
     explicit FramedDialog(QSize client = QSize(200, 100),
                           const QString& caption = QStringLiteral("Information"))
@@ -29,33 +99,13 @@ struct FramedDialog {
     }
 
     int Width() const { return dialog.width(); }
-    QPoint CloseBoxCentre() const { return QPoint(dialog.width() - 12, 12); }
-    QPoint CaptionPoint() const { return QPoint(30, 12); }
+    QPoint CloseBoxCentre() const { return ::CloseBoxCentre(dialog.width()); }
+    QPoint CaptionPoint() const { return ::CaptionPoint(); }
 
-    // The pointer goes where a person's would: the cursor moves too, so the frame's pointer
-    // timer sees the same place as the mouse events. The move event is sent even when the
-    // cursor is already there (a new window may open under it), which moving the cursor alone
-    // would not do.
-    void MoveTo(QPoint pos) {
-        QCursor::setPos(dialog.mapToGlobal(pos));
-        QMouseEvent move(QEvent::MouseMove, pos, dialog.mapToGlobal(pos), Qt::NoButton, held, {});
-        QApplication::sendEvent(&dialog, &move);
-    }
-    void Press(QPoint pos, Qt::MouseButton button = Qt::LeftButton) {
-        MoveTo(pos);
-        QTest::mousePress(&dialog, button, {}, pos);
-        held |= button;
-    }
+    void MoveTo(QPoint pos) { pointer.MoveTo(pos); }
+    void Press(QPoint pos, Qt::MouseButton button = Qt::LeftButton) { pointer.Press(pos, button); }
     void Release(QPoint pos, Qt::MouseButton button = Qt::LeftButton) {
-        MoveTo(pos);
-        QTest::mouseRelease(&dialog, button, {}, pos);
-        held &= ~Qt::MouseButtons(button);
+        pointer.Release(pos, button);
     }
-    void Click(QPoint pos) {
-        Press(pos);
-        Release(pos);
-    }
-
-private:
-    Qt::MouseButtons held;
+    void Click(QPoint pos) { pointer.Click(pos); }
 };
