@@ -7,8 +7,8 @@
 
 // A font as the message component and its controls describe it: a face, a height in the
 // platform's convention, a style and a colour. A negative height is the character height
-// in pixels (Qt's pixel size); a positive height is the cell height, ascent plus descent,
-// so "Tahoma" of height 13 and of height -19 are different sizes.
+// in pixels (Qt's pixel size); a positive height is the cell height, the face's window ascent
+// plus descent (FontCell), so "Tahoma" of height 13 has 11-pixel characters.
 struct FontSpec {
     QString Name = QStringLiteral("Tahoma");
     int Height = 13;
@@ -19,8 +19,8 @@ struct FontSpec {
     // An invalid colour stands for the system's window-text colour.
     QColor Color;
 
-    // The Qt font of this description; a positive height picks the pixel size whose cell
-    // height comes closest to it.
+    // The Qt font of this description; a positive height picks the character height whose
+    // cell comes closest to it.
     QFont toQFont() const;
 
     // The colour to draw text in with the given palette.

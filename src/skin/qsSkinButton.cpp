@@ -1,6 +1,7 @@
 #include "skin/qsSkinButton.h"
 
 #include "skin/qsDrawing.h"
+#include "skin/qsFontCellHeight.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -281,20 +282,24 @@ void TqsSkinButton::paintEvent(QPaintEvent*) {
     canvas.drawRect(0, 0, width() - 1, height() - 1);
 
     const FontSpec& spec = DefaultFont();
-    canvas.setFont(spec.toQFont());
+    const QFont font = spec.toQFont();
+    canvas.setFont(font);
     canvas.setPen(isEnabled() ? spec.textColor(pal) : qsdraw::BtnShadow(pal));
     constexpr int kFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs |
                            Qt::TextShowMnemonic;
-    const QRect measured = canvas.fontMetrics().boundingRect(rect(), kFlags, Caption());
-    int top = (height() - measured.height()) / 2;
+    // The caption block is centred by its lines' cell height, as window text is laid out.
+    const QFontMetrics metrics(font);
+    const QRect measured = metrics.boundingRect(rect(), kFlags, Caption());
+    const int lines = std::max(1, qRound(qreal(measured.height()) / metrics.lineSpacing()));
+    int top = (height() - lines * CellOf(font).Height()) / 2;
     if (spec.hasOddHeight()) {
         --top;
     }
-    const QRect textRect(0, top, width(), measured.height());
+    const QRect textRect(0, top + CellBaselineShift(font), width(), measured.height());
     if (OnPaint) {
         OnPaint(this, canvas, textRect);
     } else {
-        canvas.drawText(textRect, kFlags, Caption());
+        canvas.drawText(textRect, kFlags | Qt::TextDontClip, Caption());
     }
     canvas.end();
 

@@ -1,6 +1,7 @@
 #include "skin/qsSkinCheckRadioBox.h"
 
 #include "skin/qsDrawing.h"
+#include "skin/qsFontCellHeight.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -171,12 +172,18 @@ void TqsSkinCheckRadioBox::paintEvent(QPaintEvent*) {
     }
 
     const FontSpec& spec = DefaultFont();
-    canvas.setFont(spec.toQFont());
+    const QFont font = spec.toQFont();
+    canvas.setFont(font);
     canvas.setPen(isEnabled() ? spec.textColor(pal) : qsdraw::BtnShadow(pal));
-    const int textTop = spec.hasOddHeight() ? -1 : 0;
-    const int textFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic |
+    // One line centred by its cell height; with word wrap the lines start at the top.
+    const int textFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic | Qt::TextDontClip |
                           (FWordWrap ? Qt::TextWordWrap : Qt::TextSingleLine);
-    canvas.drawText(QRect(19, textTop, width() - 19, h), textFlags, Caption());
+    int textTop = FWordWrap ? 0 : (h - CellOf(font).Height()) / 2;
+    if (spec.hasOddHeight()) {
+        --textTop;
+    }
+    canvas.drawText(QRect(19, textTop + CellBaselineShift(font), width() - 19, h), textFlags,
+                    Caption());
 
     // The box: a 14-pixel square, framed, filled with the window colour.
     const QRect box(3, h / 2 - 7, 14, 14);

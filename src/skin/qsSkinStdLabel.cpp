@@ -1,6 +1,7 @@
 #include "skin/qsSkinStdLabel.h"
 
 #include "skin/qsDrawing.h"
+#include "skin/qsFontCellHeight.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -102,7 +103,8 @@ QSize TqsSkinStdLabel::TextExtent() const {
     if (text.isEmpty() || (FShowAccelChar && text == QStringLiteral("&"))) {
         text += u' ';
     }
-    const QFontMetrics metrics(drawingFont().toQFont());
+    const QFont font = drawingFont().toQFont();
+    const QFontMetrics metrics(font);
     if (FWordWrap) {
         return metrics.boundingRect(QRect(0, 0, std::max(1, width()), 0), formatFlags(), text)
             .size();
@@ -112,7 +114,7 @@ QSize TqsSkinStdLabel::TextExtent() const {
     for (const QString& line : lines) {
         widest = std::max(widest, metrics.size(formatFlags(), line).width());
     }
-    return {widest, static_cast<int>(lines.size()) * metrics.height()};
+    return {widest, static_cast<int>(lines.size()) * CellOf(font).Height()};
 }
 
 void TqsSkinStdLabel::captionChanged() {
@@ -144,7 +146,10 @@ void TqsSkinStdLabel::paintEvent(QPaintEvent*) {
             painter.drawText(rect().translated(offset), flags, FCaption);
             return;
         }
-        const int lineHeight = metrics.height();
+        // Lines are a cell apart; each is drawn with its baseline on the cell's baseline and
+        // may reach above Qt's own ascent (accents over capitals).
+        const int lineHeight = CellOf(font).Height();
+        const int shift = CellBaselineShift(font);
         int top = 0;
         for (const QString& line : splitLines(FCaption)) {
             QString shown = line;
@@ -152,7 +157,8 @@ void TqsSkinStdLabel::paintEvent(QPaintEvent*) {
                 shown = metrics.elidedText(line, elideModeOf(FEllipsType), width(),
                                            FShowAccelChar ? Qt::TextShowMnemonic : 0);
             }
-            painter.drawText(QRect(0, top, width(), lineHeight).translated(offset), flags, shown);
+            painter.drawText(QRect(0, top + shift, width(), metrics.height()).translated(offset),
+                             flags | Qt::TextDontClip, shown);
             top += lineHeight;
         }
     };
