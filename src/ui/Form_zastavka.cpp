@@ -6,6 +6,7 @@
 #include "ui/ScreenPlacement.h"
 
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 
 namespace {
@@ -40,4 +41,12 @@ TForm_zastavka::TForm_zastavka(QWidget* parent)
     Label1->adjustSize();
 
     ui::centreOnScreen(this);
+}
+
+void TForm_zastavka::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class PictureView;
+class QKeyEvent;
 class QLabel;
 
 // The splash window: a frameless picture with the program's name and version, shown
@@ -16,4 +17,8 @@ public:
 
     PictureView* Image1;
     QLabel* Label1;
+
+protected:
+    // It has no close box and closes by itself: Escape does not close it either.
+    void keyPressEvent(QKeyEvent* event) override;
 };

@@ -1,21 +1,19 @@
 #include "ProgramFolder.h"
-
+#include "infobase/BranchTable.h"
 #include "infobase/SqlcipherApi.h"
 #include "infobase/SqlcipherConnection.h"
-#include "infobase/BranchTable.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
 
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTextEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QTreeView>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -82,9 +80,9 @@ TEST(Connect, FailsForEachBrokenBaseAndThenConnectsTheGoodOne) {
     // The layout rule runs after a failure too: move the button off its place first.
     window.Button_podluchit_bazy->move(0, 0);
     expectNotConnected(program, "no base file");
-    EXPECT_EQ(window.Button_podluchit_bazy->pos(),
-              QPoint(window.frameGeometry().width() / 2 - 241 / 2,
-                     window.frameGeometry().height() / 2));
+    EXPECT_EQ(
+        window.Button_podluchit_bazy->pos(),
+        QPoint(window.frameGeometry().width() / 2 - 241 / 2, window.frameGeometry().height() / 2));
 
     createBaseWithOtherPassword(base);
     expectNotConnected(program, "wrong password");
@@ -106,8 +104,7 @@ TEST(Connect, FailsForEachBrokenBaseAndThenConnectsTheGoodOne) {
     EXPECT_TRUE(window.N1->menuAction()->isEnabled());
     EXPECT_FALSE(window.GroupBox_Rab_Vet_Tree->isVisible()) << "the panel waits for Показать";
     EXPECT_EQ(window.Image1->geometry(),
-              QRect(457, 0, window.frameGeometry().width() - 457,
-                    window.frameGeometry().height()));
+              QRect(457, 0, window.frameGeometry().width() - 457, window.frameGeometry().height()));
 }
 
 TEST(Connect, PanelShowsAndHidesAndTabGoesTreeNameDescription) {

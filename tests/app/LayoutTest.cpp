@@ -1,5 +1,4 @@
 #include "ProgramFolder.h"
-
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
 
@@ -9,7 +8,6 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeView>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,8 +22,8 @@ TEST(Layout, PlacesButtonAndPanesByTheOuterSize) {
     const struct {
         QSize outer;
         bool panel;
-    } cases[] = {{{1340, 790}, false}, {{1340, 790}, true}, {{1001, 641}, false},
-                 {{1001, 641}, true}};
+    } cases[] = {
+        {{1340, 790}, false}, {{1340, 790}, true}, {{1001, 641}, false}, {{1001, 641}, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(QStringLiteral("%1x%2 panel %3")
                          .arg(c.outer.width())
@@ -40,14 +38,12 @@ TEST(Layout, PlacesButtonAndPanesByTheOuterSize) {
         const int W = window.frameGeometry().width();
         const int H = window.frameGeometry().height();
         ASSERT_EQ(QSize(W, H), c.outer);
-        EXPECT_EQ(window.Button_podluchit_bazy->geometry(),
-                  QRect(W / 2 - 241 / 2, H / 2, 241, 89));
+        EXPECT_EQ(window.Button_podluchit_bazy->geometry(), QRect(W / 2 - 241 / 2, H / 2, 241, 89));
         const int left = c.panel ? 457 + 464 : 457;
         EXPECT_EQ(window.Image1->geometry(), QRect(left, 0, W - 457, H));
         EXPECT_EQ(window.RichEdit->geometry(), QRect(left, 0, W - 457, H));
         EXPECT_EQ(window.GroupBox_Rab_Vet_Tree->geometry(), QRect(457, 0, 464, 732));
-        EXPECT_EQ(window.TreeView1->geometry(),
-                  QRect(0, 0, 457, window.centralWidget()->height()));
+        EXPECT_EQ(window.TreeView1->geometry(), QRect(0, 0, 457, window.centralWidget()->height()));
         EXPECT_EQ(window.ProgressBar1->geometry(), QRect(122, 8, 329, 25));
     }
 }

@@ -31,14 +31,14 @@ void ModalWatch::look() {
         onShown(modal);
     }
     if (auto* message = qobject_cast<TqsMessageForm*>(modal)) {
-        seen.append({QStringLiteral("message"), message->windowTitle(),
-                     message->Message->Caption()});
+        seen.append(
+            {QStringLiteral("message"), message->windowTitle(), message->Message->Caption()});
         message->reject();
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         seen.append({QStringLiteral("box"), box->windowTitle(), box->text()});
         box->button(QMessageBox::Ok)->click();
     } else {
-        seen.append({QString::fromLatin1(modal->metaObject()->className()),
-                     modal->windowTitle(), QString()});
+        seen.append({QString::fromLatin1(modal->metaObject()->className()), modal->windowTitle(),
+                     QString()});
     }
 }

@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
-
 #include <functional>
 
 class QWidget;

@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 ProgramFolder::ProgramFolder() : previous_(QDir::currentPath()) {

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-
 #include <memory>
 
 class TForm_Glavn;

@@ -1,33 +1,35 @@
 #include "ProgramFolder.h"
-
 #include "infobase/TreeFile.h"
 #include "platform/LogonName.h"
 #include "ui/Form_Glavn.h"
 #include "ui/Form_zastavka.h"
 #include "ui/TreeModelAdapter.h"
+#include "ui/VisualStyle.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QToolButton>
 #include <QTreeView>
-
 #include <gtest/gtest.h>
 
 namespace {
 
-const QString kFirstStartMessage = QStringLiteral(
-    "Возможно Вы в первый раз открываете приложение.\r"
-    "Не найден файл: TreeView.dat.\r"
-    "Конфигурация дерева останется старой.\r"
-    "Вы можете снова её создать и сохранить.");
+const QString kFirstStartMessage =
+    QStringLiteral("Возможно Вы в первый раз открываете приложение.\r"
+                   "Не найден файл: TreeView.dat.\r"
+                   "Конфигурация дерева останется старой.\r"
+                   "Вы можете снова её создать и сохранить.");
 
 // The components shown in the client area, by name.
 QStringList visibleComponents(const TForm_Glavn& window) {
     QStringList names;
-    for (const QWidget* child : window.centralWidget()->findChildren<QWidget*>(
-             QString(), Qt::FindDirectChildrenOnly)) {
+    for (const QWidget* child :
+         window.centralWidget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (child->isVisibleTo(&window)) {
             names << child->objectName();
         }
@@ -124,6 +126,26 @@ TEST(StartUp, UnreadableTreeFileIsKeptAsideAndReportedThenTheWindowShows) {
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArrayLiteral("XXXX broken"));
     EXPECT_TRUE(window.isVisible());
+}
+
+TEST(StartUp, AppliesTheCarriedStyleByNameInAnyCaseOrSaysItIsMissing) {
+    const QString previousStyle = QApplication::style()->name();
+    const QPalette previousPalette = QApplication::palette();
+    ModalWatch watch;
+
+    EXPECT_FALSE(ui::applyVisualStyle(QStringLiteral("Amethyst Kamri 2")));
+    ASSERT_EQ(watch.seen.size(), 1);
+    EXPECT_EQ(watch.seen[0].text, QStringLiteral("Style 'Amethyst Kamri 2' not found"));
+    EXPECT_EQ(QApplication::style()->name(), previousStyle) << "the plain look stays";
+    EXPECT_EQ(QApplication::palette(), previousPalette);
+
+    EXPECT_TRUE(ui::applyVisualStyle(QStringLiteral("aMETHYST kAMRI")));
+    EXPECT_EQ(watch.seen.size(), 1) << "found: nothing to say";
+    EXPECT_EQ(QApplication::style()->name(), QStringLiteral("fusion"));
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(0xe6, 0xdf, 0xf0));
+
+    QApplication::setStyle(QStyleFactory::create(previousStyle));
+    QApplication::setPalette(previousPalette);
 }
 
 } // namespace

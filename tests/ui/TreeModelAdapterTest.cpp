@@ -2,7 +2,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 namespace {
