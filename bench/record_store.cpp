@@ -5,6 +5,10 @@
 //   a one-field Post  vs. a bare UPDATE in its own transaction;
 // plus the key derivation at open on its own, and the peak memory of a process that only
 // connects, against the bytes of text the base holds.
+//
+// On a shared machine run it with repetitions, interleaved, and compare medians:
+//   bench_record_store --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
+//       --benchmark_report_aggregates_only=true
 #include "infobase/BranchTable.h"
 #include "infobase/NameIndex.h"
 #include "infobase/RecordStore.h"
@@ -227,26 +231,14 @@ void sizes(benchmark::internal::Benchmark* b) {
     }
 }
 
-BENCHMARK(BM_OpenAndDeriveKey)->Unit(benchmark::kMillisecond)->Iterations(10)->Repetitions(3);
+BENCHMARK(BM_OpenAndDeriveKey)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_ConnectPeakMemory)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_Connect)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
-BENCHMARK(BM_BareReadTextColumns)
-    ->Apply(sizes)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->Repetitions(3);
-BENCHMARK(BM_Locate)->Apply(sizes)->Repetitions(3);
-BENCHMARK(BM_LowerBoundFoldedNames)->Apply(sizes)->Repetitions(3);
-BENCHMARK(BM_PostOneField)
-    ->Apply(sizes)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(30)
-    ->Repetitions(3);
-BENCHMARK(BM_BareUpdate)
-    ->Apply(sizes)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(30)
-    ->Repetitions(3);
+BENCHMARK(BM_Connect)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_BareReadTextColumns)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Locate)->Apply(sizes);
+BENCHMARK(BM_LowerBoundFoldedNames)->Apply(sizes);
+BENCHMARK(BM_PostOneField)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_BareUpdate)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 } // namespace
 

@@ -134,7 +134,7 @@ void BranchQuery::Open(const SqlcipherConnection& connection) {
     }
     nameIndex_.build(view);
     records_ = std::move(records);
-    current_ = 0;
+    current_ = records_.empty() ? nullptr : records_.front().get();
     connection_ = &connection;
     state_ = dsBrowse;
 }
@@ -144,7 +144,7 @@ void BranchQuery::Close() {
     statements_.clear();
     nameIndex_.clear();
     records_.clear();
-    current_ = 0;
+    current_ = nullptr;
     connection_ = nullptr;
     state_ = dsInactive;
 }
@@ -154,10 +154,7 @@ bool BranchQuery::IsEmpty() const {
 }
 
 const StoredRecord* BranchQuery::currentRecord() const {
-    if (state_ == dsInsert || records_.empty()) {
-        return nullptr;
-    }
-    return records_[current_].get();
+    return state_ == dsInsert ? nullptr : current_;
 }
 
 std::size_t BranchQuery::positionOf(qint64 rowId) const {
@@ -205,7 +202,7 @@ bool BranchQuery::Locate(const QString& keyField, const QString& value, LocateOp
         if (found == nullptr) {
             return false;
         }
-        current_ = positionOf(found->rowId);
+        current_ = found;
         return true;
     } catch (...) {
         // A failing search only means "not found".
@@ -229,7 +226,7 @@ void BranchQuery::Edit() {
         return;
     }
     pending_ = std::make_unique<PendingChange>();
-    pending_->values = *records_[current_];
+    pending_->values = *current_;
     state_ = dsEdit;
 }
 
@@ -269,14 +266,14 @@ void BranchQuery::postInsert() {
     const auto position = std::upper_bound(
         records_.begin(), records_.end(), rowId,
         [](qint64 id, const std::unique_ptr<StoredRecord>& r) { return id < r->rowId; });
-    current_ = std::size_t(position - records_.begin());
-    nameIndex_.add(record.get());
-    records_.insert(position, std::move(record));
+    current_ = records_.insert(position, std::move(record))->get();
+    nameIndex_.add(current_);
 }
 
 void BranchQuery::postEdit() {
     const unsigned written = pending_->written;
-    StoredRecord& record = *records_[current_];
+    const std::size_t position = positionOf(current_->rowId);
+    StoredRecord& record = *records_[position];
     if (written == 0) {
         return;
     }
@@ -289,7 +286,7 @@ void BranchQuery::postEdit() {
     if (connection_->changes() == 0) {
         // Another program deleted the row meanwhile: nothing was saved, and the record is
         // gone from the file. Forget it here too rather than post the change forever.
-        forgetRecordAt(current_);
+        forgetRecordAt(position);
         pending_.reset();
         state_ = dsBrowse;
         raise(QStringLiteral("The record was deleted by another program; the change was not "
@@ -321,7 +318,7 @@ void BranchQuery::forgetRecordAt(std::size_t position) {
     nameIndex_.remove(records_[position].get());
     records_.erase(records_.begin() + std::ptrdiff_t(position));
     // The following record moves into the position; after the last, the one before it.
-    current_ = std::min(position, records_.empty() ? 0 : records_.size() - 1);
+    current_ = records_.empty() ? nullptr : records_[std::min(position, records_.size() - 1)].get();
 }
 
 void BranchQuery::Delete() {
@@ -334,13 +331,13 @@ void BranchQuery::Delete() {
         raise(QStringLiteral("Cannot perform this operation on an empty dataset"));
     }
     SqlStatement& remove = statementFor("DELETE FROM Tab_DB_Delphi_10 WHERE rowid=?");
-    remove.bindInt64(1, records_[current_]->rowId);
+    remove.bindInt64(1, current_->rowId);
     remove.step();
     remove.reset();
     // A row that another program deleted first is just as gone.
     pending_.reset();
     state_ = dsBrowse;
-    forgetRecordAt(current_);
+    forgetRecordAt(positionOf(current_->rowId));
 }
 
 BranchField& BranchQuery::FieldByName(const QString& fieldName) {

@@ -121,7 +121,7 @@ private:
     // Every row in key order; the pointers stay put while the vector changes.
     std::vector<std::unique_ptr<StoredRecord>> records_;
     NameIndex nameIndex_;
-    std::size_t current_ = 0; // position in records_; meaningless while records_ is empty
+    const StoredRecord* current_ = nullptr; // one of records_; nullptr while it is empty
     std::unique_ptr<PendingChange> pending_;
     std::array<BranchField, branch_table::kColumnCount> fields_;
     std::map<QByteArray, SqlStatement> statements_;
