@@ -49,8 +49,8 @@ TEST(Durability, ARefusedPostStaysPendingAndTheNextLookupPostsIt) {
 }
 
 // A folder the user can no longer write: the rollback journal cannot be made, so the
-// database refuses the post.
-TEST(Durability, ANewRecordRefusedInAReadOnlyFolderIsPostedOnceWhenWritableAgain) {
+// database refuses posts and deletes.
+TEST(Durability, ChangesRefusedInAReadOnlyFolderAreKeptUntilItIsWritableAgain) {
     const std::optional<QString> problem = store_test::runUnprivileged([]() -> QString {
         TempBase base;
         base.seed({{"a"}, {"b"}});
@@ -80,6 +80,19 @@ TEST(Durability, ANewRecordRefusedInAReadOnlyFolderIsPostedOnceWhenWritableAgain
         }
         if (base.names() != QStringList{"a", "b", "c"} || base.column("c", "Opisanie") != "новая") {
             problems << "the base holds " + base.names().join(',');
+        }
+
+        // A refused delete leaves the record in place, and current.
+        ::chmod(folder.constData(), 0500);
+        q.Locate("Imya_vetok", "b", kBranchLookup);
+        if (failureOf([&] { q.Delete(); }) != refused || q.RecordCount() != 3 ||
+            q.FieldByName("Imya_vetok").AsString() != "b") {
+            problems << QStringLiteral("the refused delete changed the records");
+        }
+        ::chmod(folder.constData(), 0700);
+        q.Delete();
+        if (base.names() != QStringList{"a", "c"}) {
+            problems << "after the delete the base holds " + base.names().join(',');
         }
         return problems.join("; ");
     });

@@ -233,3 +233,45 @@ TEST(QueryState, AnEditOfARowAnotherProgramDeletedFailsAndForgetsTheRow) {
 }
 
 } // namespace
+
+// Another program may have made the table itself, with no column types, a column of its
+// own, and values of any type in the six columns: each reads as a defined value.
+TEST(QueryState, ValuesOfUnexpectedTypesReadAsDefinedValues) {
+    TempBase base;
+    base.execute("DROP TABLE Tab_DB_Delphi_10;"
+                 "CREATE TABLE Tab_DB_Delphi_10 (Extra NOT NULL DEFAULT 'x', Dat, Imya_vetok,"
+                 " Opisanie, Texty, RashirenieFile, File);"
+                 "INSERT INTO Tab_DB_Delphi_10 (Dat, Imya_vetok, Opisanie, Texty,"
+                 " RashirenieFile, File) VALUES"
+                 " (NULL, 'a', 42, NULL, 'abc', 'текст'),"
+                 " (1.5, X'FF62', NULL, X'', '7', 17),"
+                 " (NULL, 'c', 'три', 'x', 2.9, X'00FF')");
+    struct Expected {
+        QString name, dat, description, text;
+        qint32 kind;
+        QByteArray attachment;
+    };
+    const Expected rows[] = {
+        {"a", "", "42", "", 0, QByteArray("текст")},
+        {QStringLiteral("\uFFFDb"), "1.5", "", "", 7, QByteArray()},
+        {"c", "", "три", "x", 2, QByteArray("\0\xFF", 2)},
+    };
+    RecordStore store;
+    store.connect(base.path());
+    BranchQuery& q = store.Query_Glav;
+    for (const Expected& row : rows) {
+        SCOPED_TRACE(row.name.toStdString());
+        ASSERT_TRUE(q.Locate("Imya_vetok", row.name, kBranchLookup));
+        EXPECT_EQ(q.FieldByName("Dat").AsString(), row.dat);
+        EXPECT_EQ(q.FieldByName("Opisanie").AsString(), row.description);
+        EXPECT_EQ(q.FieldByName("Texty").AsString(), row.text);
+        EXPECT_EQ(q.FieldByName("RashirenieFile").AsInteger(), row.kind);
+        EXPECT_EQ(attachmentOf(q), row.attachment);
+    }
+
+    // Posts write the six columns only; the table's own column keeps its default.
+    q.Insert();
+    q.FieldByName("Imya_vetok").SetAsString("d");
+    q.Post();
+    EXPECT_EQ(base.column("d", "Extra"), "x");
+}
