@@ -5,7 +5,6 @@
 
 #include <QFontMetrics>
 #include <QPainter>
-
 #include <algorithm>
 #include <array>
 #include <span>
@@ -24,9 +23,9 @@ constexpr std::array kMaximizeLines{GlyphLine{0, 0, 10, 0}, GlyphLine{0, 1, 10, 
                                     GlyphLine{0, 2, 0, 9}, GlyphLine{9, 2, 9, 9},
                                     GlyphLine{1, 8, 9, 8}};
 constexpr std::array kRestoreLines{
-    GlyphLine{3, 0, 10, 0}, GlyphLine{3, 1, 10, 1}, GlyphLine{9, 2, 9, 6}, GlyphLine{7, 5, 9, 5},
-    GlyphLine{0, 3, 7, 3},  GlyphLine{0, 4, 7, 4},  GlyphLine{0, 5, 0, 9}, GlyphLine{6, 5, 6, 9},
-    GlyphLine{1, 8, 6, 8}};
+    GlyphLine{3, 0, 10, 0}, GlyphLine{3, 1, 10, 1}, GlyphLine{9, 2, 9, 6},
+    GlyphLine{7, 5, 9, 5},  GlyphLine{0, 3, 7, 3},  GlyphLine{0, 4, 7, 4},
+    GlyphLine{0, 5, 0, 9},  GlyphLine{6, 5, 6, 9},  GlyphLine{1, 8, 6, 8}};
 constexpr std::array kMinimizeLines{GlyphLine{1, 7, 8, 7}, GlyphLine{1, 8, 8, 8}};
 constexpr std::array kSystemMenuLines{GlyphLine{1, 4, 9, 4}, GlyphLine{1, 5, 9, 5}};
 constexpr std::array kRollUpLines{GlyphLine{1, 6, 10, 6}, GlyphLine{2, 5, 9, 5},
@@ -105,8 +104,26 @@ void PaintCaptionButton(QPainter& painter, const TqsCaptionButton& button, QPoin
     const QPoint origin = r.topLeft() + QPoint(r.width() / 2 - 5, r.height() / 2 - 4);
     for (const GlyphLine& line : LinesOf(glyph)) {
         qsdraw::LineTo(painter, origin + QPoint(line.x1, line.y1),
-                             origin + QPoint(line.x2, line.y2));
+                       origin + QPoint(line.x2, line.y2));
     }
+}
+
+TqsCaptionTextPlace PlaceCaptionText(int outerWidth, const std::vector<TqsCaptionButton>& buttons,
+                                     const QString& caption, const QFont& font) {
+    // The reserves are what the buttons take at either end of the strip.
+    const QRect strip = CaptionStripRect(outerWidth);
+    const QRect area = CaptionTextArea(buttons, outerWidth);
+    const int leftReserve = area.left() - kBorderWidth;
+    const int rightReserve = strip.width() - (area.left() + area.width());
+    const int available = strip.width() - leftReserve - rightReserve;
+    const QFontMetrics metrics(font);
+    TqsCaptionTextPlace place;
+    place.Text = ShortenCaption(caption, metrics, available);
+    const int textWidth = metrics.horizontalAdvance(place.Text);
+    const int textHeight = metrics.height();
+    place.Extent = QRect(CaptionTextOrigin(leftReserve, available, textWidth, textHeight),
+                         QSize(textWidth, textHeight));
+    return place;
 }
 
 QPixmap RenderCaptionStrip(int outerWidth, const std::vector<TqsCaptionButton>& buttons,
@@ -121,22 +138,15 @@ QPixmap RenderCaptionStrip(int outerWidth, const std::vector<TqsCaptionButton>& 
     QPainter painter(&pixmap);
 
     if (!look.Caption.isEmpty()) {
-        const QRect area = CaptionTextArea(buttons, outerWidth);
-        const int leftReserve = area.left() - kBorderWidth;
-        const int rightReserve = strip.width() - (area.left() + area.width());
-        const int available = strip.width() - leftReserve - rightReserve;
-        const QFontMetrics metrics(look.Font);
-        const QString text = ShortenCaption(look.Caption, metrics, available);
-        const int textWidth = metrics.horizontalAdvance(text);
-        const int textHeight = metrics.height();
-        const QRect extent(CaptionTextOrigin(leftReserve, available, textWidth, textHeight),
-                           QSize(textWidth, textHeight));
-        painter.fillRect(extent.adjusted(-2, -2, 2, 2), face);
+        const TqsCaptionTextPlace place =
+            PlaceCaptionText(outerWidth, buttons, look.Caption, look.Font);
+        painter.fillRect(place.Extent.adjusted(-2, -2, 2, 2), face);
         painter.setFont(look.Font);
         painter.setPen(look.TextColor);
         painter.setLayoutDirection(look.Direction);
         // Without a mnemonic flag "&" is drawn as the plain character it is.
-        painter.drawText(extent, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        painter.drawText(place.Extent, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         place.Text);
     }
 
     for (const TqsCaptionButton& button : buttons) {

@@ -6,7 +6,6 @@
 #include <QFont>
 #include <QPalette>
 #include <QPixmap>
-
 #include <vector>
 
 class QPainter;
@@ -26,6 +25,15 @@ struct TqsCaptionLook {
     bool Maximized = false;
     bool RolledUp = false;
 };
+
+// Where the caption text goes in the strip: the text shortened to the space the buttons
+// leave, and its extent in strip coordinates.
+struct TqsCaptionTextPlace {
+    QString Text;
+    QRect Extent;
+};
+TqsCaptionTextPlace PlaceCaptionText(int outerWidth, const std::vector<TqsCaptionButton>& buttons,
+                                     const QString& caption, const QFont& font);
 
 // Draws one caption button into the strip; its window rectangle is shifted by the strip's
 // offset from the window origin.

@@ -1,6 +1,8 @@
 // The default frame's geometry: client area, caption buttons, hit-testing, the shortened
-// caption and the fade-in's opacity steps.
+// caption and its place, and the fade-in's opacity steps.
+#include "skin/qsFontCellHeight.h"
 #include "skin/qsSkinFormGeometry.h"
+#include "skin/qsSkinFormPaint.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -98,6 +100,39 @@ TEST(FrameGeometry, CaptionTextIsCentredInTheSpaceLeftByTheButtons) {
     EXPECT_EQ(CaptionTextOrigin(0, 180, 60, 13), QPoint(58, 3));
     // A text wider than half the space starts left of the centre by half its width plus 2.
     EXPECT_EQ(CaptionTextOrigin(17, 100, 101, 12), QPoint(14, 3));
+}
+
+TEST(FrameGeometry, CaptionTextTakesTheSpaceTheButtonsLeave) {
+    const QFont font = FontOfCellHeight(QStringLiteral("Tahoma"), 13, true);
+    const QFontMetrics metrics(font);
+    const QString longCaption = QStringLiteral("Information about the connected base");
+    struct Case {
+        TqsBorderIcons icons;
+        int outerWidth;
+        QString caption;
+        int leftReserve;
+        int available;
+        bool shortened;
+    };
+    const Case cases[] = {
+        // The message window: only the close box, A = W - 20.
+        {{}, 120, longCaption, 0, 100, true},
+        {{}, 300, QStringLiteral("Information"), 0, 280, false},
+        // System menu on the left, four buttons besides the close box on the right.
+        {biSystemMenu | biMinimize | biMaximize | biRollUp | biMinimizeToTray, 300, longCaption, 17,
+         294 - 17 - 14 - 4 * 17, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<TqsCaptionButton> buttons = DefaultCaptionButtons(c.icons);
+        PlaceCaptionButtons(buttons, c.outerWidth);
+        const TqsCaptionTextPlace place = PlaceCaptionText(c.outerWidth, buttons, c.caption, font);
+        EXPECT_EQ(place.Text, ShortenCaption(c.caption, metrics, c.available)) << c.outerWidth;
+        EXPECT_EQ(place.Text.endsWith(QStringLiteral("...")), c.shortened) << c.outerWidth;
+        const int t = metrics.horizontalAdvance(place.Text);
+        EXPECT_EQ(place.Extent, QRect(c.leftReserve + c.available / 2 - (t + 5) / 2,
+                                      19 / 2 - metrics.height() / 2, t, metrics.height()))
+            << c.outerWidth;
+    }
 }
 
 TEST(FrameGeometry, FadeInSteps) {
