@@ -126,7 +126,7 @@ TEST_F(Lookup, PostsAWrittenChangeBeforeSearchingAndDropsAnUntouchedOne) {
     EXPECT_EQ(q.State(), dsBrowse);
     q.Insert();
     q.Insert();
-    EXPECT_TRUE(q.Locate("Imya_vetok", "ab", kBranchLookup) == false);
+    EXPECT_FALSE(q.Locate("Imya_vetok", "ab", kBranchLookup)); // renamed above
     EXPECT_EQ(q.RecordCount(), 11);
     store.Query_Glav.Close();
     store.ADOConnection1.close();
