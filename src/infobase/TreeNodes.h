@@ -50,11 +50,12 @@ private:
     friend class TTreeNodes;
     TTreeNode() = default;
 
+    // The two small fields first, beside the public flags, so that a node takes 88 bytes.
+    bool hasChildren_ = false;
+    int index_ = 0;
     QString text_;
     TTreeNode* parent_ = nullptr; // top-level nodes hang below the tree's hidden root
     std::vector<TTreeNode*> children_;
-    int index_ = 0;
-    bool hasChildren_ = false;
 };
 
 // Told about every change of a TTreeNodes, so that a view can follow it (a

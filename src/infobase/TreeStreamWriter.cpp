@@ -84,7 +84,8 @@ void WriteComponent(QIODevice& stream, const TreeViewState& view, const TTreeNod
     }
     if (items.Count() > 0) {
         entry("Items.NodeData");
-        out.writeBinary(encodeNodeData(items));
+        out.writeBinaryHead(nodeDataSize(items));
+        writeNodeData(items, out.buffer());
     }
     const TBounds& e = view.explicitBounds;
     const struct {

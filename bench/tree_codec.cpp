@@ -1,0 +1,239 @@
+// The tree file codec on trees of 1 000 to 1 000 000 nodes (Cyrillic texts of 5–40
+// characters, nesting up to 8 levels), each beside the floor it cannot beat, in the same run:
+//   write: WriteComponent into a new file   vs. fwrite of the same bytes into a new file;
+//   replace: writeTreeFile (temporary file, fsync, rename) vs. fwrite, fsync and rename;
+//   read: readTreeFile into an empty tree   vs. fread of the same bytes;
+// plus the heap that a read tree holds per node, beside the bytes of its texts.
+//
+// On a shared machine run it with repetitions and compare medians:
+//   bench_tree_codec --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+#include "infobase/TreeFile.h"
+#include "infobase/TreeStream.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <malloc.h>
+#include <map>
+#include <memory>
+#include <random>
+#include <unistd.h>
+
+namespace {
+
+using namespace infobase;
+
+constexpr int kMaxLevel = 7; // eight levels: 0 … 7
+
+// A tree of `count` nodes built as the program builds it, with deterministic random texts
+// and shape: each node goes one level deeper, stays, or climbs back a few levels.
+std::unique_ptr<TTreeNodes> makeTree(int count) {
+    auto items = std::make_unique<TTreeNodes>();
+    std::mt19937 random(20240601u + unsigned(count));
+    std::uniform_int_distribution<int> length(5, 40);
+    std::uniform_int_distribution<int> letter(0x0430, 0x044F); // а … я
+    std::uniform_int_distribution<int> step(0, 9);
+    TTreeNode* last = nullptr;
+    for (int i = 0; i < count; ++i) {
+        QString text(length(random), Qt::Uninitialized);
+        for (QChar& c : text) {
+            c = QChar(letter(random));
+        }
+        const int move = step(random);
+        if (!last) {
+            last = items->Add(nullptr, text);
+        } else if (move < 3 && last->Level() < kMaxLevel) {
+            last = items->AddChild(last, text);
+        } else {
+            TTreeNode* sibling = last;
+            for (int up = move - 7; up > 0 && sibling->Parent(); --up) {
+                sibling = sibling->Parent();
+            }
+            last = items->Add(sibling, text);
+        }
+    }
+    return items;
+}
+
+struct Fixture {
+    std::unique_ptr<TTreeNodes> items;
+    QByteArray bytes; // the tree file
+    qint64 textUnits = 0;
+};
+
+const Fixture& fixture(int count) {
+    static std::map<int, Fixture> cache;
+    Fixture& f = cache[count];
+    if (!f.items) {
+        f.items = makeTree(count);
+        QBuffer buffer(&f.bytes);
+        buffer.open(QIODevice::WriteOnly);
+        WriteComponent(buffer, TreeViewState{}, *f.items);
+        for (const TTreeNode* n = f.items->getFirstNode(); n;) {
+            f.textUnits += n->Text().size();
+            if (n->getFirstChild()) {
+                n = n->getFirstChild();
+                continue;
+            }
+            while (n && !n->getNextSibling()) {
+                n = n->Parent();
+            }
+            n = n ? n->getNextSibling() : nullptr;
+        }
+    }
+    return f;
+}
+
+QTemporaryDir& folder() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+QString pathFor(const char* name, int count) {
+    return folder().filePath(QStringLiteral("%1-%2.dat").arg(QLatin1String(name)).arg(count));
+}
+
+void setCounters(benchmark::State& state, const Fixture& f) {
+    state.SetBytesProcessed(state.iterations() * f.bytes.size());
+    state.counters["nodes"] = double(f.items->Count());
+    state.counters["file_MB"] = double(f.bytes.size()) / 1e6;
+}
+
+// --- write ----------------------------------------------------------------------------
+
+void BM_WriteComponent(benchmark::State& state) {
+    const Fixture& f = fixture(int(state.range(0)));
+    const QString path = pathFor("codec", int(state.range(0)));
+    for (auto _ : state) {
+        QFile file(path); // buffered and flushed, as writeTreeFile writes
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        WriteComponent(file, TreeViewState{}, *f.items);
+        file.flush();
+    }
+    setCounters(state, f);
+}
+
+void BM_RawFwrite(benchmark::State& state) {
+    const Fixture& f = fixture(int(state.range(0)));
+    const QByteArray path = QFile::encodeName(pathFor("raw", int(state.range(0))));
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(path.constData(), "wb");
+        std::fwrite(f.bytes.constData(), 1, size_t(f.bytes.size()), file);
+        std::fclose(file);
+    }
+    setCounters(state, f);
+}
+
+// --- replace (what the program does after every edit) ---------------------------------
+
+void BM_WriteTreeFile(benchmark::State& state) {
+    const Fixture& f = fixture(int(state.range(0)));
+    const QString path = pathFor("replace", int(state.range(0)));
+    for (auto _ : state) {
+        writeTreeFile(path, TreeViewState{}, *f.items);
+    }
+    setCounters(state, f);
+}
+
+void BM_RawFwriteFsyncRename(benchmark::State& state) {
+    const Fixture& f = fixture(int(state.range(0)));
+    const QByteArray path = QFile::encodeName(pathFor("rawreplace", int(state.range(0))));
+    const QByteArray temp = path + ".tmp";
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(temp.constData(), "wb");
+        std::fwrite(f.bytes.constData(), 1, size_t(f.bytes.size()), file);
+        std::fflush(file);
+        ::fsync(fileno(file));
+        std::fclose(file);
+        std::rename(temp.constData(), path.constData());
+    }
+    setCounters(state, f);
+}
+
+// --- read -----------------------------------------------------------------------------
+
+QString storedFile(int count) {
+    const QString path = pathFor("stored", count);
+    if (!QFile::exists(path)) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(fixture(count).bytes);
+    }
+    return path;
+}
+
+void BM_ReadTreeFile(benchmark::State& state) {
+    const Fixture& f = fixture(int(state.range(0)));
+    const QString path = storedFile(int(state.range(0)));
+    for (auto _ : state) {
+        auto items = std::make_unique<TTreeNodes>();
+        TreeViewState view;
+        readTreeFile(path, view, *items);
+        benchmark::DoNotOptimize(items->Count());
+        // Freeing the tree is no part of reading it; nor is the heap's deferred tidying of
+        // what was freed, which a program reading at start-up does not meet: a request of
+        // 64 KiB makes the heap merge the freed small blocks now.
+        state.PauseTiming();
+        items.reset();
+        std::free(std::malloc(64 * 1024));
+        state.ResumeTiming();
+    }
+    setCounters(state, f);
+}
+
+void BM_RawFread(benchmark::State& state) {
+    const Fixture& f = fixture(int(state.range(0)));
+    const QByteArray path = QFile::encodeName(storedFile(int(state.range(0))));
+    QByteArray buffer(f.bytes.size(), Qt::Uninitialized);
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(path.constData(), "rb");
+        benchmark::DoNotOptimize(std::fread(buffer.data(), 1, size_t(buffer.size()), file));
+        std::fclose(file);
+    }
+    setCounters(state, f);
+}
+
+// --- memory ---------------------------------------------------------------------------
+
+// The heap a tree read from the file holds, per node, with and without its texts' UTF-16
+// code units (2 bytes each).
+void BM_MemoryPerNode(benchmark::State& state) {
+    const Fixture& f = fixture(int(state.range(0)));
+    const QString path = storedFile(int(state.range(0)));
+    double perNode = 0;
+    for (auto _ : state) {
+        malloc_trim(0);
+        const size_t before = mallinfo2().uordblks;
+        auto items = std::make_unique<TTreeNodes>();
+        TreeViewState view;
+        readTreeFile(path, view, *items);
+        const size_t after = mallinfo2().uordblks;
+        perNode = double(after - before) / items->Count();
+    }
+    const double textPerNode = 2.0 * double(f.textUnits) / f.items->Count();
+    state.counters["heap_per_node"] = perNode;
+    state.counters["text_per_node"] = textPerNode;
+    state.counters["overhead_per_node"] = perNode - textPerNode;
+}
+
+void sizes(benchmark::internal::Benchmark* b) {
+    for (const int n : {1'000, 10'000, 100'000, 1'000'000}) {
+        b->Arg(n);
+    }
+}
+
+BENCHMARK(BM_WriteComponent)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawFwrite)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WriteTreeFile)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawFwriteFsyncRename)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadTreeFile)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawFread)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MemoryPerNode)->Apply(sizes)->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();
