@@ -58,6 +58,12 @@ public:
     // The opacity currently applied, 0 to 255.
     int AppliedOpacity() const { return FAppliedOpacity; }
 
+    // Snapping of the window to the work area's edges while it is dragged by its caption, and
+    // the distance in pixels at which an edge catches it. A snapping window is moved by the
+    // frame itself rather than by the platform's move loop.
+    bool Magnetic = false;
+    int MagneticSize = 5;
+
     // Caption fonts of the active and the inactive window, with their text colours.
     QFont DefCaptionFont;
     QColor DefCaptionFontColor;

@@ -1,7 +1,6 @@
 // Translucency and the fade-in of the frame's window. A window is "layered" while its opacity
 // is in force; without it the window is plainly opaque.
 #include "skin/qsSkinForm.h"
-
 #include "skin/qsSkinFormGeometry.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,7 @@
 #include "skin/qsSkinFormGeometry.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace qsframe {
 
@@ -103,6 +104,22 @@ QString ShortenCaption(const QString& caption, const QFontMetrics& metrics, int 
 QPoint CaptionTextOrigin(int leftReserve, int available, int textWidth, int textHeight) {
     return QPoint(leftReserve + available / 2 - (textWidth + 5) / 2,
                   kCaptionHeight / 2 - textHeight / 2);
+}
+
+QPoint SnapToEdges(const QRect& window, const QRect& workArea, int distance) {
+    // One axis: the near edge wins over the far one when both are within reach.
+    const auto snap = [distance](int start, int length, int areaStart, int areaLength) {
+        if (std::abs(start - areaStart) <= distance) {
+            return areaStart;
+        }
+        const int areaEnd = areaStart + areaLength;
+        if (std::abs(start + length - areaEnd) <= distance) {
+            return areaEnd - length;
+        }
+        return start;
+    };
+    return QPoint(snap(window.left(), window.width(), workArea.left(), workArea.width()),
+                  snap(window.top(), window.height(), workArea.top(), workArea.height()));
 }
 
 std::vector<int> FadeInOpacities(int target) {

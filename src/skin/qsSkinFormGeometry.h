@@ -4,7 +4,6 @@
 
 #include <QFontMetrics>
 #include <QSize>
-
 #include <vector>
 
 // Geometry of the default (skinless) frame, in window coordinates.
@@ -50,6 +49,10 @@ QString ShortenCaption(const QString& caption, const QFontMetrics& metrics, int 
 // Where the caption text starts in strip coordinates: centred in the space left between the
 // reserves, with 5 pixels allowed for the text's trailing edge.
 QPoint CaptionTextOrigin(int leftReserve, int available, int textWidth, int textHeight);
+
+// Where a window moved to the given rectangle lands when every edge of it that comes within
+// the distance of the same edge of the work area is drawn onto that edge.
+QPoint SnapToEdges(const QRect& window, const QRect& workArea, int distance);
 
 // The opacities a fade-in applies one after the other, up to and including the target.
 std::vector<int> FadeInOpacities(int target);

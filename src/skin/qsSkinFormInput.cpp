@@ -24,7 +24,7 @@ bool TqsSkinForm::MousePress(QMouseEvent* event) {
             PopupSystemMenu(event->globalPosition().toPoint());
         } else if (event->button() == Qt::LeftButton) {
             QWindow* window = FForm->windowHandle();
-            if (window == nullptr || !window->startSystemMove()) {
+            if (Magnetic || window == nullptr || !window->startSystemMove()) {
                 FMoving = true;
                 FDragOffset = event->globalPosition().toPoint() - FForm->pos();
                 FMouseTimer.stop();
@@ -46,7 +46,11 @@ bool TqsSkinForm::MousePress(QMouseEvent* event) {
 bool TqsSkinForm::MouseMove(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     if (FMoving) {
-        FForm->move(event->globalPosition().toPoint() - FDragOffset);
+        QPoint topLeft = event->globalPosition().toPoint() - FDragOffset;
+        if (Magnetic) {
+            topLeft = SnapToEdges(QRect(topLeft, FForm->size()), WorkArea(), MagneticSize);
+        }
+        FForm->move(topLeft);
         return true;
     }
     if (FMouseCaptureObject < 0 && HitTest(pos) == TqsHitArea::Client) {

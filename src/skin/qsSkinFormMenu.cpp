@@ -6,7 +6,6 @@
 #include <QMenu>
 #include <QPointer>
 #include <QWidget>
-
 #include <functional>
 
 void TqsSkinForm::PopupSystemMenu(QPoint globalPos) {

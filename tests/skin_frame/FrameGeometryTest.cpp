@@ -135,6 +135,27 @@ TEST(FrameGeometry, CaptionTextTakesTheSpaceTheButtonsLeave) {
     }
 }
 
+TEST(FrameGeometry, SnapToTheWorkAreasEdges) {
+    const QRect work(0, 30, 800, 570); // a panel takes the top 30 pixels
+    const QSize window(200, 100);
+    struct Case {
+        QPoint movedTo;
+        QPoint landed;
+    };
+    const Case cases[] = {
+        {{5, 200}, {0, 200}},     // left edge 5 inside
+        {{6, 200}, {6, 200}},     // one pixel too far
+        {{-5, 35}, {0, 30}},      // past the left edge and near the top: both snap
+        {{595, 200}, {600, 200}}, // right edge 795, 5 short of 800
+        {{300, 505}, {300, 500}}, // bottom edge 605, 5 past 600
+        {{300, 24}, {300, 24}},   // 6 above the work area's top
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SnapToEdges(QRect(c.movedTo, window), work, 5), c.landed)
+            << c.movedTo.x() << "," << c.movedTo.y();
+    }
+}
+
 TEST(FrameGeometry, FadeInSteps) {
     // Translucent at 200: steps of 13, the sixteenth clipped to 200.
     std::vector<int> steps = FadeInOpacities(200);

@@ -246,6 +246,21 @@ TEST(FrameWindow, CaptionMovesTheWindowAndTheBorderDoesNotResizeIt) {
     EXPECT_EQ(w.dialog.size(), before.size());
 }
 
+TEST(FrameWindow, MagneticWindowSnapsToTheWorkAreaWhileDragged) {
+    FramedDialog w;
+    w.QSF->Magnetic = true;
+    ASSERT_TRUE(w.Open());
+    const QRect work = w.QSF->WorkArea();
+    const QPoint grip = w.CaptionPoint();
+    // Drag until the left edge is 4 pixels inside the work area, then 7.
+    w.Press(grip);
+    w.MoveTo(grip + QPoint(work.left() + 4 - w.dialog.x(), 0));
+    EXPECT_EQ(w.dialog.x(), work.left());
+    w.MoveTo(grip + QPoint(work.left() + 7 - w.dialog.x(), 0));
+    EXPECT_EQ(w.dialog.x(), work.left() + 7);
+    w.Release(grip);
+}
+
 TEST(FrameWindow, DeactivationDimsTheCaptionAndClearsTheHover) {
     FramedDialog w;
     ASSERT_TRUE(w.Open());
