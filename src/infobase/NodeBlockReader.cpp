@@ -4,6 +4,7 @@
 
 #include <QtEndian>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace infobase {
@@ -32,9 +33,13 @@ struct Entry {
 QString utf16Text(ByteCursor& in, int length) {
     const char* bytes = in.take(2 * qsizetype(length));
     QString text(length, Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    for (int i = 0; i < length; ++i) {
-        out[i] = qFromLittleEndian<quint16>(bytes + 2 * i);
+    if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+        std::memcpy(text.data(), bytes, 2 * size_t(length));
+    } else {
+        char16_t* out = reinterpret_cast<char16_t*>(text.data());
+        for (int i = 0; i < length; ++i) {
+            out[i] = qFromLittleEndian<quint16>(bytes + 2 * i);
+        }
     }
     return text;
 }

@@ -1,5 +1,7 @@
 #include "infobase/TreeNodes.h"
 
+#include <new>
+
 namespace infobase {
 
 TTreeNode* TTreeNode::getNextSibling() const {
@@ -18,11 +20,20 @@ int TTreeNode::Level() const {
 
 TTreeNodes::TTreeNodes() = default;
 
-TTreeNodes::~TTreeNodes() {
-    observer_ = nullptr;
-    for (TTreeNode* node : root_.children_) {
-        destroySubtree(node);
+// The blocks free every node, without recursion: a node does not own its children.
+TTreeNodes::~TTreeNodes() = default;
+
+TTreeNode* TTreeNodes::allocate() {
+    if (!released_.empty()) {
+        TTreeNode* node = released_.back();
+        released_.pop_back();
+        return node;
     }
+    if (usedInLastBlock_ == kBlockSize) {
+        blocks_.emplace_back(new TTreeNode[kBlockSize]);
+        usedInLastBlock_ = 0;
+    }
+    return &blocks_.back()[usedInLastBlock_++];
 }
 
 TTreeNode* TTreeNodes::Add(TTreeNode* sibling, const QString& text) {
@@ -42,7 +53,7 @@ TTreeNode* TTreeNodes::append(TTreeNode* parent, const QString& text) {
     if (notifying()) {
         observer_->nodeAboutToBeInserted(outside(parent), row);
     }
-    auto* node = new TTreeNode;
+    TTreeNode* node = allocate();
     node->text_ = text;
     node->parent_ = parent;
     node->index_ = row;
@@ -76,10 +87,12 @@ void TTreeNodes::Delete(TTreeNode* node) {
 
 void TTreeNodes::Clear() {
     BeginUpdate();
-    for (TTreeNode* node : root_.children_) {
-        destroySubtree(node);
-    }
     root_.children_.clear();
+    blocks_.clear();
+    released_.clear();
+    usedInLastBlock_ = kBlockSize;
+    count_ = 0;
+    selected_ = nullptr;
     EndUpdate();
 }
 
@@ -92,7 +105,9 @@ void TTreeNodes::destroySubtree(TTreeNode* node) {
         if (next == selected_) {
             selected_ = nullptr;
         }
-        delete next;
+        next->~TTreeNode();
+        new (next) TTreeNode;
+        released_.push_back(next);
         --count_;
     }
 }

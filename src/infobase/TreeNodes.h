@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <memory>
 #include <vector>
 
 namespace infobase {
@@ -127,8 +128,10 @@ private:
     TTreeNode* append(TTreeNode* parent, const QString& text);
     TTreeNode* parentOrRoot(TTreeNode* node) { return node ? node : &root_; }
     TTreeNode* outside(TTreeNode* parent) const { return parent == &root_ ? nullptr : parent; }
-    // Frees a node and its subtree without recursion, so that any depth is safe.
+    // Takes every node of the subtree out of the tree without recursion, so that any depth
+    // is safe; their places are reused by the next nodes added.
     void destroySubtree(TTreeNode* node);
+    TTreeNode* allocate();
     bool notifying() const { return observer_ && updateDepth_ == 0; }
 
     TTreeNode root_;
@@ -136,6 +139,12 @@ private:
     TTreeNode* selected_ = nullptr;
     TreeNodesObserver* observer_ = nullptr;
     int updateDepth_ = 0;
+    // Nodes live in blocks, side by side in the order they were added, which saves a heap
+    // block per node and keeps a walk through the tree close in memory.
+    static constexpr int kBlockSize = 512;
+    std::vector<std::unique_ptr<TTreeNode[]>> blocks_;
+    int usedInLastBlock_ = kBlockSize;
+    std::vector<TTreeNode*> released_; // places of deleted nodes, reset to a new node's state
 };
 
 } // namespace infobase
