@@ -52,16 +52,12 @@ void TqsSkinButton::AnnounceFocus(QWidget* window) {
 }
 
 void TqsSkinButton::FocusChanged(QWidget* focused) {
-    if (qobject_cast<TqsSkinButton*>(focused) != nullptr) {
-        FActive = focused == this;
-        if (FDefault && focused != this) {
-            setMouseIn(underMouse());
-        }
-    } else {
-        FActive = FDefault;
-        if (FDefault) {
-            setMouseIn(true);
-        }
+    const bool onButton = qobject_cast<TqsSkinButton*>(focused) != nullptr;
+    FActive = onButton ? focused == this : FDefault;
+    // While a control that is no button has the focus, the default buttons stand in for it
+    // with the highlighted look; a button that stops being default drops that look.
+    if (!FMouseDown) {
+        setMouseIn(underMouse() || (FDefault && !onButton));
     }
 }
 

@@ -185,6 +185,35 @@ TEST(SkinButton, DefaultButtonIsHighlightedWhileAControlThatIsNoButtonHasTheFocu
     EXPECT_EQ(m.form->result(), mrYes);
 }
 
+TEST(SkinButton, DialogKeysPressOnlyEnabledButtonsAndFollowANewDefault) {
+    ShownMessage m;
+    TqsSkinButton* yes = m.Button("Yes");
+    TqsSkinButton* no = m.Button("No");
+    TqsSkinCheckRadioBox* box = m.form->DisplayCheckBox;
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 10, box->height() / 2));
+    ASSERT_TRUE(box->hasFocus());
+
+    no->setEnabled(false);
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(m.form->result(), 0) << "a disabled cancel button cannot take the focus";
+    yes->setEnabled(false);
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(m.form->result(), 0) << "a disabled default button is not pressed";
+    yes->setEnabled(true);
+    no->setEnabled(true);
+
+    // Moving the default to No: the window announces its focus again.
+    yes->SetDefault(false);
+    no->SetDefault(true);
+    EXPECT_FALSE(yes->Active());
+    EXPECT_FALSE(yes->MouseIn());
+    EXPECT_EQ(Look(yes), kNormal);
+    EXPECT_TRUE(no->Active());
+    EXPECT_EQ(Look(no), kHighlighted);
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(m.form->result(), mrNo);
+}
+
 TEST(SkinButton, ALongCaptionWrapsWithinTheButton) {
     QWidget panel;
     auto* button = new TqsSkinButton(&panel);
