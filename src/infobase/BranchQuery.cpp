@@ -294,9 +294,15 @@ void BranchQuery::postEdit() {
     }
     StoredRecord updated = pending_->values;
     rereadRow(updated);
-    nameIndex_.remove(&record);
+    // Most edits leave the name alone: the index then keeps its entry.
+    const bool renamed = updated.name != record.name;
+    if (renamed) {
+        nameIndex_.remove(&record);
+    }
     record = std::move(updated);
-    nameIndex_.add(&record);
+    if (renamed) {
+        nameIndex_.add(&record);
+    }
 }
 
 void BranchQuery::rereadRow(StoredRecord& record) {
