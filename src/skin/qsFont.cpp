@@ -3,7 +3,7 @@
 #include "skin/qsDrawing.h"
 #include "skin/qsFontCellHeight.h"
 
-QFont FontSpec::toQFont() const {
+QFont FontDescription::toQFont() const {
     QFont font = Height > 0 ? FontOfCellHeight(Name, Height, Bold) : QFont(Name);
     font.setBold(Bold);
     font.setItalic(Italic);
@@ -15,22 +15,22 @@ QFont FontSpec::toQFont() const {
     return font;
 }
 
-QColor FontSpec::textColor(const QPalette& palette) const {
+QColor FontDescription::textColor(const QPalette& palette) const {
     return Color.isValid() ? Color : qsdraw::WindowText(palette);
 }
 
-FontSpec FontSpec::fromQFont(const QFont& font) {
-    FontSpec spec;
-    spec.Name = font.family();
-    spec.Bold = font.bold();
-    spec.Italic = font.italic();
-    spec.Underline = font.underline();
-    spec.StrikeOut = font.strikeOut();
+FontDescription FontDescription::fromQFont(const QFont& font) {
+    FontDescription described;
+    described.Name = font.family();
+    described.Bold = font.bold();
+    described.Italic = font.italic();
+    described.Underline = font.underline();
+    described.StrikeOut = font.strikeOut();
     if (font.pixelSize() > 0) {
-        spec.Height = -font.pixelSize();
+        described.Height = -font.pixelSize();
     } else {
         constexpr qreal kPixelsPerPoint = 96.0 / 72.0;
-        spec.Height = -qRound(font.pointSizeF() * kPixelsPerPoint);
+        described.Height = -qRound(font.pointSizeF() * kPixelsPerPoint);
     }
-    return spec;
+    return described;
 }

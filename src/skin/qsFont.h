@@ -9,7 +9,7 @@
 // platform's convention, a style and a colour. A negative height is the character height
 // in pixels (Qt's pixel size); a positive height is the cell height, the face's window ascent
 // plus descent (FontCell), so "Tahoma" of height 13 has 11-pixel characters.
-struct FontSpec {
+struct FontDescription {
     QString Name = QStringLiteral("Tahoma");
     int Height = 13;
     bool Bold = false;
@@ -32,7 +32,7 @@ struct FontSpec {
 
     // The description of a Qt font (its pixel size, or its point size at 96 dots per inch,
     // as a character height).
-    static FontSpec fromQFont(const QFont& font);
+    static FontDescription fromQFont(const QFont& font);
 
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontDescription&) const = default;
 };

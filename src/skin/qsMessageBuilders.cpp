@@ -20,13 +20,12 @@ constexpr int kIconLeft = 5;
 constexpr int kIconSize = 32;
 constexpr int kCheckBoxHeight = 30;
 
-MessageDialogRequest withCommon(TqsSkinData* ASkinData, TqsSkinData* ACtrlSkinData,
-                                const QString& AButtonSkinDataName,
-                                const QString& AMessageLabelSkinDataName,
-                                const FontSpec& ADefaultFont, const FontSpec& ADefaultButtonFont,
-                                bool AUseSkinFont, bool AAlphaBlend, bool AAlphaBlendAnimation,
-                                quint8 AAlphaBlendValue, bool AShowAgainFlag,
-                                bool AShowAgainFlagValue, int MX, int MY) {
+MessageDialogRequest
+withCommon(TqsSkinData* ASkinData, TqsSkinData* ACtrlSkinData, const QString& AButtonSkinDataName,
+           const QString& AMessageLabelSkinDataName, const FontDescription& ADefaultFont,
+           const FontDescription& ADefaultButtonFont, bool AUseSkinFont, bool AAlphaBlend,
+           bool AAlphaBlendAnimation, quint8 AAlphaBlendValue, bool AShowAgainFlag,
+           bool AShowAgainFlagValue, int MX, int MY) {
     MessageDialogRequest r;
     r.ASkinData = ASkinData;
     r.ACtrlSkinData = ACtrlSkinData;
@@ -180,7 +179,7 @@ std::unique_ptr<TqsMessageForm>
 CreateMessageDialog(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
                     TqsSkinData* ASkinData, TqsSkinData* ACtrlSkinData,
                     const QString& AButtonSkinDataName, const QString& AMessageLabelSkinDataName,
-                    const FontSpec& ADefaultFont, const FontSpec& ADefaultButtonFont,
+                    const FontDescription& ADefaultFont, const FontDescription& ADefaultButtonFont,
                     bool AUseSkinFont, bool AAlphaBlend, bool AAlphaBlendAnimation,
                     quint8 AAlphaBlendValue, bool AShowAgainFlag, bool AShowAgainFlagValue, int MX,
                     int MY) {
@@ -198,7 +197,7 @@ std::unique_ptr<TqsMessageForm>
 CreateMessageDialog2(const QString& Msg, const QString& ACaption, TMsgDlgType DlgType,
                      TMsgDlgButtons Buttons, TqsSkinData* ASkinData, TqsSkinData* ACtrlSkinData,
                      const QString& AButtonSkinDataName, const QString& AMessageLabelSkinDataName,
-                     const FontSpec& ADefaultFont, const FontSpec& ADefaultButtonFont,
+                     const FontDescription& ADefaultFont, const FontDescription& ADefaultButtonFont,
                      bool AUseSkinFont, bool AAlphaBlend, bool AAlphaBlendAnimation,
                      quint8 AAlphaBlendValue, bool AShowAgainFlag, bool AShowAgainFlagValue, int MX,
                      int MY) {
@@ -216,8 +215,8 @@ CreateMessageDialog2(const QString& Msg, const QString& ACaption, TMsgDlgType Dl
 std::unique_ptr<TqsMessageForm> CreateMessageDialogDefaultButton(
     const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, TqsSkinData* ASkinData,
     TqsSkinData* ACtrlSkinData, const QString& AButtonSkinDataName,
-    const QString& AMessageLabelSkinDataName, const FontSpec& ADefaultFont,
-    const FontSpec& ADefaultButtonFont, bool AUseSkinFont, bool AAlphaBlend,
+    const QString& AMessageLabelSkinDataName, const FontDescription& ADefaultFont,
+    const FontDescription& ADefaultButtonFont, bool AUseSkinFont, bool AAlphaBlend,
     bool AAlphaBlendAnimation, quint8 AAlphaBlendValue, bool AShowAgainFlag,
     bool AShowAgainFlagValue, int MX, int MY, TMsgDlgBtn ADefaultButton) {
     MessageDialogRequest r = withCommon(
@@ -235,9 +234,9 @@ std::unique_ptr<TqsMessageForm> CreateCustomMessageDialog(
     const QString& Msg, const QString& ACaption, const TqsImageList* AImageList, int AImageIndex,
     TMsgDlgButtons Buttons, TqsSkinData* ASkinData, TqsSkinData* ACtrlSkinData,
     const QString& AButtonSkinDataName, const QString& AMessageLabelSkinDataName,
-    const FontSpec& ADefaultFont, const FontSpec& ADefaultButtonFont, bool AUseSkinFont,
-    bool AAlphaBlend, bool AAlphaBlendAnimation, quint8 AAlphaBlendValue, bool AShowAgainFlag,
-    bool AShowAgainFlagValue, int MX, int MY) {
+    const FontDescription& ADefaultFont, const FontDescription& ADefaultButtonFont,
+    bool AUseSkinFont, bool AAlphaBlend, bool AAlphaBlendAnimation, quint8 AAlphaBlendValue,
+    bool AShowAgainFlag, bool AShowAgainFlagValue, int MX, int MY) {
     MessageDialogRequest r = withCommon(
         ASkinData, ACtrlSkinData, AButtonSkinDataName, AMessageLabelSkinDataName, ADefaultFont,
         ADefaultButtonFont, AUseSkinFont, AAlphaBlend, AAlphaBlendAnimation, AAlphaBlendValue,
@@ -255,9 +254,9 @@ std::unique_ptr<TqsMessageForm> CreateCustomMessageDialogDefaultButton(
     const QString& Msg, const QString& ACaption, const TqsImageList* AImageList, int AImageIndex,
     TMsgDlgButtons Buttons, TqsSkinData* ASkinData, TqsSkinData* ACtrlSkinData,
     const QString& AButtonSkinDataName, const QString& AMessageLabelSkinDataName,
-    const FontSpec& ADefaultFont, const FontSpec& ADefaultButtonFont, bool AUseSkinFont,
-    bool AAlphaBlend, bool AAlphaBlendAnimation, quint8 AAlphaBlendValue, bool AShowAgainFlag,
-    bool AShowAgainFlagValue, int MX, int MY, TMsgDlgBtn ADefaultButton) {
+    const FontDescription& ADefaultFont, const FontDescription& ADefaultButtonFont,
+    bool AUseSkinFont, bool AAlphaBlend, bool AAlphaBlendAnimation, quint8 AAlphaBlendValue,
+    bool AShowAgainFlag, bool AShowAgainFlagValue, int MX, int MY, TMsgDlgBtn ADefaultButton) {
     MessageDialogRequest r = withCommon(
         ASkinData, ACtrlSkinData, AButtonSkinDataName, AMessageLabelSkinDataName, ADefaultFont,
         ADefaultButtonFont, AUseSkinFont, AAlphaBlend, AAlphaBlendAnimation, AAlphaBlendValue,
@@ -272,13 +271,12 @@ std::unique_ptr<TqsMessageForm> CreateCustomMessageDialogDefaultButton(
     return BuildMessageDialog(r);
 }
 
-std::unique_ptr<TqsMessageForm>
-CreateWideMessageDialog(const std::wstring& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
-                        TqsSkinData* ASkinData, TqsSkinData* ACtrlSkinData,
-                        const QString& AButtonSkinDataName,
-                        const QString& AMessageLabelSkinDataName, const FontSpec& ADefaultFont,
-                        const FontSpec& ADefaultButtonFont, bool AUseSkinFont, bool AAlphaBlend,
-                        bool AAlphaBlendAnimation, quint8 AAlphaBlendValue, int MX, int MY) {
+std::unique_ptr<TqsMessageForm> CreateWideMessageDialog(
+    const std::wstring& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, TqsSkinData* ASkinData,
+    TqsSkinData* ACtrlSkinData, const QString& AButtonSkinDataName,
+    const QString& AMessageLabelSkinDataName, const FontDescription& ADefaultFont,
+    const FontDescription& ADefaultButtonFont, bool AUseSkinFont, bool AAlphaBlend,
+    bool AAlphaBlendAnimation, quint8 AAlphaBlendValue, int MX, int MY) {
     MessageDialogRequest r =
         withCommon(ASkinData, ACtrlSkinData, AButtonSkinDataName, AMessageLabelSkinDataName,
                    ADefaultFont, ADefaultButtonFont, AUseSkinFont, AAlphaBlend,

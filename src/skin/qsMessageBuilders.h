@@ -30,8 +30,8 @@ struct MessageDialogRequest {
     TqsSkinData* ACtrlSkinData = nullptr;
     QString AButtonSkinDataName = QStringLiteral("button");
     QString AMessageLabelSkinDataName = QStringLiteral("stdlabel");
-    FontSpec ADefaultFont;
-    FontSpec ADefaultButtonFont;
+    FontDescription ADefaultFont;
+    FontDescription ADefaultButtonFont;
     bool AUseSkinFont = true;
     bool AAlphaBlend = false;
     bool AAlphaBlendAnimation = false;
@@ -49,7 +49,7 @@ std::unique_ptr<TqsMessageForm>
 CreateMessageDialog(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
                     TqsSkinData* ASkinData, TqsSkinData* ACtrlSkinData,
                     const QString& AButtonSkinDataName, const QString& AMessageLabelSkinDataName,
-                    const FontSpec& ADefaultFont, const FontSpec& ADefaultButtonFont,
+                    const FontDescription& ADefaultFont, const FontDescription& ADefaultButtonFont,
                     bool AUseSkinFont, bool AAlphaBlend, bool AAlphaBlendAnimation,
                     quint8 AAlphaBlendValue, bool AShowAgainFlag, bool AShowAgainFlagValue, int MX,
                     int MY);
@@ -58,7 +58,7 @@ std::unique_ptr<TqsMessageForm>
 CreateMessageDialog2(const QString& Msg, const QString& ACaption, TMsgDlgType DlgType,
                      TMsgDlgButtons Buttons, TqsSkinData* ASkinData, TqsSkinData* ACtrlSkinData,
                      const QString& AButtonSkinDataName, const QString& AMessageLabelSkinDataName,
-                     const FontSpec& ADefaultFont, const FontSpec& ADefaultButtonFont,
+                     const FontDescription& ADefaultFont, const FontDescription& ADefaultButtonFont,
                      bool AUseSkinFont, bool AAlphaBlend, bool AAlphaBlendAnimation,
                      quint8 AAlphaBlendValue, bool AShowAgainFlag, bool AShowAgainFlagValue, int MX,
                      int MY);
@@ -66,8 +66,8 @@ CreateMessageDialog2(const QString& Msg, const QString& ACaption, TMsgDlgType Dl
 std::unique_ptr<TqsMessageForm> CreateMessageDialogDefaultButton(
     const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, TqsSkinData* ASkinData,
     TqsSkinData* ACtrlSkinData, const QString& AButtonSkinDataName,
-    const QString& AMessageLabelSkinDataName, const FontSpec& ADefaultFont,
-    const FontSpec& ADefaultButtonFont, bool AUseSkinFont, bool AAlphaBlend,
+    const QString& AMessageLabelSkinDataName, const FontDescription& ADefaultFont,
+    const FontDescription& ADefaultButtonFont, bool AUseSkinFont, bool AAlphaBlend,
     bool AAlphaBlendAnimation, quint8 AAlphaBlendValue, bool AShowAgainFlag,
     bool AShowAgainFlagValue, int MX, int MY, TMsgDlgBtn ADefaultButton);
 
@@ -75,23 +75,22 @@ std::unique_ptr<TqsMessageForm> CreateCustomMessageDialog(
     const QString& Msg, const QString& ACaption, const TqsImageList* AImageList, int AImageIndex,
     TMsgDlgButtons Buttons, TqsSkinData* ASkinData, TqsSkinData* ACtrlSkinData,
     const QString& AButtonSkinDataName, const QString& AMessageLabelSkinDataName,
-    const FontSpec& ADefaultFont, const FontSpec& ADefaultButtonFont, bool AUseSkinFont,
-    bool AAlphaBlend, bool AAlphaBlendAnimation, quint8 AAlphaBlendValue, bool AShowAgainFlag,
-    bool AShowAgainFlagValue, int MX, int MY);
+    const FontDescription& ADefaultFont, const FontDescription& ADefaultButtonFont,
+    bool AUseSkinFont, bool AAlphaBlend, bool AAlphaBlendAnimation, quint8 AAlphaBlendValue,
+    bool AShowAgainFlag, bool AShowAgainFlagValue, int MX, int MY);
 
 std::unique_ptr<TqsMessageForm> CreateCustomMessageDialogDefaultButton(
     const QString& Msg, const QString& ACaption, const TqsImageList* AImageList, int AImageIndex,
     TMsgDlgButtons Buttons, TqsSkinData* ASkinData, TqsSkinData* ACtrlSkinData,
     const QString& AButtonSkinDataName, const QString& AMessageLabelSkinDataName,
-    const FontSpec& ADefaultFont, const FontSpec& ADefaultButtonFont, bool AUseSkinFont,
-    bool AAlphaBlend, bool AAlphaBlendAnimation, quint8 AAlphaBlendValue, bool AShowAgainFlag,
-    bool AShowAgainFlagValue, int MX, int MY, TMsgDlgBtn ADefaultButton);
+    const FontDescription& ADefaultFont, const FontDescription& ADefaultButtonFont,
+    bool AUseSkinFont, bool AAlphaBlend, bool AAlphaBlendAnimation, quint8 AAlphaBlendValue,
+    bool AShowAgainFlag, bool AShowAgainFlagValue, int MX, int MY, TMsgDlgBtn ADefaultButton);
 
 // The wide builder never adds the show-again check box.
-std::unique_ptr<TqsMessageForm>
-CreateWideMessageDialog(const std::wstring& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
-                        TqsSkinData* ASkinData, TqsSkinData* ACtrlSkinData,
-                        const QString& AButtonSkinDataName,
-                        const QString& AMessageLabelSkinDataName, const FontSpec& ADefaultFont,
-                        const FontSpec& ADefaultButtonFont, bool AUseSkinFont, bool AAlphaBlend,
-                        bool AAlphaBlendAnimation, quint8 AAlphaBlendValue, int MX, int MY);
+std::unique_ptr<TqsMessageForm> CreateWideMessageDialog(
+    const std::wstring& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, TqsSkinData* ASkinData,
+    TqsSkinData* ACtrlSkinData, const QString& AButtonSkinDataName,
+    const QString& AMessageLabelSkinDataName, const FontDescription& ADefaultFont,
+    const FontDescription& ADefaultButtonFont, bool AUseSkinFont, bool AAlphaBlend,
+    bool AAlphaBlendAnimation, quint8 AAlphaBlendValue, int MX, int MY);

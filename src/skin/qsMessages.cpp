@@ -12,7 +12,7 @@ TqsSkinMessage::TqsSkinMessage(QObject* AOwner) : QObject(AOwner) {}
 
 std::unique_ptr<TqsSkinMessage> CreateMainWindowMessageDl(QObject* AOwner) {
     auto messageDl = std::make_unique<TqsSkinMessage>(AOwner);
-    FontSpec font;
+    FontDescription font;
     font.Name = QStringLiteral("Tahoma");
     font.Height = -19;
     font.Bold = true;

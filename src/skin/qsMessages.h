@@ -82,10 +82,10 @@ public:
     void SetButtonSkinDataName(const QString& value) { FButtonSkinDataName = value; }
     QString MessageLabelSkinDataName() const { return FMessageLabelSkinDataName; }
     void SetMessageLabelSkinDataName(const QString& value) { FMessageLabelSkinDataName = value; }
-    const FontSpec& DefaultFont() const { return FDefaultFont; }
-    void SetDefaultFont(const FontSpec& value) { FDefaultFont = value; }
-    const FontSpec& DefaultButtonFont() const { return FDefaultButtonFont; }
-    void SetDefaultButtonFont(const FontSpec& value) { FDefaultButtonFont = value; }
+    const FontDescription& DefaultFont() const { return FDefaultFont; }
+    void SetDefaultFont(const FontDescription& value) { FDefaultFont = value; }
+    const FontDescription& DefaultButtonFont() const { return FDefaultButtonFont; }
+    void SetDefaultButtonFont(const FontDescription& value) { FDefaultButtonFont = value; }
     bool UseSkinFont() const { return FUseSkinFont; }
     void SetUseSkinFont(bool value) { FUseSkinFont = value; }
 
@@ -111,8 +111,8 @@ private:
     QPointer<TqsSkinData> FCtrlSkinData;
     QString FButtonSkinDataName = QStringLiteral("button");
     QString FMessageLabelSkinDataName = QStringLiteral("stdlabel");
-    FontSpec FDefaultFont;
-    FontSpec FDefaultButtonFont;
+    FontDescription FDefaultFont;
+    FontDescription FDefaultButtonFont;
     bool FUseSkinFont = true;
 };
 

@@ -277,10 +277,10 @@ void TqsSkinButton::paintEvent(QPaintEvent*) {
     canvas.setPen(frame);
     canvas.drawRect(0, 0, width() - 1, height() - 1);
 
-    const FontSpec& spec = DefaultFont();
-    const QFont font = spec.toQFont();
+    const FontDescription& described = DefaultFont();
+    const QFont font = described.toQFont();
     canvas.setFont(font);
-    canvas.setPen(isEnabled() ? spec.textColor(pal) : qsdraw::BtnShadow(pal));
+    canvas.setPen(isEnabled() ? described.textColor(pal) : qsdraw::BtnShadow(pal));
     constexpr int kFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs |
                            Qt::TextShowMnemonic;
     // The caption block is centred by its lines' cell height, as window text is laid out.
@@ -288,7 +288,7 @@ void TqsSkinButton::paintEvent(QPaintEvent*) {
     const QRect measured = metrics.boundingRect(rect(), kFlags, Caption());
     const int lines = std::max(1, qRound(qreal(measured.height()) / metrics.lineSpacing()));
     int top = (height() - lines * CellOf(font).Height()) / 2;
-    if (spec.hasOddHeight()) {
+    if (described.hasOddHeight()) {
         --top;
     }
     const QRect textRect(0, top + CellBaselineShift(font), width(), measured.height());

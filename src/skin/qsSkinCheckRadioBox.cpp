@@ -171,15 +171,15 @@ void TqsSkinCheckRadioBox::paintEvent(QPaintEvent*) {
         canvas.drawRect(0, 0, width() - 1, h - 1);
     }
 
-    const FontSpec& spec = DefaultFont();
-    const QFont font = spec.toQFont();
+    const FontDescription& described = DefaultFont();
+    const QFont font = described.toQFont();
     canvas.setFont(font);
-    canvas.setPen(isEnabled() ? spec.textColor(pal) : qsdraw::BtnShadow(pal));
+    canvas.setPen(isEnabled() ? described.textColor(pal) : qsdraw::BtnShadow(pal));
     // One line centred by its cell height; with word wrap the lines start at the top.
     const int textFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic | Qt::TextDontClip |
                           (FWordWrap ? Qt::TextWordWrap : Qt::TextSingleLine);
     int textTop = FWordWrap ? 0 : (h - CellOf(font).Height()) / 2;
-    if (spec.hasOddHeight()) {
+    if (described.hasOddHeight()) {
         --textTop;
     }
     canvas.drawText(QRect(19, textTop + CellBaselineShift(font), width() - 19, h), textFlags,

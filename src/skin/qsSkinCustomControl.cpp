@@ -8,7 +8,7 @@ TqsSkinCustomControl::TqsSkinCustomControl(QWidget* parent, const QString& skinD
     setFont(FDefaultFont.toQFont());
 }
 
-void TqsSkinCustomControl::SetDefaultFont(const FontSpec& value) {
+void TqsSkinCustomControl::SetDefaultFont(const FontDescription& value) {
     FDefaultFont = value;
     setFont(FDefaultFont.toQFont());
     update();

@@ -20,8 +20,8 @@ public:
     void SetSkinData(TqsSkinData* value) { FSkinData = value; }
     QString SkinDataName() const { return FSkinDataName; }
     void SetSkinDataName(const QString& value) { FSkinDataName = value; }
-    const FontSpec& DefaultFont() const { return FDefaultFont; }
-    void SetDefaultFont(const FontSpec& value);
+    const FontDescription& DefaultFont() const { return FDefaultFont; }
+    void SetDefaultFont(const FontDescription& value);
     bool UseSkinFont() const { return FUseSkinFont; }
     void SetUseSkinFont(bool value) { FUseSkinFont = value; }
     // Size used when there is no skin entry; 0 means none. A positive height sets the
@@ -49,7 +49,7 @@ protected:
 private:
     QPointer<TqsSkinData> FSkinData;
     QString FSkinDataName;
-    FontSpec FDefaultFont;
+    FontDescription FDefaultFont;
     bool FUseSkinFont = true;
     int FDefaultWidth = 0;
     int FDefaultHeight = 0;

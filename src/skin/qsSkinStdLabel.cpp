@@ -34,15 +34,15 @@ Qt::TextElideMode elideModeOf(TqsEllipsType type) {
 } // namespace
 
 TqsSkinStdLabel::TqsSkinStdLabel(QWidget* parent)
-    : QWidget(parent), FDefaultFont(FontSpec::fromQFont(QApplication::font())),
+    : QWidget(parent), FDefaultFont(FontDescription::fromQFont(QApplication::font())),
       FFont(FDefaultFont) {}
 
-void TqsSkinStdLabel::SetDefaultFont(const FontSpec& value) {
+void TqsSkinStdLabel::SetDefaultFont(const FontDescription& value) {
     FDefaultFont = value;
     captionChanged();
 }
 
-void TqsSkinStdLabel::SetFont(const FontSpec& value) {
+void TqsSkinStdLabel::SetFont(const FontDescription& value) {
     FFont = value;
     captionChanged();
 }

@@ -22,11 +22,11 @@ public:
     QString SkinDataName() const { return FSkinDataName; }
     void SetSkinDataName(const QString& value) { FSkinDataName = value; }
     // The font drawn with while UseSkinFont is on (there is no skin entry to take one from).
-    const FontSpec& DefaultFont() const { return FDefaultFont; }
-    void SetDefaultFont(const FontSpec& value);
+    const FontDescription& DefaultFont() const { return FDefaultFont; }
+    void SetDefaultFont(const FontDescription& value);
     // The label's own font, drawn with while UseSkinFont is off.
-    const FontSpec& Font() const { return FFont; }
-    void SetFont(const FontSpec& value);
+    const FontDescription& Font() const { return FFont; }
+    void SetFont(const FontDescription& value);
     bool UseSkinFont() const { return FUseSkinFont; }
     void SetUseSkinFont(bool value);
     bool UseSkinColor() const { return FUseSkinColor; }
@@ -54,14 +54,14 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    const FontSpec& drawingFont() const { return FUseSkinFont ? FDefaultFont : FFont; }
+    const FontDescription& drawingFont() const { return FUseSkinFont ? FDefaultFont : FFont; }
     int formatFlags() const;
     void captionChanged();
 
     QPointer<TqsSkinData> FSkinData;
     QString FSkinDataName = QStringLiteral("stdlabel");
-    FontSpec FDefaultFont;
-    FontSpec FFont;
+    FontDescription FDefaultFont;
+    FontDescription FFont;
     bool FUseSkinFont = true;
     bool FUseSkinColor = true;
     TqsEllipsType FEllipsType = TqsEllipsType::None;

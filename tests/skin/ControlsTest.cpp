@@ -44,7 +44,7 @@ int Ink(const QImage& image, QRgb background) {
 struct LabelOnPanel {
     QWidget panel;
     TqsSkinStdLabel* label;
-    explicit LabelOnPanel(const QString& text, const FontSpec& font = FontSpec()) {
+    explicit LabelOnPanel(const QString& text, const FontDescription& font = FontDescription()) {
         panel.setPalette(Distinct());
         panel.setAutoFillBackground(true);
         panel.resize(300, 100);
@@ -87,7 +87,7 @@ TEST(StdLabel, DisabledTextIsEmbossed) {
 TEST(StdLabel, AccentsAboveCapitalsAreNotCut) {
     // Every pixel the glyphs draw on an unbounded canvas must show in the label too.
     const QString text = QStringLiteral("\u0419\u0401\u00c5");
-    FontSpec font;
+    FontDescription font;
     font.Height = -19;
     font.Bold = true;
     LabelOnPanel shown(text, font);
@@ -109,7 +109,7 @@ TEST(StdLabel, AccentsAboveCapitalsAreNotCut) {
 struct ShownMessage {
     std::unique_ptr<TqsMessageForm> form;
     ShownMessage() {
-        const FontSpec font;
+        const FontDescription font;
         form =
             CreateMessageDialog(QStringLiteral("Look"), mtInformation, {mbYes, mbNo}, nullptr,
                                 nullptr, QStringLiteral("button"), QStringLiteral("stdlabel"), font,

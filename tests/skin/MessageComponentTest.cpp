@@ -24,7 +24,7 @@ TEST(MessageComponent, DefaultsAndTheMainWindowsInstance) {
     EXPECT_EQ(plain.MessageLabelSkinDataName(), QStringLiteral("stdlabel"));
     EXPECT_TRUE(plain.UseSkinFont());
     EXPECT_FALSE(plain.OnSetShowPos);
-    FontSpec tahoma13;
+    FontDescription tahoma13;
     EXPECT_EQ(plain.DefaultFont(), tahoma13);
     EXPECT_EQ(plain.DefaultButtonFont(), tahoma13);
     EXPECT_EQ(tahoma13.Name, QStringLiteral("Tahoma"));
@@ -32,7 +32,7 @@ TEST(MessageComponent, DefaultsAndTheMainWindowsInstance) {
     EXPECT_FALSE(tahoma13.Bold);
 
     const auto messageDl = CreateMainWindowMessageDl();
-    FontSpec main;
+    FontDescription main;
     main.Height = -19;
     main.Bold = true;
     EXPECT_EQ(messageDl->DefaultFont(), main);
@@ -116,7 +116,7 @@ TEST(MessageComponent, HandsItsSettingsToTheWindow) {
     component.SetAlphaBlend(true);
     component.SetAlphaBlendValue(150);
     component.SetShowAgainFlag(true);
-    FontSpec buttonFont;
+    FontDescription buttonFont;
     buttonFont.Height = -15;
     component.SetDefaultButtonFont(buttonFont);
     const int result = Drive(

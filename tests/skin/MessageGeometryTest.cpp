@@ -17,13 +17,13 @@
 
 namespace {
 
-FontSpec MainWindowFont() {
+FontDescription MainWindowFont() {
     return CreateMainWindowMessageDl()->DefaultFont();
 }
 
 // Builds the window as MessageDlg does, without showing it.
 std::unique_ptr<TqsMessageForm> Build(const QString& text, TMsgDlgButtons buttons,
-                                      const FontSpec& font, bool showAgain = false,
+                                      const FontDescription& font, bool showAgain = false,
                                       TMsgDlgType type = mtInformation) {
     return CreateMessageDialog(text, type, buttons, nullptr, nullptr, QStringLiteral("button"),
                                QStringLiteral("stdlabel"), font, font, true, false, false, 200,
@@ -31,8 +31,8 @@ std::unique_ptr<TqsMessageForm> Build(const QString& text, TMsgDlgButtons button
 }
 
 // The label's extent measured line by line: the widest line's advance, one cell per line.
-QSize TextExtent(const QString& shown, const FontSpec& spec) {
-    const QFont font = spec.toQFont();
+QSize TextExtent(const QString& shown, const FontDescription& described) {
+    const QFont font = described.toQFont();
     const QFontMetricsF metrics(font);
     int widest = 0;
     const QStringList lines =
@@ -45,14 +45,14 @@ QSize TextExtent(const QString& shown, const FontSpec& spec) {
 }
 
 TEST(FontConvention, NegativeIsCharacterHeightPositiveIsCell) {
-    FontSpec cell13;
+    FontDescription cell13;
     EXPECT_EQ(cell13.Name, QStringLiteral("Tahoma"));
     EXPECT_EQ(cell13.Height, 13);
     // Tahoma's window ascent and descent are 2049 and 423 units of a 2048-unit em: a cell of
     // 13 pixels holds 11-pixel characters, and 19-pixel characters need a cell of 23.
     EXPECT_EQ(cell13.toQFont().pixelSize(), 11);
     EXPECT_EQ(CellOf(cell13.toQFont()).Height(), 13);
-    const FontSpec main = MainWindowFont();
+    const FontDescription main = MainWindowFont();
     EXPECT_EQ(main.toQFont().pixelSize(), 19);
     EXPECT_TRUE(main.toQFont().bold());
     EXPECT_EQ(CellOf(main.toQFont()).Ascent, 19);
@@ -77,7 +77,7 @@ class MessageLayout : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(MessageLayout, FollowsTheFormulas) {
     const LayoutCase& c = GetParam();
-    const FontSpec font = c.mainWindowFont ? MainWindowFont() : FontSpec();
+    const FontDescription font = c.mainWindowFont ? MainWindowFont() : FontDescription();
     const auto form = Build(c.text, c.buttons, font, c.showAgain);
 
     const QSize label = TextExtent(c.shown, font);
@@ -177,7 +177,7 @@ class DefaultAndCancel : public ::testing::TestWithParam<DefaultCancelCase> {};
 
 TEST_P(DefaultAndCancel, FollowTheRule) {
     const DefaultCancelCase& c = GetParam();
-    const auto form = Build(QStringLiteral("?"), c.buttons, FontSpec());
+    const auto form = Build(QStringLiteral("?"), c.buttons, FontDescription());
     QString defaults;
     QString cancels;
     for (TqsSkinButton* button : form->findChildren<TqsSkinButton*>()) {
@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, DefaultAndCancel, ::testing::ValuesIn(kDefaultCa
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MessageBuilders, EachDiffersFromTheBasicOneOnlyWhereItShould) {
-    const FontSpec font;
+    const FontDescription font;
     const QString skin = QStringLiteral("button");
     const QString label = QStringLiteral("stdlabel");
 
@@ -255,7 +255,7 @@ TEST(MessageBuilders, CustomIconIsAPictureOfTheListWithoutTheLowerLimit) {
     TqsImageList images;
     images.PictureSize = QSize(48, 40);
     images.Pictures = {QPixmap(48, 40), QPixmap(48, 40)};
-    const FontSpec font; // one line 13 high: centred top 15 + 6 - 16 = 5
+    const FontDescription font; // one line 13 high: centred top 15 + 6 - 16 = 5
     const auto build = [&](const TqsImageList* list, int index) {
         return CreateCustomMessageDialog(QStringLiteral("Custom"), QStringLiteral("Caption"), list,
                                          index, {mbOK}, nullptr, nullptr, QStringLiteral("button"),

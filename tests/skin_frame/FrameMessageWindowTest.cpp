@@ -12,8 +12,8 @@
 namespace {
 
 // The program's message font: "Tahoma" bold, 19-pixel characters.
-FontSpec ProgramFont() {
-    FontSpec font;
+FontDescription ProgramFont() {
+    FontDescription font;
     font.Height = -19;
     font.Bold = true;
     return font;
