@@ -9,11 +9,13 @@ using namespace infobase;
 namespace {
 
 // Node blocks taken from form files that other programs wrote, read in place from the shared
-// fixtures folder (QUORLENT_FIXTURES, set by CTest).
+// fixtures folder: QUORLENT_FIXTURES when it is set, else the folder the build knows.
 QString fixturePath(const char* file) {
-    const QByteArray root = qgetenv("QUORLENT_FIXTURES");
-    return QString::fromLocal8Bit(root) + QStringLiteral("/real-nodedata/") +
-           QString::fromLatin1(file);
+    QString root = qEnvironmentVariable("QUORLENT_FIXTURES");
+    if (root.isEmpty()) {
+        root = QStringLiteral(QUORLENT_FIXTURES_FOLDER);
+    }
+    return root + QStringLiteral("/real-nodedata/") + QString::fromLatin1(file);
 }
 
 QByteArray streamWithBlock(const char* property, const QByteArray& block) {
@@ -47,9 +49,6 @@ int depthOf(const TTreeNodes& items) {
 }
 
 TEST(TreeRealData, EveryBlockReadsAsItsWriterMeantIt) {
-    if (qEnvironmentVariableIsEmpty("QUORLENT_FIXTURES")) {
-        GTEST_SKIP() << "QUORLENT_FIXTURES is not set (CTest sets it)";
-    }
     const struct {
         const char* file;
         const char* property;
@@ -106,9 +105,6 @@ TEST(TreeRealData, EveryBlockReadsAsItsWriterMeantIt) {
 // What real writers put into the fields is kept as it is, and a version 3 block written
 // again gives the same bytes.
 TEST(TreeRealData, Version3BlocksComeBackByteForByte) {
-    if (qEnvironmentVariableIsEmpty("QUORLENT_FIXTURES")) {
-        GTEST_SKIP() << "QUORLENT_FIXTURES is not set (CTest sets it)";
-    }
     for (const char* name : {"01-v3.bin", "02-v3.bin", "03-v3.bin", "04-v3.bin", "05-v3.bin",
                              "06-v3.bin", "07-v3.bin", "08-v3.bin"}) {
         QFile file(fixturePath(name));
@@ -129,9 +125,6 @@ TEST(TreeRealData, Version3BlocksComeBackByteForByte) {
 }
 
 TEST(TreeRealData, FieldsAsRealWritersLeftThem) {
-    if (qEnvironmentVariableIsEmpty("QUORLENT_FIXTURES")) {
-        GTEST_SKIP() << "QUORLENT_FIXTURES is not set (CTest sets it)";
-    }
     const auto load = [](const char* name, const char* property, TTreeNodes& items) {
         QFile file(fixturePath(name));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
