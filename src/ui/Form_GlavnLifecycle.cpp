@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <optional>
 
 namespace {
 
@@ -41,24 +42,43 @@ void TForm_Glavn::FormShow() {
     // Temp receives decrypted attachments: readable by this user only.
     platform::createPrivateFolder(paths.tempFolder());
     Timer1->start();
-    Form_zastavka->exec();
-    Memo_opisanie->clear();
 
-    try {
-        if (infobase::loadTreeFileAtStartUp(paths.treeFile(), TreeView1State, TreeNodes) ==
-            infobase::TreeFileLoad::Missing) {
-            showMessage(QStringLiteral("Возможно Вы в первый раз открываете приложение.\r"
-                                       "Не найден файл: TreeView.dat.\r"
-                                       "Конфигурация дерева останется старой.\r"
-                                       "Вы можете снова её создать и сохранить."));
+    // The tree file is read while the splash stands, so that the wait after the splash does
+    // not grow with the tree; what the reading has to say is shown after the splash, in the
+    // order a person expects. An unreadable file is kept aside before anything can write it.
+    const QString treeFile = paths.treeFile();
+    bool read = false;
+    bool missing = false;
+    std::optional<QString> failure;
+    const auto readTree = [&] {
+        read = true;
+        try {
+            missing = infobase::loadTreeFileAtStartUp(treeFile, TreeView1State, TreeNodes) ==
+                      infobase::TreeFileLoad::Missing;
+        } catch (const Failure& error) {
+            failure = error.message();
         }
-    } catch (const Failure& failure) {
-        // The unreadable file is already kept aside; the window is shown all the same.
-        applyTreeViewState();
-        ui::showGeneralErrorReport(failure.message());
-        return;
+    };
+    {
+        const QObject whileSplashStands; // drops the read if the splash closed before it
+        QTimer::singleShot(0, &whileSplashStands, readTree);
+        Form_zastavka->exec();
     }
+    if (!read) {
+        readTree();
+    }
+    Memo_opisanie->clear();
     applyTreeViewState();
+
+    if (missing) {
+        showMessage(QStringLiteral("Возможно Вы в первый раз открываете приложение.\r"
+                                   "Не найден файл: TreeView.dat.\r"
+                                   "Конфигурация дерева останется старой.\r"
+                                   "Вы можете снова её создать и сохранить."));
+    } else if (failure) {
+        // The window is shown all the same, with what the reading left in the tree.
+        ui::showGeneralErrorReport(*failure);
+    }
 }
 
 void TForm_Glavn::Timer1Timer() {

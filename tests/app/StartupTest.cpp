@@ -116,7 +116,12 @@ TEST(StartUp, ReadsTheTreeFileCollapsedWithoutAMessage) {
 TEST(StartUp, UnreadableTreeFileIsKeptAsideAndReportedThenTheWindowShows) {
     ProgramFolder program;
     program.writeFile(QStringLiteral("Data/TreeView.dat"), QByteArrayLiteral("XXXX broken"));
+    bool splashGone = false;
+    program.watch.onShown = [&](QWidget*) {
+        splashGone = !program.window->Form_zastavka->isVisible();
+    };
     TForm_Glavn& window = program.start();
+    EXPECT_TRUE(splashGone) << "the report comes after the splash";
     ASSERT_EQ(program.watch.seen.size(), 1);
     EXPECT_EQ(program.watch.seen[0].kind, QStringLiteral("box"));
     EXPECT_EQ(program.watch.seen[0].title, QStringLiteral("app_tests"));
