@@ -4,11 +4,13 @@
 
 #include <QFile>
 #include <QProcess>
+#include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -46,6 +48,27 @@ TEST(Durability, ARefusedPostStaysPendingAndTheNextLookupPostsIt) {
     EXPECT_TRUE(q.Locate("Imya_vetok", "b", kBranchLookup));
     EXPECT_EQ(q.State(), dsBrowse);
     EXPECT_EQ(base.column("a", "Opisanie"), "после блокировки");
+}
+
+// A second copy of the program writing at the same moment: the post waits for its lock
+// instead of failing at once.
+TEST(Durability, APostWaitsForAnotherProcesssBriefLock) {
+    TempBase base;
+    base.seed({{"a"}});
+    store_test::LockingProcess other(base.path());
+    RecordStore store;
+    store.connect(base.path());
+    BranchQuery& q = store.Query_Glav;
+    q.Edit();
+    q.FieldByName("Texty").SetAsString("дождался");
+    other.lock("BEGIN IMMEDIATE");
+    std::thread releaser([&other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other.release();
+    });
+    EXPECT_EQ(failureOf([&] { q.Post(); }), "");
+    releaser.join();
+    EXPECT_EQ(base.column("a", "Texty"), "дождался");
 }
 
 // A folder the user can no longer write: the rollback journal cannot be made, so the
