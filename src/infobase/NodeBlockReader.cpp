@@ -137,7 +137,8 @@ void decodeEntries(ByteCursor& in, Layout layout, TTreeNodes& items) {
         --levels.back().remaining;
         TTreeNode* parent = levels.back().parent;
         Entry e = readEntry(in, layout);
-        TTreeNode* node = parent ? items.AddChild(parent, e.text) : items.Add(nullptr, e.text);
+        TTreeNode* node = parent ? items.AddChild(parent, std::move(e.text))
+                                 : items.Add(nullptr, std::move(e.text));
         node->ImageIndex = e.imageIndex;
         node->SelectedIndex = e.selectedIndex;
         node->StateIndex = e.stateIndex;

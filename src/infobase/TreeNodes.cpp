@@ -1,6 +1,7 @@
 #include "infobase/TreeNodes.h"
 
 #include <new>
+#include <utility>
 
 namespace infobase {
 
@@ -36,25 +37,25 @@ TTreeNode* TTreeNodes::allocate() {
     return &blocks_.back()[usedInLastBlock_++];
 }
 
-TTreeNode* TTreeNodes::Add(TTreeNode* sibling, const QString& text) {
-    return append(sibling ? sibling->parent_ : &root_, text);
+TTreeNode* TTreeNodes::Add(TTreeNode* sibling, QString text) {
+    return append(sibling ? sibling->parent_ : &root_, std::move(text));
 }
 
-TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const QString& text) {
-    TTreeNode* node = append(parentOrRoot(parent), text);
+TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, QString text) {
+    TTreeNode* node = append(parentOrRoot(parent), std::move(text));
     if (parent) {
         setHasChildren(parent, true);
     }
     return node;
 }
 
-TTreeNode* TTreeNodes::append(TTreeNode* parent, const QString& text) {
+TTreeNode* TTreeNodes::append(TTreeNode* parent, QString text) {
     const int row = parent->Count();
     if (notifying()) {
         observer_->nodeAboutToBeInserted(outside(parent), row);
     }
     TTreeNode* node = allocate();
-    node->text_ = text;
+    node->text_ = std::move(text);
     node->parent_ = parent;
     node->index_ = row;
     parent->children_.push_back(node);

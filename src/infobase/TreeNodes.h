@@ -88,10 +88,10 @@ public:
 
     // Appends a node as the last one of the sibling's level (the last top-level node when the
     // sibling is nullptr or top-level). The sibling's flags are left alone.
-    TTreeNode* Add(TTreeNode* sibling, const QString& text);
+    TTreeNode* Add(TTreeNode* sibling, QString text);
     // Appends a node as the last child of the parent (the last top-level node when the parent
     // is nullptr) and sets the parent's HasChildren. The parent stays collapsed or expanded.
-    TTreeNode* AddChild(TTreeNode* parent, const QString& text);
+    TTreeNode* AddChild(TTreeNode* parent, QString text);
     // Removes the node with all its descendants. When it was its parent's last child, the
     // parent's HasChildren is cleared. A removed selected node leaves no node selected.
     void Delete(TTreeNode* node);
@@ -125,7 +125,7 @@ public:
     void reserveChildren(TTreeNode* parent, int count);
 
 private:
-    TTreeNode* append(TTreeNode* parent, const QString& text);
+    TTreeNode* append(TTreeNode* parent, QString text);
     TTreeNode* parentOrRoot(TTreeNode* node) { return node ? node : &root_; }
     TTreeNode* outside(TTreeNode* parent) const { return parent == &root_ ? nullptr : parent; }
     // Takes every node of the subtree out of the tree without recursion, so that any depth
