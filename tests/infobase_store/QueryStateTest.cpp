@@ -275,3 +275,21 @@ TEST(QueryState, ValuesOfUnexpectedTypesReadAsDefinedValues) {
     q.Post();
     EXPECT_EQ(base.column("d", "Extra"), "x");
 }
+
+// Attachments are read from the file when asked for, not held from the connect: another
+// program's change to them shows, while the texts stay as read at the connect.
+TEST(QueryState, AnAttachmentIsReadAsTheFileHoldsItNow) {
+    TempBase base;
+    base.seed({{"a", "описание", "старое"}, {"b", "", "второе"}});
+    RecordStore store;
+    store.connect(base.path());
+    BranchQuery& q = store.Query_Glav;
+    base.execute("UPDATE Tab_DB_Delphi_10 SET File=X'6E6577', Opisanie='чужое'"
+                 " WHERE Imya_vetok='a';"
+                 "DELETE FROM Tab_DB_Delphi_10 WHERE Imya_vetok='b'");
+    ASSERT_TRUE(q.Locate("Imya_vetok", "a", kBranchLookup));
+    EXPECT_EQ(attachmentOf(q), "new");
+    EXPECT_EQ(q.FieldByName("Opisanie").AsString(), "описание");
+    ASSERT_TRUE(q.Locate("Imya_vetok", "b", kBranchLookup));
+    EXPECT_EQ(attachmentOf(q), QByteArray());
+}
