@@ -1,6 +1,7 @@
 // The main menu and the context menus of the two panes, with their pictures from the
 // image list.
 #include "ui/Form_Glavn.h"
+#include "ui/MenuBarStyle.h"
 #include "ui/PictureView.h"
 
 #include <QMenu>
@@ -27,6 +28,9 @@ QAction* item(QWidget* menu, const char* name, const QString& caption, const QIc
 void TForm_Glavn::createMainMenu() {
     QMenuBar* MainMenu1 = menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    auto* barStyle = new MenuBarStyle;
+    barStyle->setParent(MainMenu1);
+    MainMenu1->setStyle(barStyle);
 
     N1 = new QMenu(QStringLiteral("Панель работы с ветками дерева"), MainMenu1);
     N1->setObjectName(QStringLiteral("N1"));

@@ -233,6 +233,13 @@ TEST(MainWindowComponents, MenusHoldTheirItemsPicturesAndStates) {
     EXPECT_EQ(window.N_save_copy->text(), QStringLiteral("Сохранить копию данных"));
     EXPECT_TRUE(samePicture(window.N_save_copy->icon(), window.ImageList1.picture(1)));
     EXPECT_TRUE(window.N2->isEnabled() && window.N_save_copy->isEnabled());
+    // The bar shows each item's picture and, beside it, its caption.
+    window.menuBar()->resize(1324, window.menuBar()->sizeHint().height());
+    for (QAction* item : bar) {
+        const int caption = window.menuBar()->fontMetrics().horizontalAdvance(item->text());
+        EXPECT_GE(window.menuBar()->actionGeometry(item).width(), 16 + caption)
+            << item->text().toStdString();
+    }
 
     const QList<QAction*> imageItems = window.PopupMenu_Image->actions();
     ASSERT_EQ(imageItems.size(), 2);
