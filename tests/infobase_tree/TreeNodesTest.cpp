@@ -16,6 +16,30 @@ TEST(TreeNodes, NewNodesCarryTheirInitialValues) {
     EXPECT_EQ(items.Selected(), nullptr);
 }
 
+// A deleted node's place is reused: what comes back there is a new node, nothing of the old.
+TEST(TreeNodes, NodesAddedAfterDeletesAreNew) {
+    TTreeNodes items;
+    TTreeNode* old = items.Add(nullptr, "old");
+    items.AddChild(items.AddChild(old, "child"), "grandchild");
+    old->ImageIndex = old->StateIndex = old->Data = 9;
+    old->Enabled = false;
+    old->Expanded = true;
+    items.setSelected(old);
+    items.Delete(old);
+    EXPECT_EQ(items.Count(), 0);
+    EXPECT_EQ(items.Selected(), nullptr);
+    for (const char* text : {"a", "b", "c", "d"}) {
+        const TTreeNode* node = items.Add(nullptr, text);
+        EXPECT_FALSE(node->Expanded) << text;
+        EXPECT_EQ(node->Count(), 0) << text;
+    }
+    EXPECT_EQ(describe(items), "a [img 0 sel 0 state -1 ovl -1 exp 0 data 0]\n"
+                               "b [img 0 sel 0 state -1 ovl -1 exp 0 data 0]\n"
+                               "c [img 0 sel 0 state -1 ovl -1 exp 0 data 0]\n"
+                               "d [img 0 sel 0 state -1 ovl -1 exp 0 data 0]");
+    EXPECT_EQ(items.TopItem(3)->Index(), 3);
+}
+
 TEST(TreeNodes, AddAppendsAtTheEndOfTheSiblingsLevel) {
     TTreeNodes items;
     TTreeNode* a = items.Add(nullptr, "A");
