@@ -8,9 +8,12 @@
 namespace {
 
 TEST(ProgramFonts, TahomaAndMsSansSerifResolveByName) {
-    int argc = 1;
+    int argc = 3;
+    // Fonts need a GUI application, never a screen.
     char name[] = "platform_tests";
-    char* argv[] = {name, nullptr};
+    char platform[] = "-platform";
+    char offscreen[] = "offscreen";
+    char* argv[] = {name, platform, offscreen, nullptr};
     QGuiApplication app(argc, argv);
 
     EXPECT_TRUE(platform::registerProgramFonts().isEmpty());
