@@ -23,9 +23,11 @@ void printHelp(QTextStream& out) {
     out << "  --help                 print this help\n"
            "  --version              print the version\n";
     for (const Command& c : kCommands) {
-        const QString head = QStringLiteral("%1 %2").arg(QLatin1String(c.name),
-                                                          QLatin1String(c.usage));
-        out << "  " << head.leftJustified(22) << ' ' << c.summary << '\n';
+        const QString head =
+            QStringLiteral("%1 %2").arg(QLatin1String(c.name), QLatin1String(c.usage));
+        // A usage too long for the column gets a line of its own, the summary under it.
+        const QString gap = head.size() > 22 ? QStringLiteral("\n") + QString(25, u' ') : " ";
+        out << "  " << head.leftJustified(22) << gap << c.summary << '\n';
     }
 }
 
