@@ -1,4 +1,4 @@
-#include "ToolCommands.h"
+#include "ToolRun.h"
 #include "infobase/RecordStore.h"
 
 #include <QBuffer>
@@ -7,20 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Captured {
-    QString out, err;
-    int code = 0;
-};
-
-Captured run(const QStringList& args) {
-    Captured c;
-    QTextStream out(&c.out), err(&c.err);
-    c.code = tool::runTool(args, {out, err});
-    out.flush();
-    err.flush();
-    return c;
-}
 
 TEST(BaseCommand, CreatesAnEmptyBaseTheStoreOpensAndNeverOverwrites) {
     QTemporaryDir dir;

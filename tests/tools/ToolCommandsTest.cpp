@@ -1,22 +1,8 @@
-#include "ToolCommands.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Captured {
-    QString out, err;
-    int code = 0;
-};
-
-Captured run(const QStringList& args) {
-    Captured c;
-    QTextStream out(&c.out), err(&c.err);
-    c.code = tool::runTool(args, {out, err});
-    out.flush();
-    err.flush();
-    return c;
-}
 
 TEST(ToolCommands, VersionHelpAndUnknownCommands) {
     const Captured version = run({"--version"});

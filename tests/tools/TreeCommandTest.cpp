@@ -1,24 +1,10 @@
-#include "ToolCommands.h"
+#include "ToolRun.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Captured {
-    QString out, err;
-    int code = 0;
-};
-
-Captured run(const QStringList& args) {
-    Captured c;
-    QTextStream out(&c.out), err(&c.err);
-    c.code = tool::runTool(args, {out, err});
-    out.flush();
-    err.flush();
-    return c;
-}
 
 QByteArray contents(const QString& path) {
     QFile file(path);
