@@ -48,6 +48,16 @@ qint32 at(const char* record, int offset) {
     return qFromLittleEndian<qint32>(record + offset);
 }
 
+// The six integers that open a record of the layouts without an expanded-image index.
+void readOlderFields(Entry& e, const char* record) {
+    e.imageIndex = at(record, 0);
+    e.selectedIndex = at(record, 4);
+    e.stateIndex = at(record, 8);
+    e.overlayIndex = at(record, 12);
+    e.data = at(record, 16);
+    e.count = at(record, 20);
+}
+
 Entry readEntry(ByteCursor& in, Layout layout) {
     Entry e;
     if (layout == Layout::ItemsData) {
@@ -60,12 +70,7 @@ Entry readEntry(ByteCursor& in, Layout layout) {
         if (kItemsDataFixedSize + length > size) {
             throw Failure(QStringLiteral("Invalid property value"));
         }
-        e.imageIndex = at(record, 0);
-        e.selectedIndex = at(record, 4);
-        e.stateIndex = at(record, 8);
-        e.overlayIndex = at(record, 12);
-        e.data = at(record, 16);
-        e.count = at(record, 20);
+        readOlderFields(e, record);
         e.text = fromWindows1251(QByteArrayView(record + 25, length));
         e.hasExpandedAndEnabled = false;
         return e;
@@ -73,12 +78,7 @@ Entry readEntry(ByteCursor& in, Layout layout) {
     in.take(4); // the record size says nothing the record does not
     if (layout == Layout::V1) {
         const char* record = in.take(25);
-        e.imageIndex = at(record, 0);
-        e.selectedIndex = at(record, 4);
-        e.stateIndex = at(record, 8);
-        e.overlayIndex = at(record, 12);
-        e.data = at(record, 16);
-        e.count = at(record, 20);
+        readOlderFields(e, record);
         e.expandedImageIndex = -1;
         e.text = utf16Text(in, static_cast<quint8>(record[24]));
         return e;
