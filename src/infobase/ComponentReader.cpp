@@ -138,8 +138,15 @@ QStringList ComponentReader::readSetElements() {
     return elements;
 }
 
-QByteArray ComponentReader::readBinary() {
-    return readBytes(readLength());
+ByteCursor ComponentReader::readBinary() {
+    const qint32 length = readLength();
+    if (device_.isSequential()) {
+        return ByteCursor(readBytes(length));
+    }
+    if (length > device_.size() - device_.pos()) {
+        readError();
+    }
+    return ByteCursor(device_, length);
 }
 
 void ComponentReader::skipValue(quint8 tag) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "infobase/ByteCursor.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -29,8 +31,10 @@ public:
     QString readString(quint8 tag);
     // The element names of a set, after its tag.
     QStringList readSetElements();
-    // The payload of a vaBinary tag, read whole.
-    QByteArray readBinary();
+    // The payload of a vaBinary tag, to be taken through the cursor while it is decoded; the
+    // device stands after the payload once the cursor's skipRest() was called. A length
+    // beyond the device's end fails here, before anything is decoded.
+    ByteCursor readBinary();
     // Passes over the payload of any tag, nested lists and collections included.
     void skipValue(quint8 tag);
 

@@ -2,14 +2,12 @@
 
 #include "infobase/TreeNodes.h"
 
-#include <QByteArray>
-#include <QByteArrayView>
-
 namespace infobase {
 
 // The binary block that holds every node: a root count and one entry per node in depth-first
 // pre-order, each entry a record and the node's text, followed by its children's entries.
 
+class ByteCursor;
 class StreamWriteBuffer;
 
 // The block as written: version 3, each text cut to its first 255 UTF-16 code units. Its size
@@ -22,7 +20,7 @@ void writeNodeData(const TTreeNodes& items, StreamWriteBuffer& out);
 // Failure("Stream read error") when the block ends before its entries do, and Failure("Invalid
 // property value") for an "Items.Data" entry whose size cannot hold its record. The nodes decoded
 // before an error stay in the tree.
-void decodeNodeData(QByteArrayView block, TTreeNodes& items);
-void decodeItemsData(QByteArrayView block, TTreeNodes& items);
+void decodeNodeData(ByteCursor& block, TTreeNodes& items);
+void decodeItemsData(ByteCursor& block, TTreeNodes& items);
 
 } // namespace infobase

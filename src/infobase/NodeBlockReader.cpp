@@ -1,10 +1,10 @@
 #include "infobase/ByteCursor.h"
 #include "infobase/NodeBlock.h"
+#include "infobase/TextArena.h"
 #include "infobase/Windows1251.h"
 
 #include <QtEndian>
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace infobase {
@@ -30,18 +30,8 @@ struct Entry {
     bool hasExpandedAndEnabled = true;
 };
 
-QString utf16Text(ByteCursor& in, int length) {
-    const char* bytes = in.take(2 * qsizetype(length));
-    QString text(length, Qt::Uninitialized);
-    if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-        std::memcpy(text.data(), bytes, 2 * size_t(length));
-    } else {
-        char16_t* out = reinterpret_cast<char16_t*>(text.data());
-        for (int i = 0; i < length; ++i) {
-            out[i] = qFromLittleEndian<quint16>(bytes + 2 * i);
-        }
-    }
-    return text;
+QString utf16Text(ByteCursor& in, int length, TextArena& texts) {
+    return texts.fromUtf16LittleEndian(in.take(2 * qsizetype(length)), length);
 }
 
 qint32 at(const char* record, int offset) {
@@ -58,7 +48,7 @@ void readOlderFields(Entry& e, const char* record) {
     e.count = at(record, 20);
 }
 
-Entry readEntry(ByteCursor& in, Layout layout) {
+Entry readEntry(ByteCursor& in, Layout layout, TextArena& texts) {
     Entry e;
     if (layout == Layout::ItemsData) {
         const qint32 size = in.i32();
@@ -80,7 +70,7 @@ Entry readEntry(ByteCursor& in, Layout layout) {
         const char* record = in.take(25);
         readOlderFields(e, record);
         e.expandedImageIndex = -1;
-        e.text = utf16Text(in, static_cast<quint8>(record[24]));
+        e.text = utf16Text(in, static_cast<quint8>(record[24]), texts);
         return e;
     }
     const bool wideData = layout == Layout::V4;
@@ -94,7 +84,7 @@ Entry readEntry(ByteCursor& in, Layout layout) {
     const int tail = wideData ? 28 : 24;
     e.count = at(record, tail);
     e.enabled = record[tail + 4] != 0;
-    e.text = utf16Text(in, static_cast<quint8>(record[tail + 5]));
+    e.text = utf16Text(in, static_cast<quint8>(record[tail + 5]), texts);
     return e;
 }
 
@@ -126,6 +116,7 @@ void decodeEntries(ByteCursor& in, Layout layout, TTreeNodes& items) {
             static_cast<int>(std::min<qsizetype>(count, in.remaining() / smallestEntry(layout)));
         items.reserveChildren(parent, room);
     };
+    TextArena texts;
     const qint32 roots = in.i32();
     reserve(nullptr, std::max(roots, 0));
     std::vector<Level> levels{{nullptr, roots}};
@@ -136,7 +127,7 @@ void decodeEntries(ByteCursor& in, Layout layout, TTreeNodes& items) {
         }
         --levels.back().remaining;
         TTreeNode* parent = levels.back().parent;
-        Entry e = readEntry(in, layout);
+        Entry e = readEntry(in, layout, texts);
         TTreeNode* node = parent ? items.AddChild(parent, std::move(e.text))
                                  : items.Add(nullptr, std::move(e.text));
         node->ImageIndex = e.imageIndex;
@@ -170,10 +161,9 @@ private:
 
 } // namespace
 
-void decodeNodeData(QByteArrayView block, TTreeNodes& items) {
+void decodeNodeData(ByteCursor& in, TTreeNodes& items) {
     UpdateScope update(items);
     items.Clear();
-    ByteCursor in(block);
     Layout layout;
     switch (in.u8()) {
     case 1:
@@ -191,10 +181,9 @@ void decodeNodeData(QByteArrayView block, TTreeNodes& items) {
     decodeEntries(in, layout, items);
 }
 
-void decodeItemsData(QByteArrayView block, TTreeNodes& items) {
+void decodeItemsData(ByteCursor& in, TTreeNodes& items) {
     UpdateScope update(items);
     items.Clear();
-    ByteCursor in(block);
     decodeEntries(in, Layout::ItemsData, items);
 }
 

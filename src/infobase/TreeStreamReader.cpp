@@ -90,12 +90,18 @@ public:
         case TreeViewProperty::Visible:
             view_.Visible = boolean(tag);
             return;
-        case TreeViewProperty::NodeData:
-            decodeNodeData(binary(tag), items_);
+        case TreeViewProperty::NodeData: {
+            ByteCursor block = binary(tag);
+            decodeNodeData(block, items_);
+            block.skipRest();
             return;
-        case TreeViewProperty::ItemsData:
-            decodeItemsData(binary(tag), items_);
+        }
+        case TreeViewProperty::ItemsData: {
+            ByteCursor block = binary(tag);
+            decodeItemsData(block, items_);
+            block.skipRest();
             return;
+        }
         case TreeViewProperty::Object:
             invalidValue();
         case TreeViewProperty::Event:
@@ -170,7 +176,7 @@ private:
         return style;
     }
 
-    QByteArray binary(quint8 tag) {
+    ByteCursor binary(quint8 tag) {
         if (tag != vaBinary) {
             invalidValue();
         }

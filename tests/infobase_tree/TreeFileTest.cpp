@@ -83,6 +83,34 @@ TEST(TreeFile, ReplacesTheFileAndReadsItBack) {
     EXPECT_EQ(describe(back), describe(items));
 }
 
+// The reader takes a large node block from the file in pieces: entries of every text length
+// (0 … 255 code units) fall across the pieces' edges, and the entries after the block are
+// still read from the right place.
+TEST(TreeFile, ALargeTreeComesBackWholeWithTheEntriesAfterIt) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("TreeView.dat");
+    TTreeNodes items;
+    TTreeNode* branch = nullptr;
+    for (int i = 0; i < 3000; ++i) {
+        QString text(i % 256, QChar(0x0410 + i % 32));
+        if (i % 7 == 0) {
+            branch = items.Add(nullptr, text);
+        } else {
+            items.AddChild(branch, text);
+        }
+    }
+    TreeViewState view;
+    view.explicitBounds.Height = 953; // written after the node block
+    writeTreeFile(path, view, items);
+    ASSERT_GT(contents(path).size(), 4 * 64 * 1024);
+
+    TreeViewState viewBack;
+    TTreeNodes back;
+    readTreeFile(path, viewBack, back);
+    EXPECT_EQ(describe(back), describe(items));
+    EXPECT_EQ(viewBack.explicitBounds.Height, 953);
+}
+
 TEST(TreeFile, OpenAndCreateFailuresNameThePath) {
     QTemporaryDir dir;
     const QString missing = dir.filePath("Data/TreeView.dat");
