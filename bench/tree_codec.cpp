@@ -236,4 +236,18 @@ BENCHMARK(BM_MemoryPerNode)->Apply(sizes)->Iterations(1);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // Whether the heap hands freed memory back to the system between two reads, so that the
+    // next read pays a page fault per 4 KiB again, depends on glibc's adaptive thresholds and
+    // thus on what the process did before. Fixed thresholds make every size meet the same
+    // heap: memory a read freed is reused, as the raw fread reuses its buffer.
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 1024 * 1024 * 1024);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -27,12 +27,7 @@ struct Entry {
     qint32 imageIndex = 0, selectedIndex = 0, stateIndex = -1, overlayIndex = -1;
     qint32 expandedImageIndex = 0, data = 0, count = 0;
     bool enabled = true;
-    bool hasExpandedAndEnabled = true;
 };
-
-QString utf16Text(ByteCursor& in, int length, TextArena& texts) {
-    return texts.fromUtf16LittleEndian(in.take(2 * qsizetype(length)), length);
-}
 
 qint32 at(const char* record, int offset) {
     return qFromLittleEndian<qint32>(record + offset);
@@ -48,9 +43,9 @@ void readOlderFields(Entry& e, const char* record) {
     e.count = at(record, 20);
 }
 
-Entry readEntry(ByteCursor& in, Layout layout, TextArena& texts) {
+template <Layout layout> Entry readEntry(ByteCursor& in, TextArena& texts) {
     Entry e;
-    if (layout == Layout::ItemsData) {
+    if constexpr (layout == Layout::ItemsData) {
         const qint32 size = in.i32();
         if (size < kItemsDataFixedSize || size > kItemsDataMaxSize) {
             throw Failure(QStringLiteral("Invalid property value"));
@@ -62,35 +57,34 @@ Entry readEntry(ByteCursor& in, Layout layout, TextArena& texts) {
         }
         readOlderFields(e, record);
         e.text = fromWindows1251(QByteArrayView(record + 25, length));
-        e.hasExpandedAndEnabled = false;
-        return e;
-    }
-    in.take(4); // the record size says nothing the record does not
-    if (layout == Layout::V1) {
-        const char* record = in.take(25);
+    } else if constexpr (layout == Layout::V1) {
+        // The record size in front says nothing the record does not.
+        const char* record = in.take(4 + 25) + 4;
         readOlderFields(e, record);
         e.expandedImageIndex = -1;
-        e.text = utf16Text(in, static_cast<quint8>(record[24]), texts);
-        return e;
+        const int length = static_cast<quint8>(record[24]);
+        e.text = texts.fromUtf16LittleEndian(in.take(2 * length), length);
+    } else {
+        constexpr bool wideData = layout == Layout::V4;
+        const char* record = in.take(4 + (wideData ? 34 : 30)) + 4;
+        e.imageIndex = at(record, 0);
+        e.selectedIndex = at(record, 4);
+        e.stateIndex = at(record, 8);
+        e.overlayIndex = at(record, 12);
+        e.expandedImageIndex = at(record, 16);
+        e.data = at(record, 20); // of an 8-byte word, the low half
+        constexpr int tail = wideData ? 28 : 24;
+        e.count = at(record, tail);
+        e.enabled = record[tail + 4] != 0;
+        const int length = static_cast<quint8>(record[tail + 5]);
+        e.text = texts.fromUtf16LittleEndian(in.take(2 * length), length);
     }
-    const bool wideData = layout == Layout::V4;
-    const char* record = in.take(wideData ? 34 : 30);
-    e.imageIndex = at(record, 0);
-    e.selectedIndex = at(record, 4);
-    e.stateIndex = at(record, 8);
-    e.overlayIndex = at(record, 12);
-    e.expandedImageIndex = at(record, 16);
-    e.data = at(record, 20); // of an 8-byte word, the low half
-    const int tail = wideData ? 28 : 24;
-    e.count = at(record, tail);
-    e.enabled = record[tail + 4] != 0;
-    e.text = utf16Text(in, static_cast<quint8>(record[tail + 5]), texts);
     return e;
 }
 
 // The smallest entry of a layout; a count in the file cannot promise more entries than the
 // remaining bytes can hold, so room is reserved only for those.
-qsizetype smallestEntry(Layout layout) {
+constexpr qsizetype smallestEntry(Layout layout) {
     switch (layout) {
     case Layout::V1:
         return 4 + 25;
@@ -106,14 +100,14 @@ qsizetype smallestEntry(Layout layout) {
 
 // Reads the root count and every entry, depth first, with an explicit stack so that no depth
 // of nesting can exhaust the call stack. A node joins the tree once its entry is read whole.
-void decodeEntries(ByteCursor& in, Layout layout, TTreeNodes& items) {
+template <Layout layout> void decodeEntries(ByteCursor& in, TTreeNodes& items) {
     struct Level {
         TTreeNode* parent;
         qint32 remaining;
     };
     const auto reserve = [&](TTreeNode* parent, qint32 count) {
         const auto room =
-            static_cast<int>(std::min<qsizetype>(count, in.remaining() / smallestEntry(layout)));
+            static_cast<int>(std::min<qint64>(count, in.remaining() / smallestEntry(layout)));
         items.reserveChildren(parent, room);
     };
     TextArena texts;
@@ -121,25 +115,24 @@ void decodeEntries(ByteCursor& in, Layout layout, TTreeNodes& items) {
     reserve(nullptr, std::max(roots, 0));
     std::vector<Level> levels{{nullptr, roots}};
     while (!levels.empty()) {
-        if (levels.back().remaining <= 0) {
+        Level& level = levels.back();
+        if (level.remaining <= 0) {
             levels.pop_back();
             continue;
         }
-        --levels.back().remaining;
-        TTreeNode* parent = levels.back().parent;
-        Entry e = readEntry(in, layout, texts);
-        TTreeNode* node = parent ? items.AddChild(parent, std::move(e.text))
-                                 : items.Add(nullptr, std::move(e.text));
+        --level.remaining;
+        TTreeNode* parent = level.parent;
+        Entry e = readEntry<layout>(in, texts);
+        TTreeNode* node = items.appendLoaded(parent, std::move(e.text), e.count != 0);
         node->ImageIndex = e.imageIndex;
         node->SelectedIndex = e.selectedIndex;
         node->StateIndex = e.stateIndex;
         node->OverlayIndex = e.overlayIndex;
         node->Data = e.data;
-        if (e.hasExpandedAndEnabled) {
+        if constexpr (layout != Layout::ItemsData) {
             node->ExpandedImageIndex = e.expandedImageIndex;
             node->Enabled = e.enabled;
         }
-        items.setHasChildren(node, e.count != 0);
         if (e.count > 0) {
             reserve(node, e.count);
             levels.push_back({node, e.count});
@@ -164,27 +157,22 @@ private:
 void decodeNodeData(ByteCursor& in, TTreeNodes& items) {
     UpdateScope update(items);
     items.Clear();
-    Layout layout;
     switch (in.u8()) {
     case 1:
-        layout = Layout::V1;
-        break;
+        return decodeEntries<Layout::V1>(in, items);
     case 3:
-        layout = Layout::V3;
-        break;
+        return decodeEntries<Layout::V3>(in, items);
     case 4:
-        layout = Layout::V4;
-        break;
+        return decodeEntries<Layout::V4>(in, items);
     default:
         return; // a layout this reader does not know: the tree stays empty
     }
-    decodeEntries(in, layout, items);
 }
 
 void decodeItemsData(ByteCursor& in, TTreeNodes& items) {
     UpdateScope update(items);
     items.Clear();
-    decodeEntries(in, Layout::ItemsData, items);
+    decodeEntries<Layout::ItemsData>(in, items);
 }
 
 } // namespace infobase

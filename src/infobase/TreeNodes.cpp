@@ -1,13 +1,14 @@
 #include "infobase/TreeNodes.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
 namespace infobase {
 
 TTreeNode* TTreeNode::getNextSibling() const {
-    const auto& siblings = parent_->children_;
-    const auto next = static_cast<size_t>(index_) + 1;
+    const ChildList& siblings = parent_->children_;
+    const int next = index_ + 1;
     return next < siblings.size() ? siblings[next] : nullptr;
 }
 
@@ -21,20 +22,34 @@ int TTreeNode::Level() const {
 
 TTreeNodes::TTreeNodes() = default;
 
-// The blocks free every node, without recursion: a node does not own its children.
-TTreeNodes::~TTreeNodes() = default;
+// Every node is destroyed in its block, without recursion: a node does not own its children.
+TTreeNodes::~TTreeNodes() {
+    destroyAllNodes();
+}
 
-TTreeNode* TTreeNodes::allocate() {
+void TTreeNodes::destroyAllNodes() {
+    for (size_t b = 0; b < blocks_.size(); ++b) {
+        const int used = b + 1 == blocks_.size() ? usedInLastBlock_ : kBlockSize;
+        for (int i = 0; i < used; ++i) {
+            std::launder(reinterpret_cast<TTreeNode*>(&blocks_[b][i]))->~TTreeNode();
+        }
+    }
+    blocks_.clear();
+    usedInLastBlock_ = kBlockSize;
+}
+
+// A deleted node's place, or the first place of a new block.
+TTreeNode* TTreeNodes::allocateElsewhere() {
     if (!released_.empty()) {
         TTreeNode* node = released_.back();
         released_.pop_back();
         return node;
     }
     if (usedInLastBlock_ == kBlockSize) {
-        blocks_.emplace_back(new TTreeNode[kBlockSize]);
+        blocks_.emplace_back(new NodePlace[kBlockSize]);
         usedInLastBlock_ = 0;
     }
-    return &blocks_.back()[usedInLastBlock_++];
+    return new (&blocks_.back()[usedInLastBlock_++]) TTreeNode;
 }
 
 TTreeNode* TTreeNodes::Add(TTreeNode* sibling, QString text) {
@@ -72,10 +87,10 @@ void TTreeNodes::Delete(TTreeNode* node) {
     if (notifying()) {
         observer_->nodeAboutToBeRemoved(outside(parent), row);
     }
-    auto& siblings = parent->children_;
-    siblings.erase(siblings.begin() + row);
-    for (size_t i = static_cast<size_t>(row); i < siblings.size(); ++i) {
-        siblings[i]->index_ = static_cast<int>(i);
+    ChildList& siblings = parent->children_;
+    siblings.erase(row);
+    for (int i = row; i < siblings.size(); ++i) {
+        siblings[i]->index_ = i;
     }
     destroySubtree(node);
     if (notifying()) {
@@ -89,9 +104,11 @@ void TTreeNodes::Delete(TTreeNode* node) {
 void TTreeNodes::Clear() {
     BeginUpdate();
     root_.children_.clear();
-    blocks_.clear();
+    destroyAllNodes();
     released_.clear();
-    usedInLastBlock_ = kBlockSize;
+    slabs_.clear();
+    slabNext_ = nullptr;
+    slabFree_ = 0;
     count_ = 0;
     selected_ = nullptr;
     EndUpdate();
@@ -143,8 +160,25 @@ void TTreeNodes::EndUpdate() {
 }
 
 void TTreeNodes::reserveChildren(TTreeNode* parent, int count) {
-    auto& children = parentOrRoot(parent)->children_;
-    children.reserve(children.size() + static_cast<size_t>(count));
+    ChildList& children = parentOrRoot(parent)->children_;
+    if (children.empty() && count > 0) {
+        children.lend(lendChildRun(count), count);
+    } else {
+        children.reserve(children.size() + count);
+    }
+}
+
+TTreeNode** TTreeNodes::lendChildRun(int count) {
+    if (slabFree_ < count) {
+        const int size = std::max(count, kSlabSize);
+        slabs_.emplace_back(new TTreeNode*[size_t(size)]);
+        slabNext_ = slabs_.back().get();
+        slabFree_ = size;
+    }
+    TTreeNode** run = slabNext_;
+    slabNext_ += count;
+    slabFree_ -= count;
+    return run;
 }
 
 } // namespace infobase

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "infobase/ChildList.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace infobase {
@@ -37,13 +41,13 @@ public:
     // The parent node, or nullptr for a top-level node.
     TTreeNode* Parent() const { return parent_->parent_ ? parent_ : nullptr; }
     // The number of direct children and the child at an index 0 … Count() − 1.
-    int Count() const { return static_cast<int>(children_.size()); }
-    TTreeNode* Item(int index) const { return children_[static_cast<size_t>(index)]; }
+    int Count() const { return children_.size(); }
+    TTreeNode* Item(int index) const { return children_[index]; }
     // The node's position among its siblings.
     int Index() const { return index_; }
     // The next node of the same level, or nullptr after the last one.
     TTreeNode* getNextSibling() const;
-    TTreeNode* getFirstChild() const { return children_.empty() ? nullptr : children_.front(); }
+    TTreeNode* getFirstChild() const { return children_.empty() ? nullptr : children_[0]; }
     // 0 for a top-level node.
     int Level() const;
 
@@ -56,7 +60,7 @@ private:
     int index_ = 0;
     QString text_;
     TTreeNode* parent_ = nullptr; // top-level nodes hang below the tree's hidden root
-    std::vector<TTreeNode*> children_;
+    ChildList children_;
 };
 
 // Told about every change of a TTreeNodes, so that a view can follow it (a
@@ -120,8 +124,25 @@ public:
     // The observer is not owned; nullptr detaches it.
     void setObserver(TreeNodesObserver* observer) { observer_ = observer; }
 
+    // For a reader that builds the tree inside BeginUpdate … EndUpdate: appends a node as the
+    // last child of the parent (nullptr: the top level) with its text and HasChildren flag,
+    // and changes nothing else — the parent's flag is the reader's to set.
+    TTreeNode* appendLoaded(TTreeNode* parent, QString&& text, bool hasChildren) {
+        Q_ASSERT(updateDepth_ > 0);
+        TTreeNode* p = parentOrRoot(parent);
+        TTreeNode* node = allocate();
+        node->text_ = std::move(text);
+        node->hasChildren_ = hasChildren;
+        node->parent_ = p;
+        node->index_ = p->children_.size();
+        p->children_.push_back(node);
+        ++count_;
+        return node;
+    }
+
     // Makes room for that many more children under the parent (nullptr: the top level)
     // without changing the tree; the reader uses it when a count in the file is trustworthy.
+    // A parent without children gets a run of the tree's own memory, freed with the tree.
     void reserveChildren(TTreeNode* parent, int count);
 
 private:
@@ -131,7 +152,15 @@ private:
     // Takes every node of the subtree out of the tree without recursion, so that any depth
     // is safe; their places are reused by the next nodes added.
     void destroySubtree(TTreeNode* node);
-    TTreeNode* allocate();
+    TTreeNode* allocate() {
+        if (released_.empty() && usedInLastBlock_ < kBlockSize) {
+            return new (&blocks_.back()[usedInLastBlock_++]) TTreeNode;
+        }
+        return allocateElsewhere();
+    }
+    TTreeNode* allocateElsewhere();
+    void destroyAllNodes();
+    TTreeNode** lendChildRun(int count);
     bool notifying() const { return observer_ && updateDepth_ == 0; }
 
     TTreeNode root_;
@@ -140,10 +169,19 @@ private:
     TreeNodesObserver* observer_ = nullptr;
     int updateDepth_ = 0;
     // Nodes live in blocks, side by side in the order they were added, which saves a heap
-    // block per node and keeps a walk through the tree close in memory.
+    // block per node and keeps a walk through the tree close in memory. A node is made in its
+    // place when it is first needed.
+    struct alignas(TTreeNode) NodePlace {
+        unsigned char bytes[sizeof(TTreeNode)];
+    };
     static constexpr int kBlockSize = 512;
-    std::vector<std::unique_ptr<TTreeNode[]>> blocks_;
+    std::vector<std::unique_ptr<NodePlace[]>> blocks_;
     int usedInLastBlock_ = kBlockSize;
+    // Runs of child pointers lent to branches whose number of children was known ahead.
+    static constexpr int kSlabSize = 4 * 1024;
+    std::vector<std::unique_ptr<TTreeNode*[]>> slabs_;
+    TTreeNode** slabNext_ = nullptr;
+    int slabFree_ = 0;
     std::vector<TTreeNode*> released_; // places of deleted nodes, reset to a new node's state
 };
 
