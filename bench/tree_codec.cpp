@@ -2,7 +2,8 @@
 // characters, nesting up to 8 levels), each beside the floor it cannot beat, in the same run:
 //   write: WriteComponent into a new file   vs. fwrite of the same bytes into a new file;
 //   replace: writeTreeFile (temporary file, fsync, rename) vs. fwrite, fsync and rename;
-//   read: readTreeFile into an empty tree   vs. fread of the same bytes;
+//   read: readTreeFile into an empty tree   vs. fread of the same bytes, both into memory the
+//         process used before (as the raw read's buffer is) and both into untouched memory;
 // plus the heap that a read tree holds per node, beside the bytes of its texts.
 //
 // On a shared machine run it with repetitions and compare medians:
@@ -197,6 +198,45 @@ void BM_RawFread(benchmark::State& state) {
     setCounters(state, f);
 }
 
+// The same two reads as at the program's start-up: into memory the process has not touched
+// yet, so that both pay the system's page faults. The heap hands back everything it can
+// before each iteration.
+void BM_ReadTreeFileCold(benchmark::State& state) {
+    const Fixture& f = fixture(int(state.range(0)));
+    const QString path = storedFile(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        malloc_trim(0);
+        state.ResumeTiming();
+        auto items = std::make_unique<TTreeNodes>();
+        TreeViewState view;
+        readTreeFile(path, view, *items);
+        benchmark::DoNotOptimize(items->Count());
+        state.PauseTiming();
+        items.reset();
+        state.ResumeTiming();
+    }
+    setCounters(state, f);
+}
+
+void BM_RawFreadCold(benchmark::State& state) {
+    const Fixture& f = fixture(int(state.range(0)));
+    const QByteArray path = QFile::encodeName(storedFile(int(state.range(0))));
+    for (auto _ : state) {
+        state.PauseTiming();
+        malloc_trim(0);
+        state.ResumeTiming();
+        char* buffer = static_cast<char*>(std::malloc(size_t(f.bytes.size())));
+        std::FILE* file = std::fopen(path.constData(), "rb");
+        benchmark::DoNotOptimize(std::fread(buffer, 1, size_t(f.bytes.size()), file));
+        std::fclose(file);
+        state.PauseTiming();
+        std::free(buffer);
+        state.ResumeTiming();
+    }
+    setCounters(state, f);
+}
+
 // --- memory ---------------------------------------------------------------------------
 
 // The heap a tree read from the file holds, per node, with and without its texts' UTF-16
@@ -232,6 +272,8 @@ BENCHMARK(BM_WriteTreeFile)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRea
 BENCHMARK(BM_RawFwriteFsyncRename)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadTreeFile)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RawFread)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadTreeFileCold)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawFreadCold)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MemoryPerNode)->Apply(sizes)->Iterations(1);
 
 } // namespace

@@ -127,7 +127,7 @@ public:
     // For a reader that builds the tree inside BeginUpdate … EndUpdate: appends a node as the
     // last child of the parent (nullptr: the top level) with its text and HasChildren flag,
     // and changes nothing else — the parent's flag is the reader's to set.
-    TTreeNode* appendLoaded(TTreeNode* parent, QString&& text, bool hasChildren) {
+    Q_ALWAYS_INLINE TTreeNode* appendLoaded(TTreeNode* parent, QString&& text, bool hasChildren) {
         Q_ASSERT(updateDepth_ > 0);
         TTreeNode* p = parentOrRoot(parent);
         TTreeNode* node = allocate();
