@@ -40,6 +40,49 @@ TEST(TreeNodes, NodesAddedAfterDeletesAreNew) {
     EXPECT_EQ(items.TopItem(3)->Index(), 3);
 }
 
+// A tree read from a file keeps its children in memory the reader laid out for exactly the
+// children it read; every edit afterwards must work on it as on a tree built by hand.
+TEST(TreeNodes, ATreeReadFromAFileTakesEveryEdit) {
+    TTreeNodes built;
+    for (const char* top : {"A", "B", "C"}) {
+        TTreeNode* node = built.Add(nullptr, top);
+        for (const char* child : {"1", "2", "3"}) {
+            built.AddChild(node, QString(top) + child);
+        }
+    }
+    TreeViewState view;
+    TTreeNodes items;
+    ASSERT_EQ(readFromBytes(writeToBytes(view, built), view, items), QString());
+
+    TTreeNode* b = items.TopItem(1);
+    items.Delete(b->Item(1));       // from the middle of a read child list
+    for (int i = 4; i <= 12; ++i) { // well past the room the reader made
+        items.AddChild(b, "B" + QString::number(i));
+    }
+    items.Add(nullptr, "D");        // and past the top level's room
+    items.Delete(items.TopItem(0)); // a read branch with its read children
+    items.setText(items.TopItem(0)->Item(0), "B1 renamed");
+
+    QStringList seen;
+    for (int i = 0; i < items.TopCount(); ++i) {
+        const TTreeNode* top = items.TopItem(i);
+        EXPECT_EQ(top->Index(), i);
+        seen.append(top->Text());
+        for (int j = 0; j < top->Count(); ++j) {
+            EXPECT_EQ(top->Item(j)->Index(), j);
+            EXPECT_EQ(top->Item(j)->Parent(), top);
+            seen.append(top->Item(j)->Text());
+        }
+    }
+    EXPECT_EQ(seen.join(' '), "B B1 renamed B3 B4 B5 B6 B7 B8 B9 B10 B11 B12 C C1 C2 C3 D");
+    EXPECT_EQ(items.Count(), 17);
+
+    items.Clear();
+    items.AddChild(items.Add(nullptr, "new"), "child");
+    EXPECT_EQ(describe(items), "new [img 0 sel 0 state -1 ovl -1 exp 0 data 0 +]\n"
+                               "  child [img 0 sel 0 state -1 ovl -1 exp 0 data 0]");
+}
+
 TEST(TreeNodes, AddAppendsAtTheEndOfTheSiblingsLevel) {
     TTreeNodes items;
     TTreeNode* a = items.Add(nullptr, "A");
