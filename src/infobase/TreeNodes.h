@@ -55,7 +55,7 @@ private:
     friend class TTreeNodes;
     TTreeNode() = default;
 
-    // The two small fields first, beside the public flags, so that a node takes 88 bytes.
+    // The two small fields first, beside the public flags, so that a node takes 80 bytes.
     bool hasChildren_ = false;
     int index_ = 0;
     QString text_;
