@@ -7,9 +7,9 @@
 namespace infobase {
 namespace {
 
-// Large enough that reading costs a system call per 64 KiB, small enough to stay in the
-// processor's cache while the bytes are decoded.
-constexpr qsizetype kPiece = 64 * 1024;
+// Large enough that the system calls cost little beside the copying, small enough to stay in
+// the processor's cache while the bytes are decoded.
+constexpr qsizetype kPiece = 256 * 1024;
 
 [[noreturn]] void readError() {
     throw Failure(QStringLiteral("Stream read error"));
@@ -25,7 +25,9 @@ void ByteCursor::refill(qsizetype size) {
         readError();
     }
     const qsizetype kept = end_ - pos_;
-    const qsizetype capacity = std::max({kPiece, size, buffer_.size()});
+    // A short run gets a buffer of its own size.
+    const qsizetype capacity =
+        std::max({size, std::min<qint64>(kPiece, remaining()), buffer_.size()});
     if (buffer_.size() < capacity) {
         QByteArray larger(capacity, Qt::Uninitialized);
         if (kept > 0) {
