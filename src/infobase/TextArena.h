@@ -45,29 +45,11 @@ private:
 
     static void copyUnits(char16_t* to, const char* bytes, qsizetype length) {
         if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-            copyShort(reinterpret_cast<char*>(to), bytes, 2 * size_t(length));
+            std::memcpy(to, bytes, 2 * size_t(length));
         } else {
             for (qsizetype i = 0; i < length; ++i) {
                 to[i] = qFromLittleEndian<quint16>(bytes + 2 * i);
             }
-        }
-    }
-    // Texts are short: 16-byte moves, the last one overlapping, beat the string instruction
-    // a compiler emits for a copy of unknown size, which takes dozens of cycles to start.
-    static void copyShort(char* to, const char* from, size_t size) {
-        if (size >= 16) {
-            for (size_t i = 0; i + 16 < size; i += 16) {
-                std::memcpy(to + i, from + i, 16);
-            }
-            std::memcpy(to + size - 16, from + size - 16, 16);
-        } else if (size >= 8) {
-            std::memcpy(to, from, 8);
-            std::memcpy(to + size - 8, from + size - 8, 8);
-        } else if (size >= 4) {
-            std::memcpy(to, from, 4);
-            std::memcpy(to + size - 4, from + size - 4, 4);
-        } else if (size > 0) {
-            std::memcpy(to, from, 2); // a size here is 2: whole code units
         }
     }
     void startBlock(qsizetype units);
