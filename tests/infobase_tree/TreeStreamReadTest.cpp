@@ -394,4 +394,51 @@ TEST(TreeStreamRead, ASequentialDeviceGivesTheSameTree) {
     EXPECT_TRUE(pipe.atEnd());
 }
 
+// A file that another program cuts while it is being read: its size promised the whole node
+// block, the bytes stop coming half way. Reading fails as for any block that ends too early,
+// and the nodes read whole before the cut stay.
+class FileCutWhileRead : public QIODevice {
+public:
+    FileCutWhileRead(QByteArray bytes, qint64 cutAt) : bytes_(std::move(bytes)), cutAt_(cutAt) {
+        open(ReadOnly | Unbuffered);
+    }
+    qint64 size() const override { return bytes_.size(); }
+
+protected:
+    qint64 readData(char* data, qint64 size) override {
+        const qint64 part = std::max<qint64>(0, std::min(size, cutAt_ - pos()));
+        std::memcpy(data, bytes_.constData() + pos(), size_t(part));
+        return part;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray bytes_;
+    qint64 cutAt_;
+};
+
+TEST(TreeStreamRead, AFileCutWhileItIsReadKeepsTheNodesReadBeforeTheCut) {
+    TTreeNodes items;
+    for (int i = 0; i < 20000; ++i) {
+        items.Add(nullptr, QString::number(i));
+    }
+    const QByteArray bytes = writeToBytes(TreeViewState{}, items);
+    const qint64 cut = bytes.size() / 2; // far beyond the first piece the reader takes
+    FileCutWhileRead file(bytes, cut);
+    TreeViewState view;
+    TTreeNodes back;
+    plant(back);
+    try {
+        ReadComponent(file, view, back);
+        ADD_FAILURE() << "a cut file was read";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.message(), "Error reading TreeView1.Items.NodeData: Stream read error");
+    }
+    ASSERT_GT(back.Count(), 1000);
+    ASSERT_LT(back.Count(), 20000);
+    for (int i = 0; i < back.TopCount(); ++i) {
+        ASSERT_EQ(back.TopItem(i)->Text(), QString::number(i));
+    }
+}
+
 } // namespace
