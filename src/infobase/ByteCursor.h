@@ -32,7 +32,8 @@ public:
     qint64 remaining() const { return (end_ - pos_) + unread_; }
 
     const char* take(qsizetype size) {
-        if (size > end_ - pos_) {
+        // Compared unsigned, a negative size counts as too many bytes.
+        if (size_t(size) > size_t(end_ - pos_)) {
             refill(size);
         }
         const char* at = pos_;
