@@ -167,14 +167,25 @@ QString storedFile(int count) {
     return path;
 }
 
+std::unique_ptr<TTreeNodes> readTree(const QString& path) {
+    auto items = std::make_unique<TTreeNodes>();
+    TreeViewState view;
+    readTreeFile(path, view, *items);
+    benchmark::DoNotOptimize(items->Count());
+    return items;
+}
+
+void freadWhole(const QByteArray& path, char* buffer, qsizetype size) {
+    std::FILE* file = std::fopen(path.constData(), "rb");
+    benchmark::DoNotOptimize(std::fread(buffer, 1, size_t(size), file));
+    std::fclose(file);
+}
+
 void BM_ReadTreeFile(benchmark::State& state) {
     const Fixture& f = fixture(int(state.range(0)));
     const QString path = storedFile(int(state.range(0)));
     for (auto _ : state) {
-        auto items = std::make_unique<TTreeNodes>();
-        TreeViewState view;
-        readTreeFile(path, view, *items);
-        benchmark::DoNotOptimize(items->Count());
+        auto items = readTree(path);
         // Freeing the tree is no part of reading it; nor is the heap's deferred tidying of
         // what was freed, which a program reading at start-up does not meet: a request of
         // 64 KiB makes the heap merge the freed small blocks now.
@@ -191,9 +202,7 @@ void BM_RawFread(benchmark::State& state) {
     const QByteArray path = QFile::encodeName(storedFile(int(state.range(0))));
     QByteArray buffer(f.bytes.size(), Qt::Uninitialized);
     for (auto _ : state) {
-        std::FILE* file = std::fopen(path.constData(), "rb");
-        benchmark::DoNotOptimize(std::fread(buffer.data(), 1, size_t(buffer.size()), file));
-        std::fclose(file);
+        freadWhole(path, buffer.data(), buffer.size());
     }
     setCounters(state, f);
 }
@@ -208,10 +217,7 @@ void BM_ReadTreeFileCold(benchmark::State& state) {
         state.PauseTiming();
         malloc_trim(0);
         state.ResumeTiming();
-        auto items = std::make_unique<TTreeNodes>();
-        TreeViewState view;
-        readTreeFile(path, view, *items);
-        benchmark::DoNotOptimize(items->Count());
+        auto items = readTree(path);
         state.PauseTiming();
         items.reset();
         state.ResumeTiming();
@@ -227,9 +233,7 @@ void BM_RawFreadCold(benchmark::State& state) {
         malloc_trim(0);
         state.ResumeTiming();
         char* buffer = static_cast<char*>(std::malloc(size_t(f.bytes.size())));
-        std::FILE* file = std::fopen(path.constData(), "rb");
-        benchmark::DoNotOptimize(std::fread(buffer, 1, size_t(f.bytes.size()), file));
-        std::fclose(file);
+        freadWhole(path, buffer, f.bytes.size());
         state.PauseTiming();
         std::free(buffer);
         state.ResumeTiming();
