@@ -69,12 +69,7 @@ TTreeNode* TTreeNodes::append(TTreeNode* parent, QString text) {
     if (notifying()) {
         observer_->nodeAboutToBeInserted(outside(parent), row);
     }
-    TTreeNode* node = allocate();
-    node->text_ = std::move(text);
-    node->parent_ = parent;
-    node->index_ = row;
-    parent->children_.push_back(node);
-    ++count_;
+    TTreeNode* node = link(parent, std::move(text));
     if (notifying()) {
         observer_->nodeInserted();
     }

@@ -129,14 +129,8 @@ public:
     // and changes nothing else — the parent's flag is the reader's to set.
     Q_ALWAYS_INLINE TTreeNode* appendLoaded(TTreeNode* parent, QString&& text, bool hasChildren) {
         Q_ASSERT(updateDepth_ > 0);
-        TTreeNode* p = parentOrRoot(parent);
-        TTreeNode* node = allocate();
-        node->text_ = std::move(text);
+        TTreeNode* node = link(parentOrRoot(parent), std::move(text));
         node->hasChildren_ = hasChildren;
-        node->parent_ = p;
-        node->index_ = p->children_.size();
-        p->children_.push_back(node);
-        ++count_;
         return node;
     }
 
@@ -147,6 +141,16 @@ public:
 
 private:
     TTreeNode* append(TTreeNode* parent, QString text);
+    // Makes a new node the last child of the parent (the hidden root for the top level).
+    Q_ALWAYS_INLINE TTreeNode* link(TTreeNode* parent, QString&& text) {
+        TTreeNode* node = allocate();
+        node->text_ = std::move(text);
+        node->parent_ = parent;
+        node->index_ = parent->children_.size();
+        parent->children_.push_back(node);
+        ++count_;
+        return node;
+    }
     TTreeNode* parentOrRoot(TTreeNode* node) { return node ? node : &root_; }
     TTreeNode* outside(TTreeNode* parent) const { return parent == &root_ ? nullptr : parent; }
     // Takes every node of the subtree out of the tree without recursion, so that any depth
