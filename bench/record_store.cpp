@@ -9,10 +9,10 @@
 // On a shared machine run it with repetitions, interleaved, and compare medians:
 //   bench_record_store --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 //       --benchmark_report_aggregates_only=true
-#include "infobase/BranchTable.h"
-#include "infobase/NameIndex.h"
-#include "infobase/RecordStore.h"
-#include "infobase/SqlcipherApi.h"
+#include "infobase/store/BranchTable.h"
+#include "infobase/store/NameIndex.h"
+#include "infobase/store/RecordStore.h"
+#include "infobase/store/SqlcipherApi.h"
 #include "record_store_data.h"
 
 #include <QFile>

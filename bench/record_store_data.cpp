@@ -1,7 +1,7 @@
 #include "record_store_data.h"
 
-#include "infobase/BranchTable.h"
-#include "infobase/SqlcipherConnection.h"
+#include "infobase/store/BranchTable.h"
+#include "infobase/store/SqlcipherConnection.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -10,7 +10,7 @@
 // starts a lot: run with --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true
 // and compare the medians.
 #include "app/QuorlentApplication.h"
-#include "infobase/TreeFile.h"
+#include "infobase/tree/TreeFile.h"
 #include "platform/ProgramFonts.h"
 #include "ui/Form_Glavn.h"
 #include "ui/Form_zastavka.h"

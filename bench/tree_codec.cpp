@@ -8,8 +8,8 @@
 //
 // On a shared machine run it with repetitions and compare medians:
 //   bench_tree_codec --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
-#include "infobase/TreeFile.h"
-#include "infobase/TreeStream.h"
+#include "infobase/tree/TreeFile.h"
+#include "infobase/tree/TreeStream.h"
 
 #include <QBuffer>
 #include <QDir>

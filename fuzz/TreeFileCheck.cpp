@@ -1,7 +1,7 @@
 #include "TreeFileCheck.h"
 
 #include "common/Failure.h"
-#include "infobase/TreeStream.h"
+#include "infobase/tree/TreeStream.h"
 
 #include <QBuffer>
 

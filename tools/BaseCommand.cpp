@@ -1,9 +1,9 @@
 #include "BaseCommand.h"
 
 #include "common/Failure.h"
-#include "infobase/AttachmentReader.h"
-#include "infobase/BranchTable.h"
-#include "infobase/SqlcipherConnection.h"
+#include "infobase/store/AttachmentReader.h"
+#include "infobase/store/BranchTable.h"
+#include "infobase/store/SqlcipherConnection.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>

@@ -1,7 +1,7 @@
 #include "TreeCommand.h"
 
 #include "common/Failure.h"
-#include "infobase/TreeFile.h"
+#include "infobase/tree/TreeFile.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "infobase/RecordStore.h"
-#include "infobase/TreeNodes.h"
-#include "infobase/TreeViewState.h"
+#include "infobase/store/RecordStore.h"
+#include "infobase/tree/TreeNodes.h"
+#include "infobase/tree/TreeViewState.h"
 #include "ui/ImageList.h"
 
 #include <QMainWindow>

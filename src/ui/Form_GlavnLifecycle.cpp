@@ -2,7 +2,7 @@
 // Temp folder, the splash, the tree file, and the removal of Temp at the end.
 #include "common/Failure.h"
 #include "infobase/AppPaths.h"
-#include "infobase/TreeFile.h"
+#include "infobase/tree/TreeFile.h"
 #include "platform/Folders.h"
 #include "platform/LogonName.h"
 #include "ui/Form_Glavn.h"

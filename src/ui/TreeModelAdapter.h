@@ -1,6 +1,6 @@
 #pragma once
 
-#include "infobase/TreeNodes.h"
+#include "infobase/tree/TreeNodes.h"
 
 #include <QAbstractItemModel>
 

@@ -1,7 +1,7 @@
 #include "ProgramFolder.h"
-#include "infobase/BranchTable.h"
-#include "infobase/SqlcipherApi.h"
-#include "infobase/SqlcipherConnection.h"
+#include "infobase/store/BranchTable.h"
+#include "infobase/store/SqlcipherApi.h"
+#include "infobase/store/SqlcipherConnection.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
 

@@ -1,6 +1,6 @@
 #include "ProgramFolder.h"
 
-#include "infobase/BranchTable.h"
+#include "infobase/store/BranchTable.h"
 #include "ui/Form_Glavn.h"
 #include "ui/ProgramWindows.h"
 

@@ -1,5 +1,5 @@
 #include "ProgramFolder.h"
-#include "infobase/TreeFile.h"
+#include "infobase/tree/TreeFile.h"
 #include "platform/LogonName.h"
 #include "ui/Form_Glavn.h"
 #include "ui/Form_zastavka.h"

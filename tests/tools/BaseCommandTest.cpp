@@ -1,5 +1,5 @@
 #include "ToolRun.h"
-#include "infobase/RecordStore.h"
+#include "infobase/store/RecordStore.h"
 
 #include <QBuffer>
 #include <QFile>

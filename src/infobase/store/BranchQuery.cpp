@@ -1,0 +1,397 @@
+#include "infobase/store/BranchQuery.h"
+
+#include "common/Failure.h"
+#include "infobase/store/AttachmentReader.h"
+#include "infobase/store/BranchTable.h"
+#include "infobase/store/SqlcipherConnection.h"
+
+#include <QIODevice>
+#include <algorithm>
+
+namespace infobase {
+
+using branch_table::Column;
+
+namespace {
+
+constexpr unsigned bitOf(Column column) {
+    return 1u << static_cast<int>(column);
+}
+
+// The columns an insert or update writes, as SQL, each quoted.
+QList<QByteArray> writtenColumns(unsigned written) {
+    QList<QByteArray> names;
+    for (int i = 0; i < branch_table::kColumnCount; ++i) {
+        if (written & (1u << i)) {
+            names.append('"' + QByteArray(branch_table::columnName(Column(i))) + '"');
+        }
+    }
+    return names;
+}
+
+constexpr const char* kSelectRecords =
+    "SELECT rowid, Dat, Imya_vetok, Opisanie, Texty, RashirenieFile FROM Tab_DB_Delphi_10";
+
+// Reads the current row of a statement made from kSelectRecords.
+void readRecord(const SqlStatement& row, StoredRecord& record) {
+    record.rowId = row.columnInt64(0);
+    record.date = row.columnText(1);
+    record.name = QString::fromUtf8(row.columnText(2));
+    record.description = row.columnText(3);
+    record.text = row.columnText(4);
+    record.kind = static_cast<qint32>(row.columnInt64(5));
+}
+
+// Binds the written fields of the pending change to the parameters from 1 on, in column order.
+int bindWritten(SqlStatement& statement, const StoredRecord& values, const QByteArray& attachment,
+                unsigned written) {
+    int parameter = 0;
+    for (int i = 0; i < branch_table::kColumnCount; ++i) {
+        if (!(written & (1u << i))) {
+            continue;
+        }
+        ++parameter;
+        switch (Column(i)) {
+        case Column::Dat:
+            statement.bindText(parameter, values.date);
+            break;
+        case Column::Imya_vetok:
+            statement.bindText(parameter, values.name.toUtf8());
+            break;
+        case Column::Opisanie:
+            statement.bindText(parameter, values.description);
+            break;
+        case Column::Texty:
+            statement.bindText(parameter, values.text);
+            break;
+        case Column::RashirenieFile:
+            statement.bindInt64(parameter, values.kind);
+            break;
+        case Column::File:
+            statement.bindBlobInPlace(parameter, attachment);
+            break;
+        }
+    }
+    return parameter;
+}
+
+// Runs a statement that returns no rows, then unbinds it whether it succeeded or not: the
+// pending attachment is bound in place and must not stay referred to.
+void stepOnce(SqlStatement& statement) {
+    try {
+        statement.step();
+    } catch (...) {
+        statement.reset();
+        throw;
+    }
+    statement.reset();
+}
+
+} // namespace
+
+BranchQuery::BranchQuery()
+    : fields_{BranchField(this, Column::Dat),
+              BranchField(this, Column::Imya_vetok),
+              BranchField(this, Column::Opisanie),
+              BranchField(this, Column::Texty),
+              BranchField(this, Column::RashirenieFile),
+              BranchField(this, Column::File)} {}
+
+BranchQuery::~BranchQuery() = default;
+
+void BranchQuery::raise(const QString& text) {
+    throw Failure(QStringLiteral("%1: %2").arg(name(), text));
+}
+
+void BranchQuery::requireActive() const {
+    if (state_ == dsInactive) {
+        raise(QStringLiteral("Cannot perform this operation on a closed dataset"));
+    }
+}
+
+void BranchQuery::requireEditing() const {
+    if (state_ != dsEdit && state_ != dsInsert) {
+        raise(QStringLiteral("Dataset not in edit or insert mode"));
+    }
+}
+
+void BranchQuery::Open(const SqlcipherConnection& connection) {
+    Close();
+    // Every column the program uses must exist, the attachment included, though only the
+    // text columns and the kind code are read here.
+    connection.prepare("SELECT \"File\" FROM Tab_DB_Delphi_10 LIMIT 0");
+    SqlStatement rows = connection.prepare(QByteArray(kSelectRecords) + " ORDER BY rowid");
+    std::vector<std::unique_ptr<StoredRecord>> records;
+    while (rows.step()) {
+        auto record = std::make_unique<StoredRecord>();
+        readRecord(rows, *record);
+        records.push_back(std::move(record));
+    }
+    std::vector<const StoredRecord*> view;
+    view.reserve(records.size());
+    for (const auto& record : records) {
+        view.push_back(record.get());
+    }
+    nameIndex_.build(view);
+    records_ = std::move(records);
+    current_ = records_.empty() ? nullptr : records_.front().get();
+    connection_ = &connection;
+    state_ = dsBrowse;
+}
+
+void BranchQuery::Close() {
+    pending_.reset();
+    statements_.clear();
+    nameIndex_.clear();
+    records_.clear();
+    current_ = nullptr;
+    connection_ = nullptr;
+    state_ = dsInactive;
+}
+
+bool BranchQuery::IsEmpty() const {
+    return state_ != dsInsert && records_.empty();
+}
+
+const StoredRecord* BranchQuery::currentRecord() const {
+    return state_ == dsInsert ? nullptr : current_;
+}
+
+std::size_t BranchQuery::positionOf(qint64 rowId) const {
+    const auto it = std::lower_bound(
+        records_.begin(), records_.end(), rowId,
+        [](const std::unique_ptr<StoredRecord>& record, qint64 id) { return record->rowId < id; });
+    return std::size_t(it - records_.begin());
+}
+
+SqlStatement& BranchQuery::statementFor(const QByteArray& sql) {
+    auto it = statements_.find(sql);
+    if (it == statements_.end()) {
+        it = statements_.emplace(sql, connection_->prepare(sql)).first;
+    }
+    it->second.reset();
+    return it->second;
+}
+
+void BranchQuery::CheckBrowseMode() {
+    requireActive();
+    if (state_ != dsEdit && state_ != dsInsert) {
+        return;
+    }
+    if (pending_->written != 0) {
+        postPending();
+    } else {
+        Cancel();
+    }
+}
+
+void BranchQuery::Cancel() {
+    if (state_ == dsEdit || state_ == dsInsert) {
+        pending_.reset();
+        state_ = dsBrowse;
+    }
+}
+
+bool BranchQuery::Locate(const QString& keyField, const QString& value, LocateOptions) {
+    CheckBrowseMode();
+    try {
+        if (keyField.compare(QLatin1String("Imya_vetok"), Qt::CaseInsensitive) != 0) {
+            return false;
+        }
+        const StoredRecord* found = nameIndex_.findFirst(value);
+        if (found == nullptr) {
+            return false;
+        }
+        current_ = found;
+        return true;
+    } catch (...) {
+        // A failing search only means "not found".
+        return false;
+    }
+}
+
+void BranchQuery::Insert() {
+    CheckBrowseMode();
+    pending_ = std::make_unique<PendingChange>();
+    state_ = dsInsert;
+}
+
+void BranchQuery::Edit() {
+    requireActive();
+    if (state_ == dsEdit || state_ == dsInsert) {
+        return;
+    }
+    if (records_.empty()) {
+        Insert();
+        return;
+    }
+    pending_ = std::make_unique<PendingChange>();
+    pending_->values = *current_;
+    state_ = dsEdit;
+}
+
+void BranchQuery::Post() {
+    requireEditing();
+    postPending();
+}
+
+void BranchQuery::postPending() {
+    if (state_ == dsInsert) {
+        postInsert();
+    } else {
+        postEdit();
+    }
+    pending_.reset();
+    state_ = dsBrowse;
+}
+
+void BranchQuery::postInsert() {
+    const unsigned written = pending_->written;
+    QByteArray sql = "INSERT INTO Tab_DB_Delphi_10 ";
+    if (written == 0) {
+        sql += "DEFAULT VALUES";
+    } else {
+        const QList<QByteArray> columns = writtenColumns(written);
+        sql += '(' + columns.join(',') + ") VALUES (" +
+               QByteArray("?,").repeated(columns.size()).chopped(1) + ')';
+    }
+    SqlStatement& insert = statementFor(sql);
+    bindWritten(insert, pending_->values, pending_->attachment, written);
+    stepOnce(insert);
+    const qint64 rowId = connection_->lastInsertRowId();
+
+    auto record = std::make_unique<StoredRecord>(pending_->values);
+    record->rowId = rowId;
+    rereadRow(*record);
+    const auto position = std::upper_bound(
+        records_.begin(), records_.end(), rowId,
+        [](qint64 id, const std::unique_ptr<StoredRecord>& r) { return id < r->rowId; });
+    current_ = records_.insert(position, std::move(record))->get();
+    nameIndex_.add(current_);
+}
+
+void BranchQuery::postEdit() {
+    const unsigned written = pending_->written;
+    const std::size_t position = positionOf(current_->rowId);
+    StoredRecord& record = *records_[position];
+    if (written == 0) {
+        return;
+    }
+    QByteArray sql =
+        "UPDATE Tab_DB_Delphi_10 SET " + writtenColumns(written).join("=?,") + "=? WHERE rowid=?";
+    SqlStatement& update = statementFor(sql);
+    const int last = bindWritten(update, pending_->values, pending_->attachment, written);
+    update.bindInt64(last + 1, record.rowId);
+    stepOnce(update);
+    if (connection_->changes() == 0) {
+        // Another program deleted the row meanwhile: nothing was saved, and the record is
+        // gone from the file. Forget it here too rather than post the change forever.
+        forgetRecordAt(position);
+        pending_.reset();
+        state_ = dsBrowse;
+        raise(QStringLiteral("The record was deleted by another program; the change was not "
+                             "saved"));
+    }
+    StoredRecord updated = pending_->values;
+    rereadRow(updated);
+    // Most edits leave the name alone: the index then keeps its entry.
+    const bool renamed = updated.name != record.name;
+    if (renamed) {
+        nameIndex_.remove(&record);
+    }
+    record = std::move(updated);
+    if (renamed) {
+        nameIndex_.add(&record);
+    }
+}
+
+void BranchQuery::rereadRow(StoredRecord& record) {
+    // The post is already in the file: a failure to read the row back must not leave the
+    // change pending, or the next Locate would post it a second time (a second new row).
+    // The written values then stand for the row, the unwritten ones as last read.
+    try {
+        SqlStatement& select = statementFor(QByteArray(kSelectRecords) + " WHERE rowid=?");
+        select.bindInt64(1, record.rowId);
+        if (select.step()) {
+            readRecord(select, record);
+        }
+        select.reset();
+    } catch (const Failure&) {
+    }
+}
+
+void BranchQuery::forgetRecordAt(std::size_t position) {
+    nameIndex_.remove(records_[position].get());
+    records_.erase(records_.begin() + std::ptrdiff_t(position));
+    // The following record moves into the position; after the last, the one before it.
+    current_ = records_.empty() ? nullptr : records_[std::min(position, records_.size() - 1)].get();
+}
+
+void BranchQuery::Delete() {
+    requireActive();
+    if (state_ == dsInsert) {
+        Cancel();
+        return;
+    }
+    if (records_.empty()) {
+        raise(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    }
+    SqlStatement& remove = statementFor("DELETE FROM Tab_DB_Delphi_10 WHERE rowid=?");
+    remove.bindInt64(1, current_->rowId);
+    remove.step();
+    remove.reset();
+    // A row that another program deleted first is just as gone.
+    pending_.reset();
+    state_ = dsBrowse;
+    forgetRecordAt(positionOf(current_->rowId));
+}
+
+BranchField& BranchQuery::FieldByName(const QString& fieldName) {
+    Column column;
+    if (state_ == dsInactive || !branch_table::columnByName(fieldName, &column)) {
+        raise(QStringLiteral("Field '%1' not found").arg(fieldName));
+    }
+    return fields_[static_cast<int>(column)];
+}
+
+bool BranchQuery::isWritten(Column column) const {
+    return pending_ && (pending_->written & bitOf(column));
+}
+
+const StoredRecord* BranchQuery::readableValues() const {
+    return pending_ ? &pending_->values : currentRecord();
+}
+
+void BranchQuery::markWritten(Column column) {
+    pending_->written |= bitOf(column);
+}
+
+StoredRecord& BranchQuery::writableValues() {
+    return pending_->values;
+}
+
+void BranchQuery::writeAttachment(QByteArray bytes) {
+    pending_->attachment = std::move(bytes);
+    markWritten(Column::File);
+}
+
+void BranchQuery::readAttachment(QIODevice& stream) const {
+    if (isWritten(Column::File)) {
+        const QByteArray& bytes = pending_->attachment;
+        if (!bytes.isEmpty() && stream.write(bytes) != bytes.size()) {
+            throw Failure(stream.errorString());
+        }
+        return;
+    }
+    const StoredRecord* record = currentRecord();
+    if (record == nullptr) {
+        return;
+    }
+    readAttachmentPieces(*connection_, record->rowId, [&stream](QByteArrayView piece) {
+        if (stream.write(piece.constData(), piece.size()) != piece.size()) {
+            throw Failure(stream.errorString());
+        }
+    });
+}
+
+} // namespace infobase

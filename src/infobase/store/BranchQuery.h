@@ -1,0 +1,130 @@
+#pragma once
+
+#include "infobase/store/BranchField.h"
+#include "infobase/store/DataSetState.h"
+#include "infobase/store/NameIndex.h"
+#include "infobase/store/SqlStatement.h"
+#include "infobase/store/StoredRecord.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace infobase {
+
+class SqlcipherConnection;
+
+// The query over the branch records (Query_Glav): one current record at a time, pending
+// changes held in memory until posted, the record lookup in name order.
+//
+// Open reads the text fields and kind codes of every row into memory (an attachment is
+// read from the file when asked for). Changes made through this query reach the file at
+// once, one row per post or delete; changes other programs make to the file later are not
+// seen in the text fields, while an attachment is read as the file holds it at that moment.
+//
+// Errors the query raises itself are Failure "Query_Glav: <text>"; a post or delete the
+// database refuses raises Failure with the database's own message.
+class BranchQuery {
+public:
+    BranchQuery();
+    BranchQuery(const BranchQuery&) = delete;
+    BranchQuery& operator=(const BranchQuery&) = delete;
+    ~BranchQuery();
+
+    // The store's name, put before the errors the query raises itself.
+    static QString name() { return QStringLiteral("Query_Glav"); }
+
+    // Reads every row of the record table: dsBrowse, the first row (in key order) current.
+    // Throws Failure with the database's message when the table or one of the six columns
+    // is missing or a row cannot be read; the query then stays dsInactive.
+    void Open(const SqlcipherConnection& connection);
+    // Drops a pending change (never posts it) and forgets the rows: dsInactive.
+    void Close();
+
+    DataSetState State() const { return state_; }
+    bool Active() const { return state_ != dsInactive; }
+    // The number of records in the table, the pending new one not counted.
+    int RecordCount() const { return static_cast<int>(records_.size()); }
+    // True when no record is current (the table is empty and nothing is being inserted).
+    bool IsEmpty() const;
+
+    // Posts a pending change when a field was written, drops it when none was.
+    void CheckBrowseMode();
+    // Drops a pending change: an edited record stays as the file holds it, a pending new
+    // record disappears and the record current before it is current again.
+    void Cancel();
+
+    // Finishes a pending change, then makes current the first record in name order whose
+    // keyField (only "Imya_vetok") begins with the value, ignoring letter case; the empty
+    // value matches only the empty name. "*", "%", "_", "#" and apostrophes match
+    // literally. Nothing found, or a search that fails: false, and the current record stays
+    // the one current after the pending change was finished. Errors of finishing the
+    // change reach the caller; the search itself never raises.
+    bool Locate(const QString& keyField, const QString& value, LocateOptions options);
+
+    // Finishes a pending change, then starts a new, empty record (dsInsert) with no field
+    // marked as written. Nothing reaches the file yet.
+    void Insert();
+    // dsEdit or dsInsert: nothing happens. An empty table: acts as Insert. Otherwise the
+    // current record enters dsEdit.
+    void Edit();
+    // Writes the pending change (a new row holding the written fields, or an update of the
+    // written fields only): dsBrowse, the posted record current. Outside dsEdit and dsInsert:
+    // "Dataset not in edit or insert mode". A refusal of the database keeps the change
+    // pending with its marks.
+    void Post();
+    // dsInsert: drops the pending record, deletes nothing. An empty table: "Cannot perform
+    // this operation on an empty dataset". Otherwise removes the current record's row at
+    // once (a pending edit is lost with it); the next record becomes current, or the one
+    // before when it was the last, or none. A refused delete leaves the record in place.
+    void Delete();
+
+    // The field of that name (ignoring letter case); "Field '<name>' not found" otherwise.
+    BranchField& FieldByName(const QString& fieldName);
+
+private:
+    friend class BranchField;
+
+    struct PendingChange {
+        StoredRecord values;
+        QByteArray attachment; // the written File bytes
+        unsigned written = 0;  // one bit per branch_table::Column
+    };
+
+    [[noreturn]] static void raise(const QString& text);
+    void requireActive() const;
+    void requireEditing() const;
+    const StoredRecord* currentRecord() const;
+    std::size_t positionOf(qint64 rowId) const;
+    void postPending();
+    void postInsert();
+    void postEdit();
+    // Reads the posted row back as the database now holds it (unwritten fields of a new
+    // row carry the table's defaults); keeps the values as they are when that fails.
+    void rereadRow(StoredRecord& record);
+    void forgetRecordAt(std::size_t position);
+    SqlStatement& statementFor(const QByteArray& sql);
+
+    // Field access for BranchField.
+    bool isWritten(branch_table::Column column) const;
+    const StoredRecord* readableValues() const;
+    void markWritten(branch_table::Column column);
+    StoredRecord& writableValues();
+    void writeAttachment(QByteArray bytes);
+    void readAttachment(QIODevice& stream) const;
+
+    const SqlcipherConnection* connection_ = nullptr;
+    DataSetState state_ = dsInactive;
+    // Every row in key order; the pointers stay put while the vector changes.
+    std::vector<std::unique_ptr<StoredRecord>> records_;
+    NameIndex nameIndex_;
+    const StoredRecord* current_ = nullptr; // one of records_; nullptr while it is empty
+    std::unique_ptr<PendingChange> pending_;
+    std::array<BranchField, branch_table::kColumnCount> fields_;
+    std::map<QByteArray, SqlStatement> statements_;
+};
+
+} // namespace infobase

@@ -1,0 +1,114 @@
+#include "infobase/store/SqlStatement.h"
+
+#include "common/Failure.h"
+#include "infobase/store/SqlcipherApi.h"
+
+#include <utility>
+
+namespace infobase {
+namespace {
+
+[[noreturn]] void raiseDatabaseError(sqlite3* db) {
+    throw Failure(QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+} // namespace
+
+SqlStatement::SqlStatement(sqlite3* db, const QByteArray& sql) : db_(db) {
+    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt_, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        raiseDatabaseError(db);
+    }
+}
+
+SqlStatement::SqlStatement(SqlStatement&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)), stmt_(std::exchange(other.stmt_, nullptr)) {}
+
+SqlStatement& SqlStatement::operator=(SqlStatement&& other) noexcept {
+    if (this != &other) {
+        sqlite3_finalize(stmt_);
+        db_ = std::exchange(other.db_, nullptr);
+        stmt_ = std::exchange(other.stmt_, nullptr);
+    }
+    return *this;
+}
+
+SqlStatement::~SqlStatement() {
+    sqlite3_finalize(stmt_);
+}
+
+void SqlStatement::bindText(int index, const QByteArray& utf8) {
+    // An empty QByteArray may have no data pointer; SQLite reads that as NULL.
+    const char* data = utf8.isNull() ? "" : utf8.constData();
+    if (sqlite3_bind_text64(stmt_, index, data, sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT,
+                            SQLITE_UTF8) != SQLITE_OK) {
+        raiseDatabaseError(db_);
+    }
+}
+
+void SqlStatement::bindBlob(int index, const QByteArray& bytes) {
+    const char* data = bytes.isNull() ? "" : bytes.constData();
+    if (sqlite3_bind_blob64(stmt_, index, data, sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT) !=
+        SQLITE_OK) {
+        raiseDatabaseError(db_);
+    }
+}
+
+void SqlStatement::bindBlobInPlace(int index, const QByteArray& bytes) {
+    const char* data = bytes.isNull() ? "" : bytes.constData();
+    if (sqlite3_bind_blob64(stmt_, index, data, sqlite3_uint64(bytes.size()), SQLITE_STATIC) !=
+        SQLITE_OK) {
+        raiseDatabaseError(db_);
+    }
+}
+
+void SqlStatement::bindInt64(int index, qint64 value) {
+    if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) {
+        raiseDatabaseError(db_);
+    }
+}
+
+bool SqlStatement::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) {
+        return true;
+    }
+    if (rc == SQLITE_DONE) {
+        return false;
+    }
+    const QString message = QString::fromUtf8(sqlite3_errmsg(db_));
+    sqlite3_reset(stmt_);
+    throw Failure(message);
+}
+
+void SqlStatement::reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+qint64 SqlStatement::columnInt64(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
+
+QByteArray SqlStatement::columnText(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    if (text == nullptr) {
+        return QByteArray();
+    }
+    return QByteArray(text, sqlite3_column_bytes(stmt_, column));
+}
+
+int SqlStatement::columnType(int column) const {
+    return sqlite3_column_type(stmt_, column);
+}
+
+int SqlStatement::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
+
+QByteArray SqlStatement::columnName(int column) const {
+    return QByteArray(sqlite3_column_name(stmt_, column));
+}
+
+} // namespace infobase

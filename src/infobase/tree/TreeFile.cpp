@@ -1,0 +1,110 @@
+#include "infobase/tree/TreeFile.h"
+
+#include "common/Failure.h"
+#include "infobase/tree/TreeStream.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#if defined(Q_OS_UNIX)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace infobase {
+namespace {
+
+// How many earlier unreadable copies may stand beside the tree file before keeping gives up.
+constexpr int kMaxKeptCopies = 1000;
+
+[[noreturn]] void writeError() {
+    throw Failure(QStringLiteral("Stream write error"));
+}
+
+// Puts the file's data on the disk before it replaces the old file, so that a crash right
+// after the rename cannot leave an empty file under the old name.
+bool syncToDisk(QSaveFile& file) {
+#if defined(Q_OS_UNIX)
+    return ::fsync(file.handle()) == 0;
+#else
+    Q_UNUSED(file);
+    return true; // QSaveFile::commit syncs where it can
+#endif
+}
+
+// Makes the rename itself durable. A folder that cannot be synced is no reason to report a
+// failure: the new file is complete and in place.
+void syncFolder(const QString& folder) {
+#if defined(Q_OS_UNIX)
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+} // namespace
+
+void writeTreeFile(const QString& path, const TreeViewState& view, const TTreeNodes& items) {
+    QSaveFile file(path);
+    // The codec's 4096-byte blocks gather in the device's own buffer, which goes to the file
+    // in larger pieces. That buffer is flushed and checked here before the commit, because
+    // a failure in the commit's own final flush can still be reported as success.
+    if (!file.open(QIODevice::WriteOnly)) {
+        throw Failure(QStringLiteral("Cannot create file \"%1\". %2")
+                          .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+    WriteComponent(file, view, items);
+    if (!file.flush() || !syncToDisk(file) || !file.commit()) {
+        writeError();
+    }
+    syncFolder(QFileInfo(path).absolutePath());
+}
+
+void readTreeFile(const QString& path, TreeViewState& view, TTreeNodes& items) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Failure(QStringLiteral("Cannot open file \"%1\". %2")
+                          .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+    ReadComponent(file, view, items);
+}
+
+TreeFileLoad loadTreeFileAtStartUp(const QString& path, TreeViewState& view, TTreeNodes& items) {
+    if (!QFileInfo::exists(path)) {
+        return TreeFileLoad::Missing;
+    }
+    try {
+        readTreeFile(path, view, items);
+    } catch (const Failure&) {
+        keepUnreadableTreeFile(path);
+        throw;
+    }
+    return TreeFileLoad::Loaded;
+}
+
+QString keepUnreadableTreeFile(const QString& path) {
+    for (int n = 1; n <= kMaxKeptCopies; ++n) {
+        const QString kept = path + QStringLiteral(".unreadable") +
+                             (n == 1 ? QString() : QStringLiteral("-%1").arg(n));
+        if (QFileInfo::exists(kept)) {
+            continue;
+        }
+        // QFile::rename never replaces an existing file; a copy that appeared in between
+        // makes it fail, and the next name is tried. Any other failure is final.
+        if (QFile::rename(path, kept)) {
+            return kept;
+        }
+        if (!QFileInfo::exists(path) || !QFileInfo::exists(kept)) {
+            return {};
+        }
+    }
+    return {};
+}
+
+} // namespace infobase

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "infobase/tree/TreeNodes.h"
+#include "infobase/tree/TreeViewState.h"
+
+class QIODevice;
+
+namespace infobase {
+
+// The tree view's component stream: the signature "TPF0", the view's header, its display
+// settings as named values and one binary block with every node.
+
+// Saves the view state and the whole tree into an open device, through a 4096-byte buffer.
+// Throws Failure("Stream write error") when the device takes fewer bytes than given.
+void WriteComponent(QIODevice& stream, const TreeViewState& view, const TTreeNodes& items);
+
+// Loads a stream into the existing view state and tree: entries the stream names are applied
+// in order, the others keep their values; a node block replaces every node. Throws Failure
+// with the text the user is shown, and stops at the first error without undoing what was
+// applied before it.
+void ReadComponent(QIODevice& stream, TreeViewState& view, TTreeNodes& items);
+
+} // namespace infobase
