@@ -210,6 +210,20 @@ bool BranchQuery::Locate(const QString& keyField, const QString& value, LocateOp
     }
 }
 
+bool BranchQuery::LocateOwn(const QString& name) {
+    CheckBrowseMode();
+    const StoredRecord* own = nameIndex_.findOwn(name);
+    if (own == nullptr) {
+        return false;
+    }
+    current_ = own;
+    return true;
+}
+
+bool BranchQuery::CurrentIsOwnOf(const QString& name) const {
+    return current_ != nullptr && state_ != dsInsert && nameIndex_.findOwn(name) == current_;
+}
+
 void BranchQuery::Insert() {
     CheckBrowseMode();
     pending_ = std::make_unique<PendingChange>();

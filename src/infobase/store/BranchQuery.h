@@ -65,6 +65,15 @@ public:
     // change reach the caller; the search itself never raises.
     bool Locate(const QString& keyField, const QString& value, LocateOptions options);
 
+    // Finishes a pending change, then makes current the record that a branch of that name
+    // owns (NameIndex::findOwn): the lookup for commands that write, so that they never
+    // reach another branch's record through a prefix or a case-insensitive match. Nothing
+    // found: false, and the current record stays the one current after the pending change
+    // was finished. Errors of finishing the change reach the caller.
+    bool LocateOwn(const QString& name);
+    // Whether the current record is the one a branch of that name owns.
+    bool CurrentIsOwnOf(const QString& name) const;
+
     // Finishes a pending change, then starts a new, empty record (dsInsert) with no field
     // marked as written. Nothing reaches the file yet.
     void Insert();

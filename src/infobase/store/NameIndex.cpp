@@ -45,13 +45,35 @@ void NameIndex::remove(const StoredRecord* record) {
     }
 }
 
+std::vector<NameIndex::Entry>::const_iterator
+NameIndex::firstAtOrAfter(const QString& folded) const {
+    return std::lower_bound(
+        entries_.begin(), entries_.end(), folded,
+        [](const Entry& entry, const QString& key) { return entry.folded < key; });
+}
+
+const StoredRecord* NameIndex::findOwn(const QString& name) const {
+    const QString folded = fold(name);
+    // The names equal to it ignoring case stand together, in name order, from here on.
+    const auto first = firstAtOrAfter(folded);
+    auto end = first;
+    while (end != entries_.end() && end->folded == folded) {
+        if (end->record->name == name) {
+            return end->record;
+        }
+        ++end;
+    }
+    if (first != end) {
+        return first->record;
+    }
+    return name.size() == kMaxBranchNameLength ? findFirst(name) : nullptr;
+}
+
 const StoredRecord* NameIndex::findFirst(const QString& value) const {
     const QString folded = fold(value);
     // Every name that begins with the value sorts, folded, at or after the value itself and
     // before any name that does not: the first candidate is the first match or none is.
-    const auto it =
-        std::lower_bound(entries_.begin(), entries_.end(), folded,
-                         [](const Entry& entry, const QString& key) { return entry.folded < key; });
+    const auto it = firstAtOrAfter(folded);
     if (it == entries_.end()) {
         return nullptr;
     }

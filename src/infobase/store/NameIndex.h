@@ -26,7 +26,16 @@ public:
     // case; for the empty value, the first record whose name is empty. nullptr when none.
     const StoredRecord* findFirst(const QString& value) const;
 
+    // The record a branch of that name owns: the first record in name order whose name
+    // equals the name exactly; failing that, the first equal to it ignoring letter case;
+    // for a name of kMaxBranchNameLength code units (a branch name kept in the tree file
+    // is cut there), the first that begins with it. nullptr when none.
+    const StoredRecord* findOwn(const QString& name) const;
+
     std::size_t size() const { return entries_.size(); }
+
+    // The longest branch name the tree file keeps.
+    static constexpr qsizetype kMaxBranchNameLength = 255;
 
     // The key a name sorts by.
     static QString fold(const QString& name);
@@ -37,6 +46,7 @@ private:
         const StoredRecord* record;
     };
     static bool less(const Entry& a, const Entry& b);
+    std::vector<Entry>::const_iterator firstAtOrAfter(const QString& folded) const;
     std::vector<Entry> entries_;
 };
 

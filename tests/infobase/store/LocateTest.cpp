@@ -71,6 +71,44 @@ TEST_F(Lookup, FindsTheFirstNameInNameOrderThatBeginsWithTheValue) {
     }
 }
 
+// The lookup for commands that write: never another branch's record through a prefix.
+TEST_F(Lookup, OwnRecordIsTheExactNameThenTheNameIgnoringCaseNeverAPrefix) {
+    const LookupCase cases[] = {
+        {"Фото", QStringLiteral("Фото")},
+        {"фото", QStringLiteral("фото")}, // exact, though Фото comes first in name order
+        {"ФОТО", QStringLiteral("Фото")}, // no exact one: the first equal ignoring case
+        {"Фотоальбом", QStringLiteral("Фотоальбом")},
+        {"A_B", QStringLiteral("A_b")},
+        {"", QStringLiteral("")},
+        {"Фот", std::nullopt},     // a prefix of three names is none of their own
+        {"Фотоаль", std::nullopt}, // the display's lookup would land on Фотоальбом
+        {"a", std::nullopt},
+    };
+    for (const LookupCase& c : cases) {
+        SCOPED_TRACE(c.value);
+        ASSERT_TRUE(store.Query_Glav.Locate("Imya_vetok", "zeta", kBranchLookup));
+        const bool found = store.Query_Glav.LocateOwn(QString::fromUtf8(c.value));
+        EXPECT_EQ(found, c.found.has_value());
+        EXPECT_EQ(currentName(store.Query_Glav), c.found.value_or("Zeta"));
+        EXPECT_EQ(store.Query_Glav.CurrentIsOwnOf(QString::fromUtf8(c.value)), found);
+    }
+}
+
+// A branch name is cut at 255 code units in the tree file; its record keeps the whole name.
+TEST(LookupAlone, OwnRecordOfANameCutAt255IsTheFirstThatBeginsWithIt) {
+    const QString whole = QString(300, QChar(u'я'));
+    TempBase base;
+    base.seed({{whole}, {"Фото"}});
+    RecordStore store;
+    store.connect(base.path());
+    EXPECT_TRUE(store.Query_Glav.LocateOwn(whole.left(255)));
+    EXPECT_EQ(currentName(store.Query_Glav), whole);
+    EXPECT_TRUE(store.Query_Glav.LocateOwn("Фото"));
+    EXPECT_FALSE(store.Query_Glav.LocateOwn(whole.left(254)));
+    EXPECT_FALSE(store.Query_Glav.CurrentIsOwnOf(whole.left(255)));
+    EXPECT_EQ(currentName(store.Query_Glav), "Фото");
+}
+
 TEST(LookupAlone, PrefixOfTheOnlyNameFindsItAndTheEmptyValueDoesNot) {
     TempBase base;
     base.seed({{"Фотоальбом"}});
