@@ -18,6 +18,8 @@ TForm_Glavn::TForm_Glavn(QWidget* parent)
     createComponents();
     createMainMenu();
     createPopupMenus();
+    createAttachmentCommands();
+    createTextPaneCommands();
     TreeView1->setModel(TreeModel.get());
     resize(kDesignedClientSize.width(),
            kDesignedClientSize.height() + menuBar()->sizeHint().height());

@@ -12,6 +12,7 @@
 
 class PictureView;
 class QAction;
+class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -24,14 +25,16 @@ class QToolButton;
 class QTreeView;
 class TForm_ob_prilojenii;
 class TForm_zastavka;
+class TextFontDialog;
 class TqsSkinMessage;
 class TreeModelAdapter;
 
 // The main window. It owns every component of the program; every command is one of its
 // handlers. Its definition is split by concern: components (Form_GlavnComponents.cpp),
 // menus (Form_GlavnMenus.cpp), layout (Form_GlavnLayout.cpp), start and shut-down
-// (Form_GlavnLifecycle.cpp), the tree view's display settings (Form_GlavnTreeView.cpp)
-// and the connect command (Form_GlavnConnect.cpp).
+// (Form_GlavnLifecycle.cpp), the tree view's display settings (Form_GlavnTreeView.cpp),
+// the connect command (Form_GlavnConnect.cpp), attachments (Form_GlavnAttachments.cpp)
+// and the text pane (Form_GlavnTextPane.cpp).
 class TForm_Glavn : public QMainWindow {
     Q_OBJECT
 public:
@@ -77,6 +80,9 @@ public:
     QTextEdit* RichEdit;
     QTimer* Timer1;
     ImageList ImageList1;
+    // The file dialog of the attach command and the font dialog of the text pane.
+    QFileDialog* OpenDialog1;
+    TextFontDialog* FontDialog;
     // The message component through which every message of the window is shown.
     std::unique_ptr<TqsSkinMessage> MessageDl;
 
@@ -127,6 +133,13 @@ public:
     void FormClose();
     bool DelFiles(const QString& folder);
     void Button_podluchit_bazyClick();
+    void SpeedButton_FileClick();
+    void SpeedButton4Click();
+    void SpeedButton1Click();
+    void N5Click();
+    void N7Click();
+    void N8Click();
+    void N10Click();
 
     // Runs the show step (FormShow) before the window first appears on screen.
     void setVisible(bool visible) override;
@@ -142,4 +155,8 @@ private:
     void createPopupMenus();
     void dockTreeView(QSize clientSize);
     void setPaneLeft(int left);
+    void createAttachmentCommands();
+    void createTextPaneCommands();
+    // The node selected in TreeView1, or nullptr.
+    infobase::TTreeNode* selectedBranch() const;
 };

@@ -1,0 +1,87 @@
+// The text pane's commands: show it for writing, save its text into the clicked branch's
+// own record, copy, paste and change the font.
+#include "infobase/store/BranchText.h"
+#include "ui/Form_Glavn.h"
+#include "ui/PictureView.h"
+#include "ui/TextFontDialog.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QToolButton>
+
+void TForm_Glavn::createTextPaneCommands() {
+    FontDialog = new TextFontDialog(this);
+    FontDialog->setObjectName(QStringLiteral("FontDialog"));
+    // Tahoma bold 14 pt: the pane's 19 px at 96 dpi (the font dialog speaks points).
+    FontDialog->setCurrentFont(QFont(QStringLiteral("Tahoma"), 14, QFont::Bold));
+
+    RichEdit->setAccessibleName(QStringLiteral("Текст ветки"));
+    RichEdit->setLineWrapMode(QTextEdit::WidgetWidth);
+
+    connect(SpeedButton1, &QToolButton::clicked, this, &TForm_Glavn::SpeedButton1Click);
+    connect(N5, &QAction::triggered, this, &TForm_Glavn::N5Click);
+    connect(N7, &QAction::triggered, this, &TForm_Glavn::N7Click);
+    connect(N8, &QAction::triggered, this, &TForm_Glavn::N8Click);
+    connect(N10, &QAction::triggered, this, &TForm_Glavn::N10Click);
+}
+
+void TForm_Glavn::SpeedButton1Click() {
+    RichEdit->clear();
+    RichEdit->setPlainText(
+        QStringLiteral("Ваш текст... (для сохранения кликните правую клавишу мышки)."));
+    Image1->hide();
+    RichEdit->show();
+}
+
+void TForm_Glavn::N5Click() {
+    // The text goes only into the record the clicked branch owns. The store stays where the
+    // last lookup left it, which after a click on a branch with sub-branches, or on a branch
+    // without a record, is another branch's record.
+    const infobase::TTreeNode* branch = selectedBranch();
+    if (branch == nullptr || !Query_Glav.CurrentIsOwnOf(branch->Text())) {
+        showMessage(QStringLiteral("У этой ветки нет своей записи в базе. Текст не сохранён."));
+        return;
+    }
+    try {
+        Query_Glav.Edit();
+        Query_Glav.FieldByName(QStringLiteral("Texty"))
+            .SetAsString(infobase::textyFromPaneText(RichEdit->document()->toRawText()));
+        Query_Glav.Post();
+        showMessage(QStringLiteral("Сохранено."));
+    } catch (...) {
+        // The record keeps its earlier text and the store stays usable.
+        Query_Glav.Cancel();
+        showMessage(QStringLiteral("Не удалось сохранить."));
+    }
+}
+
+void TForm_Glavn::N7Click() {
+    // Paragraph and line separators become line breaks; non-breaking spaces stay.
+    QString selected = RichEdit->textCursor().selectedText();
+    selected.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
+    QGuiApplication::clipboard()->setText(selected);
+}
+
+void TForm_Glavn::N8Click() {
+    const QMimeData* content = QGuiApplication::clipboard()->mimeData();
+    if (content != nullptr && content->hasText()) {
+        RichEdit->insertPlainText(content->text());
+    }
+}
+
+void TForm_Glavn::N10Click() {
+    if (FontDialog->exec() == QDialog::Accepted) {
+        QTextCharFormat format;
+        format.setFont(FontDialog->currentFont());
+        format.setForeground(FontDialog->currentColor());
+        // The selection, or the caret for the text typed next.
+        RichEdit->mergeCurrentCharFormat(format);
+    }
+    RichEdit->viewport()->update();
+}
