@@ -23,26 +23,33 @@
 
 namespace {
 
-const QString kNotAPicture =
-    QStringLiteral("Это файл не jpg.\rОткройте его кликнув кнопку "
-                   "\"Открыть прикреплённый файл отдельно\".");
+const QString kNotAPicture = QStringLiteral("Это файл не jpg.\rОткройте его кликнув кнопку "
+                                            "\"Открыть прикреплённый файл отдельно\".");
 
 // Runs the tree's click handler after every release of the left mouse button inside the
 // tree: on a label, on an expand button and on empty space alike. The handler runs once
 // the tree has finished with the click, so it sees the selection the click left; keyboard
-// selection never runs it.
+// selection never runs it. A press on empty space keeps the selection as it is.
 class TreeClickWatch : public QObject {
 public:
     explicit TreeClickWatch(TForm_Glavn* window) : QObject(window), window_(window) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            QMetaObject::invokeMethod(window_, &TForm_Glavn::TreeView1Click,
-                                      Qt::QueuedConnection);
+        const QEvent::Type type = event->type();
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
+            type != QEvent::MouseButtonRelease) {
+            return false;
         }
-        return false;
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (type == QEvent::MouseButtonRelease) {
+            if (mouse->button() == Qt::LeftButton) {
+                QMetaObject::invokeMethod(window_, &TForm_Glavn::TreeView1Click,
+                                          Qt::QueuedConnection);
+            }
+            return false;
+        }
+        return !window_->TreeView1->indexAt(mouse->position().toPoint()).isValid();
     }
 
 private:
@@ -74,7 +81,8 @@ void showAttachment(TForm_Glavn& window) {
         return;
     }
     if (!QFileInfo::exists(path)) {
-        window.showMessage(QStringLiteral("Файл") + path + QStringLiteral(" в папке Data не найден."));
+        window.showMessage(QStringLiteral("Файл") + path +
+                           QStringLiteral(" в папке Data не найден."));
         return;
     }
     if (kind != infobase::kindJpeg) {

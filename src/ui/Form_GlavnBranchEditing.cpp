@@ -73,8 +73,7 @@ void TForm_Glavn::connectBranchEditing() {
             &TForm_Glavn::SpeedButton_vvod_vetkiClick);
     connect(SpeedButton_vvod_podvetki, &QToolButton::clicked, this,
             &TForm_Glavn::SpeedButton_vvod_podvetkiClick);
-    connect(SpeedButton_Delete, &QToolButton::clicked, this,
-            &TForm_Glavn::SpeedButton_DeleteClick);
+    connect(SpeedButton_Delete, &QToolButton::clicked, this, &TForm_Glavn::SpeedButton_DeleteClick);
     connect(SpeedButton3, &QToolButton::clicked, this, &TForm_Glavn::SpeedButton3Click);
     connect(SpeedButton_zam_opisanie_podvetki, &QToolButton::clicked, this,
             &TForm_Glavn::SpeedButton_zam_opisanie_podvetkiClick);
