@@ -3,10 +3,10 @@
 #include "common/Failure.h"
 #include "infobase/AppPaths.h"
 #include "infobase/store/AttachmentFiles.h"
+#include "infobase/store/AttachmentPresence.h"
 #include "platform/DesktopServices.h"
 #include "platform/Folders.h"
 #include "ui/Form_Glavn.h"
-#include "ui/TreeModelAdapter.h"
 
 #include <QAbstractItemView>
 #include <QCoreApplication>
@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QToolButton>
-#include <QTreeView>
 
 namespace {
 
@@ -46,12 +45,8 @@ void TForm_Glavn::createAttachmentCommands() {
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm_Glavn::SpeedButton4Click);
 }
 
-infobase::TTreeNode* TForm_Glavn::selectedBranch() const {
-    return TreeModel->nodeAt(TreeView1->currentIndex());
-}
-
 void TForm_Glavn::SpeedButton_FileClick() {
-    if (selectedBranch() == nullptr) {
+    if (TreeNodes.Selected() == nullptr) {
         showMessage(noBranchSelected());
         return;
     }
@@ -112,12 +107,17 @@ void TForm_Glavn::SpeedButton_FileClick() {
 }
 
 void TForm_Glavn::SpeedButton4Click() {
-    if (selectedBranch() == nullptr) {
+    if (TreeNodes.Selected() == nullptr) {
         showMessage(noBranchSelected());
         return;
     }
     const QString noDocument = QStringLiteral("В этой ветке документа нет.");
     if (!Query_Glav.LocateOwn(Edit_Mame_Vetok->text())) {
+        showMessage(noDocument);
+        return;
+    }
+    const infobase::BranchField& attachment = Query_Glav.FieldByName(QStringLiteral("File"));
+    if (!infobase::hasAttachment(attachment)) {
         showMessage(noDocument);
         return;
     }
@@ -130,13 +130,8 @@ void TForm_Glavn::SpeedButton4Click() {
     }
     const QString temp = infobase::AppPaths{Base}.tempFolder();
     platform::createPrivateFolder(temp);
-    const QString extracted = temp + fileName;
-    if (infobase::extractAttachment(Query_Glav.FieldByName(QStringLiteral("File")), extracted) ==
-        0) {
-        showMessage(noDocument);
-        return;
-    }
-    Path = extracted;
+    Path = temp + fileName;
+    infobase::extractAttachment(attachment, Path);
     if (!QFileInfo::exists(Path)) {
         showMessage(QStringLiteral("Файл") + Path + QStringLiteral(" в папке Data не найден."));
         return;

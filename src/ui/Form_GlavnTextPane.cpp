@@ -40,15 +40,17 @@ void TForm_Glavn::SpeedButton1Click() {
 }
 
 void TForm_Glavn::N5Click() {
-    // The text goes only into the record the clicked branch owns. The store stays where the
-    // last lookup left it, which after a click on a branch with sub-branches, or on a branch
-    // without a record, is another branch's record.
-    const infobase::TTreeNode* branch = selectedBranch();
-    if (branch == nullptr || !Query_Glav.CurrentIsOwnOf(branch->Text())) {
-        showMessage(QStringLiteral("У этой ветки нет своей записи в базе. Текст не сохранён."));
+    // The text goes only into the own record of the branch the last click showed. The store
+    // stays where the last lookup left it, which can be another branch's record.
+    if (clickedBranchName_.isEmpty()) {
+        showMessage(QStringLiteral("Вы не выбрали ветку!"));
         return;
     }
     try {
+        if (!Query_Glav.LocateOwn(clickedBranchName_)) {
+            showMessage(QStringLiteral("У этой ветки нет своей записи в базе!"));
+            return;
+        }
         Query_Glav.Edit();
         Query_Glav.FieldByName(QStringLiteral("Texty"))
             .SetAsString(infobase::textyFromPaneText(RichEdit->document()->toRawText()));

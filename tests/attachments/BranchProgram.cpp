@@ -44,6 +44,8 @@ void BranchProgram::clickBranch(const QString& text) {
         if (node->Text() == text) {
             const QRect place = shown.TreeView1->visualRect(shown.TreeModel->indexOf(node));
             QTest::mouseClick(shown.TreeView1->viewport(), Qt::LeftButton, {}, place.center());
+            QCoreApplication::processEvents(); // the click is handled once the release is done
+            takeMessages();                    // what the click says is the click's business
             return;
         }
     }

@@ -27,7 +27,8 @@ public:
     TForm_Glavn& window() { return *program.window; }
     QString path(const QString& tail) const { return program.path(tail); }
 
-    // Clicks the top-level branch of that text in the tree, as a person does.
+    // Clicks the top-level branch of that text in the tree, as a person does, and forgets
+    // the messages the click shows.
     void clickBranch(const QString& text);
     // Writes a file into the program's folder and gives its full path.
     QString writeFile(const QString& name, const QByteArray& bytes) const;

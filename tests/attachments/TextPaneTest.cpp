@@ -22,8 +22,7 @@ namespace {
 const QString kPlaceholder =
     QStringLiteral("Ваш текст... (для сохранения кликните правую клавишу мышки).");
 const QString kSaved = QStringLiteral("Сохранено.");
-const QString kNoOwnRecord =
-    QStringLiteral("У этой ветки нет своей записи в базе. Текст не сохранён.");
+const QString kNoOwnRecord = QStringLiteral("У этой ветки нет своей записи в базе!");
 
 // The pane's text with its line breaks as '\n' and non-breaking spaces kept.
 QString paneText(const QTextEdit* pane) {
@@ -62,9 +61,10 @@ TEST(TextPane, ShowWriteSaveAndComeBackKeepTheTextByteForByte) {
     EXPECT_EQ(program.column(QStringLiteral("Заметки"), "Texty"), stored);
 
     program.clickBranch(QStringLiteral("Другое"));
+    QTest::mouseClick(window.SpeedButton1, Qt::LeftButton);
     program.clickBranch(QStringLiteral("Заметки"));
-    program.takeMessages();
     EXPECT_TRUE(window.RichEdit->isVisible());
+    EXPECT_EQ(paneText(window.RichEdit), QStringLiteral("Первая строка\n\n10\u00a0км"));
     window.N5->trigger();
     EXPECT_EQ(program.takeMessages(), QStringList{kSaved});
     EXPECT_EQ(program.column(QStringLiteral("Заметки"), "Texty"), stored)
@@ -84,9 +84,8 @@ TEST(TextPane, SaveWithoutTheBranchsOwnRecordChangesNoRecord) {
     QTest::mouseClick(window.SpeedButton1, Qt::LeftButton);
 
     window.N5->trigger(); // no branch clicked yet
-    EXPECT_EQ(program.takeMessages(), QStringList{kNoOwnRecord});
+    EXPECT_EQ(program.takeMessages(), QStringList{QStringLiteral("Вы не выбрали ветку!")});
     program.clickBranch(QStringLiteral("Фот")); // the lookup by prefix lands on "Фото"
-    program.takeMessages();
     window.RichEdit->setPlainText(QStringLiteral("не для Фото"));
     window.N5->trigger();
     EXPECT_EQ(program.takeMessages(), QStringList{kNoOwnRecord});
@@ -103,7 +102,6 @@ TEST(TextPane, AFailedSaveSaysSoAndTheStoreStaysUsable) {
     EXPECT_EQ(program.takeMessages(), QStringList{QStringLiteral("Не удалось сохранить.")});
 
     program.clickBranch(QStringLiteral("Живая"));
-    program.takeMessages();
     QTest::mouseClick(window.SpeedButton1, Qt::LeftButton);
     window.N5->trigger();
     EXPECT_EQ(program.takeMessages(), QStringList{kSaved});
