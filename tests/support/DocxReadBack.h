@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <ostream>
 
 // Reads a saved word-processing document back with a real reader (python-docx) and returns
 // what it found: "paragraphs" (text, alignment, runs with font, size, bold, colour and
@@ -14,3 +15,8 @@ QStringList paragraphTexts(const QJsonObject& document);
 
 // Whether `unzip -t` finds the package sound.
 bool unzipTestPasses(const QString& path);
+
+// Texts in failure messages as text.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
