@@ -127,6 +127,7 @@ public:
     void FormClose();
     bool DelFiles(const QString& folder);
     void Button_podluchit_bazyClick();
+    void Word1Click();
 
     // Runs the show step (FormShow) before the window first appears on screen.
     void setVisible(bool visible) override;

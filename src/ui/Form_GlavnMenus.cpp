@@ -65,6 +65,7 @@ void TForm_Glavn::createPopupMenus() {
     PopupMenu_Text->setObjectName(QStringLiteral("PopupMenu_Text"));
     Word1 = item(PopupMenu_Text, "Word1", QStringLiteral("  Сохранить в Word"),
                  ImageList1.icon(ImageList::WordDocument));
+    connect(Word1, &QAction::triggered, this, &TForm_Glavn::Word1Click);
     N5 = item(PopupMenu_Text, "N5", QStringLiteral("  Сохранить в базе"),
               ImageList1.icon(ImageList::DatabaseCylinder));
     N6 = item(PopupMenu_Text, "N6", divider);
