@@ -119,7 +119,7 @@ void BranchQuery::Open(const SqlcipherConnection& connection) {
     Close();
     // Every column the program uses must exist, the attachment included, though only the
     // text columns and the kind code are read here.
-    connection.prepare("SELECT \"File\" FROM Tab_DB_Delphi_10 LIMIT 0");
+    branch_table::requireColumns(connection);
     SqlStatement rows = connection.prepare(QByteArray(kSelectRecords) + " ORDER BY rowid");
     std::vector<std::unique_ptr<StoredRecord>> records;
     while (rows.step()) {
