@@ -25,6 +25,8 @@ TForm_Glavn::TForm_Glavn(QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &TForm_Glavn::Timer1Timer);
     connect(Button_podluchit_bazy, &QToolButton::clicked, this,
             &TForm_Glavn::Button_podluchit_bazyClick);
+    connectBranchDisplay();
+    connectBranchEditing();
     FormCreate();
 }
 

@@ -128,6 +128,12 @@ public:
     bool DelFiles(const QString& folder);
     void Button_podluchit_bazyClick();
     void Word1Click();
+    void TreeView1Click();
+    void SpeedButton_vvod_vetkiClick();
+    void SpeedButton_vvod_podvetkiClick();
+    void SpeedButton_DeleteClick();
+    void SpeedButton3Click();
+    void SpeedButton_zam_opisanie_podvetkiClick();
 
     // Runs the show step (FormShow) before the window first appears on screen.
     void setVisible(bool visible) override;
@@ -143,4 +149,11 @@ private:
     void createPopupMenus();
     void dockTreeView(QSize clientSize);
     void setPaneLeft(int left);
+    // Branch display (Form_GlavnBranchDisplay.cpp) and editing (Form_GlavnBranchEditing.cpp).
+    void connectBranchDisplay();
+    void connectBranchEditing();
+    // The name of the branch the last click in the tree showed; the description command
+    // writes to that branch's own record only. Empty before any click and after the branch
+    // was deleted; a rename carries it to the new name.
+    QString clickedBranchName_;
 };

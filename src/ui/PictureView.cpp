@@ -6,6 +6,7 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent) {}
 
 void PictureView::setPicture(const QImage& picture) {
     picture_ = picture;
+    shown_ = QImage();
     update();
 }
 
@@ -48,7 +49,16 @@ void PictureView::paintEvent(QPaintEvent*) {
     if (target.isEmpty()) {
         return;
     }
+    if (shown_.size() != target.size()) {
+        const QImage scaled =
+            target.size() == picture_.size()
+                ? picture_
+                : picture_.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // In the screen's own format, so that drawing it converts nothing.
+        shown_ =
+            scaled.convertToFormat(picture_.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                              : QImage::Format_RGB32);
+    }
     QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, picture_);
+    painter.drawImage(target.topLeft(), shown_);
 }

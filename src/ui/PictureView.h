@@ -33,6 +33,9 @@ protected:
 
 private:
     QImage picture_;
+    // The picture as last drawn, scaled to the size it was drawn at, so that painting the
+    // same picture again at the same size (as a repaint does) costs a copy, not a rescale.
+    QImage shown_;
     bool stretch_ = false;
     bool proportional_ = false;
     bool center_ = false;
