@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <benchmark/benchmark.h>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
