@@ -1,5 +1,6 @@
 #include "skin/qsSkinStdLabel.h"
 
+#include "skin/qsAccessibility.h"
 #include "skin/qsDrawing.h"
 #include "skin/qsFontCellHeight.h"
 
@@ -68,7 +69,9 @@ void drawLine(QPainter& painter, const QRect& box, const QString& line, bool sho
 
 TqsSkinStdLabel::TqsSkinStdLabel(QWidget* parent)
     : QWidget(parent), FDefaultFont(FontDescription::fromQFont(QApplication::font())),
-      FFont(FDefaultFont) {}
+      FFont(FDefaultFont) {
+    InstallSkinAccessibility();
+}
 
 void TqsSkinStdLabel::SetDefaultFont(const FontDescription& value) {
     FDefaultFont = value;
@@ -118,6 +121,7 @@ void TqsSkinStdLabel::SetShowAccelChar(bool value) {
 void TqsSkinStdLabel::SetCaption(const QString& value) {
     FCaption = value;
     captionChanged();
+    AnnounceNameChange(this);
 }
 
 int TqsSkinStdLabel::formatFlags() const {
