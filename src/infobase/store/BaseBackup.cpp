@@ -6,13 +6,13 @@
 #include "infobase/store/SqlcipherConnection.h"
 
 #include <QDir>
-#include <algorithm>
-#include <vector>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace infobase {
 namespace {
-
-constexpr qint64 kReadBytes = qint64(256) << 10;
 
 // A read transaction for as long as the object lives: from the first read on, the
 // connection holds a shared lock on the base that no other process can write through.
@@ -35,14 +35,39 @@ private:
     const SqlcipherConnection& base_;
 };
 
-sqlite3_file* baseFileHandle(const SqlcipherConnection& base) {
-    sqlite3_file* file = nullptr;
-    if (sqlite3_file_control(base.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) !=
-            SQLITE_OK ||
-        file == nullptr || file->pMethods == nullptr) {
-        throw Failure(QStringLiteral("The base file is not open."));
+// A descriptor that SQLite itself holds open on the base file, to copy from in the kernel.
+// It is borrowed, never closed: closing any descriptor of the file would drop the locks
+// SQLite holds on it. Any descriptor of the same file serves: the copy reads at explicit
+// offsets, and SQLite places the file offset itself before each of its reads and writes.
+// SQLite vouches that its own file is still the one under the base's name.
+int borrowedDescriptor(const SqlcipherConnection& base) {
+    int moved = 1;
+    struct stat file {};
+    if (sqlite3_file_control(base.handle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK ||
+        moved != 0 || ::stat(sqlite3_db_filename(base.handle(), "main"), &file) != 0) {
+        return -1;
     }
-    return file;
+    DIR* descriptors = ::opendir("/proc/self/fd");
+    if (descriptors == nullptr) {
+        return -1;
+    }
+    int found = -1;
+    while (const dirent* entry = ::readdir(descriptors)) {
+        char* end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        struct stat status {};
+        if (end == entry->d_name || *end != '\0' || fd == ::dirfd(descriptors) ||
+            ::fstat(int(fd), &status) != 0) {
+            continue;
+        }
+        if (status.st_dev == file.st_dev && status.st_ino == file.st_ino &&
+            (::fcntl(int(fd), F_GETFL) & O_ACCMODE) != O_WRONLY) {
+            found = int(fd);
+            break;
+        }
+    }
+    ::closedir(descriptors);
+    return found;
 }
 
 QString baseFileName(const SqlcipherConnection& base) {
@@ -64,31 +89,13 @@ qint64 copyBaseSnapshot(const SqlcipherConnection& base, int target, const QStri
     // The first read of the transaction takes the shared lock (rolling back first what a
     // writer that died half way left behind), so the count and the bytes are one state.
     const qint64 records = branchRecordCount(base);
-    sqlite3_file* file = baseFileHandle(base);
-    sqlite3_int64 size = 0;
-    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK) {
-        throw Failure(QStringLiteral("Cannot read file \"%1\".").arg(baseFileName(base)));
+    const int descriptor = borrowedDescriptor(base);
+    struct stat status {};
+    if (descriptor < 0 || ::fstat(descriptor, &status) != 0) {
+        throw Failure(QStringLiteral("Cannot read file \"%1\". The base is not open.")
+                          .arg(baseFileName(base)));
     }
-    std::vector<char> buffer(static_cast<std::size_t>(kReadBytes));
-    progress(0, size);
-    qint64 copied = 0;
-    while (copied < size) {
-        const qint64 pieceEnd = std::min<qint64>(size, copied + kCopyPieceBytes);
-        while (copied < pieceEnd) {
-            const int n = int(std::min(kReadBytes, pieceEnd - copied));
-            const int rc = file->pMethods->xRead(file, buffer.data(), n, copied);
-            if (rc == SQLITE_IOERR_SHORT_READ) {
-                throwSourceShrank(baseFileName(base));
-            }
-            if (rc != SQLITE_OK) {
-                throw Failure(QStringLiteral("Cannot read file \"%1\". %2")
-                                  .arg(baseFileName(base), QString::fromUtf8(sqlite3_errstr(rc))));
-            }
-            writeAllBytes(target, buffer.data(), n, targetName);
-            copied += n;
-        }
-        progress(copied, size);
-    }
+    copyFileData(descriptor, target, status.st_size, baseFileName(base), targetName, progress);
     return records;
 }
 

@@ -13,12 +13,12 @@ class SqlcipherConnection;
 //
 // The copy is a consistent snapshot: it is taken inside a read transaction of the
 // connection, whose shared lock keeps every other process from writing the base until the
-// last byte is copied. The bytes are read through SQLite's own handle of the file, so no
-// other descriptor of the base is ever opened or closed (closing one would drop every lock
-// SQLite holds on the file). The pages stay as they are, encrypted with the base's
-// password, so the copy opens with the same password. Copying bytes rather than pages
-// through SQLite's backup interface spares decrypting and re-encrypting every page, which
-// would make the copy several times slower than the disk.
+// last byte is copied. The bytes are copied in the kernel from a descriptor SQLite itself
+// holds on the file, so no other descriptor of the base is ever opened or closed (closing
+// one would drop every lock SQLite holds on it). The pages stay as they are, encrypted with
+// the base's password, so the copy opens with the same password. Copying bytes rather than
+// pages through SQLite's backup interface spares decrypting and encrypting every page again,
+// which makes that interface many times slower than the disk.
 //
 // The connection must not be inside a transaction of its own. Throws Failure.
 qint64 copyBaseSnapshot(const SqlcipherConnection& base, int target, const QString& targetName,
