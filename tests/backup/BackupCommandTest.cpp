@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -41,6 +42,24 @@ BarSeen runBackup(ProgramFolder& program) {
     program.watch.onShown = nullptr;
     return bar;
 }
+
+// Notes the bar's position each time the bar is painted.
+class PositionsPainted : public QObject {
+public:
+    explicit PositionsPainted(QProgressBar* bar) : bar_(bar) { bar->installEventFilter(this); }
+    QList<int> positions;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            positions << bar_->value();
+        }
+        return false;
+    }
+
+private:
+    QProgressBar* bar_;
+};
 
 QByteArray bytesOf(const QString& path) {
     QFile file(path);
@@ -119,9 +138,13 @@ TEST(BackupCommand, CopiesTheConnectedBaseAsPostedAndTheTreeFileAndReplacesEarli
     EXPECT_EQ(bytesOf(treeCopy), QByteArray());
 
     post(window, QStringLiteral("третья"));
-    const QByteArray tree = QByteArray("TPF0") + QByteArray(100000, 'z');
+    const QByteArray tree = QByteArray("TPF0") + QByteArray(20 << 20, 'z');
     program.writeFile(QStringLiteral("Data/TreeView.dat"), tree);
+    PositionsPainted painted(window.ProgressBar1);
     bar = runBackup(program);
+    EXPECT_TRUE(std::any_of(painted.positions.begin(), painted.positions.end(), [&](int at) {
+        return at > 0 && at < tree.size();
+    })) << "the bar is painted while the tree file is copied";
     EXPECT_EQ(program.watch.texts(), QStringList{kDone});
     EXPECT_EQ(bar.maximum, tree.size());
     EXPECT_EQ(bar.value, tree.size());
