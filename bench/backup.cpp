@@ -9,7 +9,9 @@
 // $QUORLENT_BENCH_DATA/backup); delete the folder to get the disk space back. Every run syncs
 // the disk first so that each copy starts from the same clean page cache; the time is the
 // copy's alone. Run with --benchmark_enable_random_interleaving=true so that disk noise
-// spreads over all variants alike.
+// spreads over all variants alike, and leave the slow backup interface out of that
+// comparison (--benchmark_filter='BM_BackupCommand|BM_Cp'): its 30-second runs with a
+// gigabyte of writes each disturb the runs next to them.
 #include "infobase/store/BackupCopies.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/RecordStore.h"
