@@ -234,6 +234,28 @@ TEST(BaseBackup, ACopyTakenWhileConnectedIsTheBaseAsPostedAndTheStoreKeepsItsLoc
     EXPECT_EQ(base.names(), (QStringList{"первая", "вторая", "третья"}));
 }
 
+// A base that no longer opens never replaces the last good copy of it.
+TEST(BaseBackup, ADamagedBaseKeepsTheEarlierCopy) {
+    TempBase base;
+    base.seed({{"a"}});
+    const QString copyPath = base.folder() + QStringLiteral("/backup.mdb");
+    const auto backUp = [&] {
+        return failureOf([&] {
+            BackupCopies copies(base.path(), nullptr);
+            copies.add(base.path(), copyPath, [](qint64, qint64) {});
+            copies.replaceEarlier();
+        });
+    };
+    ASSERT_EQ(backUp(), "");
+    const QByteArray good = fileBytes(copyPath);
+    writeAt(base.path(), 0, QByteArray(64, '\0'));
+    EXPECT_EQ(backUp(),
+              QStringLiteral("Cannot open file \"%1\". file is encrypted or is not a database")
+                  .arg(base.path()));
+    EXPECT_EQ(fileBytes(copyPath), good);
+    EXPECT_EQ(filesIn(base.folder()), (QStringList{"Quorlent.mdb", "backup.mdb"}));
+}
+
 // Read-only sources copy; a backup folder that cannot be written, or a copy that cannot be
 // put in place, leaves every earlier copy as it was and no temporary file behind.
 TEST(BackupCopiesAsUser, ReadOnlySourcesCopyAndRefusedFoldersKeepTheEarlierCopies) {
