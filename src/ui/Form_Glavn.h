@@ -26,6 +26,9 @@ class TForm_ob_prilojenii;
 class TForm_zastavka;
 class TqsSkinMessage;
 class TreeModelAdapter;
+namespace infobase {
+class BackupCopies;
+}
 
 // The main window. It owns every component of the program; every command is one of its
 // handlers. Its definition is split by concern: components (Form_GlavnComponents.cpp),
@@ -134,6 +137,10 @@ public:
     void SpeedButton_DeleteClick();
     void SpeedButton3Click();
     void SpeedButton_zam_opisanie_podvetkiClick();
+    void N_save_copyClick();
+    // Copies one file into the set of backup copies, the progress bar following the copy.
+    void CopyFileWithProgressBar1(infobase::BackupCopies& copies, const QString& source,
+                                  const QString& destination);
 
     // Runs the show step (FormShow) before the window first appears on screen.
     void setVisible(bool visible) override;
