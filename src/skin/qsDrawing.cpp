@@ -66,4 +66,21 @@ QChar AccessKey(const QString& caption) {
     return {};
 }
 
+ShownCaption ShowCaption(const QString& caption) {
+    ShownCaption shown;
+    shown.Text.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&') {
+            if (++i == caption.size()) {
+                break; // a trailing "&" marks nothing
+            }
+            if (caption[i] != u'&' && shown.AccessIndex < 0) {
+                shown.AccessIndex = static_cast<int>(shown.Text.size());
+            }
+        }
+        shown.Text += caption[i];
+    }
+    return shown;
+}
+
 } // namespace qsdraw

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QPalette>
 #include <QPoint>
+#include <QString>
 
 class QPainter;
 
@@ -33,5 +34,14 @@ void LineTo(QPainter& painter, QPoint from, QPoint to);
 // The access key of a caption: the character after a single "&" ("&&" is a plain "&"),
 // upper-cased; a null character when there is none.
 QChar AccessKey(const QString& caption);
+
+// A caption as it is shown: a single "&" is not shown and marks the next character as the
+// access key, "&&" shows one "&". AccessIndex is the access key's place in Text, -1 when
+// there is none.
+struct ShownCaption {
+    QString Text;
+    int AccessIndex = -1;
+};
+ShownCaption ShowCaption(const QString& caption);
 
 } // namespace qsdraw

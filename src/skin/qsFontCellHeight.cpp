@@ -10,11 +10,13 @@
 
 namespace {
 
-// Offsets of usWinAscent and usWinDescent in the font's OS/2 table.
+// Offsets of xAvgCharWidth, usWinAscent and usWinDescent in the font's OS/2 table.
+constexpr int kAvgCharWidthOffset = 2;
 constexpr int kWinAscentOffset = 74;
 constexpr int kWinDescentOffset = 76;
 
 struct WinMetrics {
+    int avgCharWidth = 0;
     int ascent = 0;
     int descent = 0;
     qreal unitsPerEm = 0;
@@ -28,6 +30,7 @@ std::optional<WinMetrics> WinMetricsOf(const QFont& font) {
         return std::nullopt;
     }
     WinMetrics m;
+    m.avgCharWidth = qFromBigEndian<qint16>(os2.constData() + kAvgCharWidthOffset);
     m.ascent = qFromBigEndian<quint16>(os2.constData() + kWinAscentOffset);
     m.descent = qFromBigEndian<quint16>(os2.constData() + kWinDescentOffset);
     m.unitsPerEm = raw.unitsPerEm();
@@ -87,6 +90,22 @@ FontCell CellOf(const QFont& font) {
     cell.Descent = std::max(cell.Descent, metrics.descent());
     cache.insert(key, cell);
     return cell;
+}
+
+int AverageCharWidth(const QFont& font) {
+    static QHash<QString, int> cache;
+    const QString key = font.key();
+    if (const auto it = cache.constFind(key); it != cache.cend()) {
+        return *it;
+    }
+    int width = QFontMetrics(font).averageCharWidth();
+    const std::optional<WinMetrics> m = WinMetricsOf(font);
+    if (m && m->avgCharWidth > 0) {
+        const int pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+        width = qRound(m->avgCharWidth * pixels / m->unitsPerEm);
+    }
+    cache.insert(key, width);
+    return width;
 }
 
 int CellBaselineShift(const QFont& font) {

@@ -17,6 +17,11 @@ struct FontCell {
 };
 FontCell CellOf(const QFont& font);
 
+// The average width of the face's characters as the face itself states it (the OS/2 table's
+// xAvgCharWidth), in pixels; Qt's own estimate where the face states none. Window text sets
+// its tab stops 8 such widths apart.
+int AverageCharWidth(const QFont& font);
+
 // How far Qt's text drawing must move down a line laid out at the top of a rectangle so that
 // its baseline sits on the cell's baseline.
 int CellBaselineShift(const QFont& font);

@@ -1,5 +1,6 @@
 #include "skin/qsMessageForm.h"
 
+#include "skin/qsAccessibility.h"
 #include "skin/qsApplicationHelp.h"
 #include "skin/qsDrawing.h"
 #include "skin/qsMessageTypes.h"
@@ -7,6 +8,7 @@
 #include "skin/qsSkinForm.h"
 #include "skin/qsSkinFormGeometry.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
@@ -27,6 +29,7 @@ TqsMessageForm::TqsMessageForm(int X, int Y)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint),
       QSF(new TqsSkinForm(this)), centred_(X < kCentredBelow) {
+    InstallSkinAccessibility();
     QSF->setObjectName(QStringLiteral("QSF"));
     QSF->SetBorderIcons({});
     QWidget* client = Client();
@@ -129,4 +132,7 @@ void TqsMessageForm::showEvent(QShowEvent* event) {
         }
     }
     QDialog::showEvent(event);
+    // A reader speaks an alert as soon as it appears, as it does a standard message box.
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }

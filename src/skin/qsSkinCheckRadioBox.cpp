@@ -1,5 +1,6 @@
 #include "skin/qsSkinCheckRadioBox.h"
 
+#include "skin/qsAccessibility.h"
 #include "skin/qsDrawing.h"
 #include "skin/qsFontCellHeight.h"
 
@@ -21,6 +22,7 @@ void TqsSkinCheckRadioBox::SetCanFocused(bool value) {
 
 void TqsSkinCheckRadioBox::SetChecked(bool value) {
     const bool changed = FChecked != value;
+    const TCheckBoxState before = FState;
     FChecked = value;
     if (value) {
         FState = cbChecked;
@@ -28,6 +30,9 @@ void TqsSkinCheckRadioBox::SetChecked(bool value) {
         FState = cbUnchecked;
     }
     update();
+    if (FState != before) {
+        AnnounceCheckStateChange(this);
+    }
     if (value && (FRadio || FGroupIndex != 0) && parentWidget() != nullptr) {
         for (auto* other :
              parentWidget()->findChildren<TqsSkinCheckRadioBox*>(Qt::FindDirectChildrenOnly)) {
@@ -43,13 +48,21 @@ void TqsSkinCheckRadioBox::SetChecked(bool value) {
 
 void TqsSkinCheckRadioBox::SetState(TCheckBoxState value) {
     if (value == cbGrayed) {
+        const bool changed = FState != cbGrayed;
         FState = cbGrayed;
         FChecked = false;
         update();
+        if (changed) {
+            AnnounceCheckStateChange(this);
+        }
         return;
     }
+    const bool wasGrayed = FState == cbGrayed;
     FState = cbUnchecked;
     SetChecked(value == cbChecked);
+    if (wasGrayed && FState == cbUnchecked) {
+        AnnounceCheckStateChange(this);
+    }
 }
 
 void TqsSkinCheckRadioBox::SetRadio(bool value) {
@@ -62,7 +75,7 @@ void TqsSkinCheckRadioBox::SetWordWrap(bool value) {
     update();
 }
 
-void TqsSkinCheckRadioBox::toggle() {
+void TqsSkinCheckRadioBox::Toggle() {
     SetChecked(FRadio ? true : !FChecked);
 }
 
@@ -79,7 +92,7 @@ bool TqsSkinCheckRadioBox::DialogChar(QChar character) {
         return false;
     }
     setFocus(Qt::ShortcutFocusReason);
-    toggle();
+    Toggle();
     return true;
 }
 
@@ -118,7 +131,7 @@ void TqsSkinCheckRadioBox::mouseReleaseEvent(QMouseEvent* event) {
     if (FAllowGrayed && !FRadio && FState == cbUnchecked) {
         SetState(cbGrayed);
     } else {
-        toggle();
+        Toggle();
     }
 }
 
@@ -133,7 +146,7 @@ void TqsSkinCheckRadioBox::keyReleaseEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
-    toggle();
+    Toggle();
 }
 
 void TqsSkinCheckRadioBox::enterEvent(QEnterEvent*) {

@@ -33,6 +33,9 @@ public:
 
     bool MouseIn() const { return FMouseIn; }
 
+    // What Space and the access key do: a check box flips, a radio button becomes checked.
+    void Toggle();
+
     std::function<void(QObject* Sender)> OnClick;
 
     bool DialogChar(QChar character) override;
@@ -50,7 +53,6 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    void toggle();
     void setMouseIn(bool value);
 
     bool FCanFocused = true;

@@ -1,11 +1,14 @@
 #include "skin/qsSkinCustomControl.h"
 
+#include "skin/qsAccessibility.h"
+
 #include <QEvent>
 #include <QKeyEvent>
 
 TqsSkinCustomControl::TqsSkinCustomControl(QWidget* parent, const QString& skinDataName)
     : QWidget(parent), FSkinDataName(skinDataName) {
     setFont(FDefaultFont.toQFont());
+    InstallSkinAccessibility();
 }
 
 void TqsSkinCustomControl::SetDefaultFont(const FontDescription& value) {
@@ -34,6 +37,7 @@ void TqsSkinCustomControl::SetCaption(const QString& value) {
     }
     FCaption = value;
     update();
+    AnnounceNameChange(this);
 }
 
 void TqsSkinCustomControl::changeEvent(QEvent* event) {

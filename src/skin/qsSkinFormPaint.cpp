@@ -1,6 +1,7 @@
 #include "skin/qsSkinFormPaint.h"
 
 #include "skin/qsDrawing.h"
+#include "skin/qsFontCellHeight.h"
 #include "skin/qsSkinFormGeometry.h"
 
 #include <QFontMetrics>
@@ -120,7 +121,8 @@ TqsCaptionTextPlace PlaceCaptionText(int outerWidth, const std::vector<TqsCaptio
     TqsCaptionTextPlace place;
     place.Text = ShortenCaption(caption, metrics, available);
     const int textWidth = metrics.horizontalAdvance(place.Text);
-    const int textHeight = metrics.height();
+    // The text's height is the font's cell, as for every other text of the window.
+    const int textHeight = CellOf(font).Height();
     place.Extent = QRect(CaptionTextOrigin(leftReserve, available, textWidth, textHeight),
                          QSize(textWidth, textHeight));
     return place;
@@ -144,9 +146,12 @@ QPixmap RenderCaptionStrip(int outerWidth, const std::vector<TqsCaptionButton>& 
         painter.setFont(look.Font);
         painter.setPen(look.TextColor);
         painter.setLayoutDirection(look.Direction);
+        // The cell fills the extent, so the baseline lies the cell's ascent below its top.
         // Without a mnemonic flag "&" is drawn as the plain character it is.
-        painter.drawText(place.Extent, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         place.Text);
+        const QRect line = place.Extent.translated(0, CellBaselineShift(look.Font));
+        painter.drawText(
+            QRect(line.topLeft(), QSize(line.width(), QFontMetrics(look.Font).height())),
+            Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, place.Text);
     }
 
     for (const TqsCaptionButton& button : buttons) {

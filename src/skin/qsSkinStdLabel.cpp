@@ -1,5 +1,6 @@
 #include "skin/qsSkinStdLabel.h"
 
+#include "skin/qsAccessibility.h"
 #include "skin/qsDrawing.h"
 #include "skin/qsFontCellHeight.h"
 
@@ -7,6 +8,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTextLayout>
 
 namespace {
 
@@ -31,11 +33,45 @@ Qt::TextElideMode elideModeOf(TqsEllipsType type) {
     return Qt::ElideNone;
 }
 
+// Tab stops of window text: every 8 average character widths of the font.
+int tabStopWidth(const QFont& font) {
+    return 8 * AverageCharWidth(font);
+}
+
+// Draws one line from the top left of `box` (aligned within its width) with the label's tab
+// stops; with access characters shown, a single "&" underlines the next character.
+void drawLine(QPainter& painter, const QRect& box, const QString& line, bool showAccelChar,
+              Qt::Alignment alignment) {
+    const qsdraw::ShownCaption shown =
+        showAccelChar ? qsdraw::ShowCaption(line) : qsdraw::ShownCaption{line, -1};
+    QTextLayout layout(shown.Text, painter.font(), painter.device());
+    QTextOption option(alignment);
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTabStopDistance(tabStopWidth(painter.font()));
+    option.setTextDirection(painter.layoutDirection());
+    layout.setTextOption(option);
+    if (shown.AccessIndex >= 0) {
+        QTextCharFormat underlined;
+        underlined.setFontUnderline(true);
+        layout.setFormats({{shown.AccessIndex, 1, underlined}});
+    }
+    layout.beginLayout();
+    QTextLine textLine = layout.createLine();
+    if (textLine.isValid()) {
+        textLine.setLineWidth(box.width());
+        textLine.setPosition({0, 0});
+    }
+    layout.endLayout();
+    layout.draw(&painter, box.topLeft());
+}
+
 } // namespace
 
 TqsSkinStdLabel::TqsSkinStdLabel(QWidget* parent)
     : QWidget(parent), FDefaultFont(FontDescription::fromQFont(QApplication::font())),
-      FFont(FDefaultFont) {}
+      FFont(FDefaultFont) {
+    InstallSkinAccessibility();
+}
 
 void TqsSkinStdLabel::SetDefaultFont(const FontDescription& value) {
     FDefaultFont = value;
@@ -85,6 +121,7 @@ void TqsSkinStdLabel::SetShowAccelChar(bool value) {
 void TqsSkinStdLabel::SetCaption(const QString& value) {
     FCaption = value;
     captionChanged();
+    AnnounceNameChange(this);
 }
 
 int TqsSkinStdLabel::formatFlags() const {
@@ -112,7 +149,7 @@ QSize TqsSkinStdLabel::TextExtent() const {
     const QStringList lines = splitLines(text);
     int widest = 0;
     for (const QString& line : lines) {
-        widest = std::max(widest, metrics.size(formatFlags(), line).width());
+        widest = std::max(widest, metrics.size(formatFlags(), line, tabStopWidth(font)).width());
     }
     return {widest, static_cast<int>(lines.size()) * CellOf(font).Height()};
 }
@@ -153,12 +190,13 @@ void TqsSkinStdLabel::paintEvent(QPaintEvent*) {
         int top = 0;
         for (const QString& line : splitLines(FCaption)) {
             QString shown = line;
-            if (FEllipsType != TqsEllipsType::None && metrics.size(flags, line).width() > width()) {
+            if (FEllipsType != TqsEllipsType::None &&
+                metrics.size(flags, line, tabStopWidth(font)).width() > width()) {
                 shown = metrics.elidedText(line, elideModeOf(FEllipsType), width(),
                                            FShowAccelChar ? Qt::TextShowMnemonic : 0);
             }
-            painter.drawText(QRect(0, top + shift, width(), metrics.height()).translated(offset),
-                             flags | Qt::TextDontClip, shown);
+            drawLine(painter, QRect(0, top + shift, width(), metrics.height()).translated(offset),
+                     shown, FShowAccelChar, FAlignment);
             top += lineHeight;
         }
     };

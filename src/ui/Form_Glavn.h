@@ -28,6 +28,9 @@ class TForm_zastavka;
 class TextFontDialog;
 class TqsSkinMessage;
 class TreeModelAdapter;
+namespace infobase {
+class BackupCopies;
+}
 
 // The main window. It owns every component of the program; every command is one of its
 // handlers. Its definition is split by concern: components (Form_GlavnComponents.cpp),
@@ -133,6 +136,7 @@ public:
     void FormClose();
     bool DelFiles(const QString& folder);
     void Button_podluchit_bazyClick();
+    void Word1Click();
     void SpeedButton_FileClick();
     void SpeedButton4Click();
     void SpeedButton1Click();
@@ -146,6 +150,10 @@ public:
     void SpeedButton_DeleteClick();
     void SpeedButton3Click();
     void SpeedButton_zam_opisanie_podvetkiClick();
+    void N_save_copyClick();
+    // Copies one file into the set of backup copies, the progress bar following the copy.
+    void CopyFileWithProgressBar1(infobase::BackupCopies& copies, const QString& source,
+                                  const QString& destination);
 
     // Runs the show step (FormShow) before the window first appears on screen.
     void setVisible(bool visible) override;

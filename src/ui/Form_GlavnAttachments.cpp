@@ -69,9 +69,9 @@ void TForm_Glavn::SpeedButton_FileClick() {
         showMessage(QStringLiteral("Можно прикрепить только файлы PDF, DOCX, JPG или RAR!"));
         return;
     }
-    if (QFileInfo(chosen).size() > infobase::kLargestAttachment) {
+    if (QFileInfo(chosen).size() > infobase::BranchQuery::maxAttachmentSize()) {
         showMessage(QStringLiteral("Файл слишком большой! Можно прикрепить файл не больше %1 байт.")
-                        .arg(QLocale().toString(infobase::kLargestAttachment)));
+                        .arg(QLocale().toString(infobase::BranchQuery::maxAttachmentSize())));
         return;
     }
     const QString name = Edit_Mame_Vetok->text();

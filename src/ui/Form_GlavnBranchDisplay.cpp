@@ -26,10 +26,12 @@ namespace {
 const QString kNotAPicture = QStringLiteral("Это файл не jpg.\rОткройте его кликнув кнопку "
                                             "\"Открыть прикреплённый файл отдельно\".");
 
-// Runs the tree's click handler after every release of the left mouse button inside the
-// tree: on a label, on an expand button and on empty space alike. The handler runs once
-// the tree has finished with the click, so it sees the selection the click left; keyboard
-// selection never runs it. A press on empty space keeps the selection as it is.
+// Runs the tree's click handler at every release of the left mouse button inside the
+// tree: on a label, on an expand button and on empty space alike. The press has already
+// moved the selection, so the handler sees the selection the click leaves; keyboard
+// selection never runs it. A press on empty space keeps the selection as it is. The handler
+// runs while the release is delivered, so that a later click, which is user input, cannot
+// start while this one paints.
 class TreeClickWatch : public QObject {
 public:
     explicit TreeClickWatch(TForm_Glavn* window) : QObject(window), window_(window) {}
@@ -44,8 +46,7 @@ protected:
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (type == QEvent::MouseButtonRelease) {
             if (mouse->button() == Qt::LeftButton) {
-                QMetaObject::invokeMethod(window_, &TForm_Glavn::TreeView1Click,
-                                          Qt::QueuedConnection);
+                window_->TreeView1Click();
             }
             return false;
         }

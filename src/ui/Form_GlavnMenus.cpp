@@ -48,6 +48,7 @@ void TForm_Glavn::createMainMenu() {
     connect(Pokazat, &QAction::triggered, this, &TForm_Glavn::PokazatClick);
     connect(Skryt, &QAction::triggered, this, &TForm_Glavn::SkrytClick);
     connect(N2, &QAction::triggered, this, &TForm_Glavn::N2Click);
+    connect(N_save_copy, &QAction::triggered, this, &TForm_Glavn::N_save_copyClick);
 }
 
 void TForm_Glavn::createPopupMenus() {
@@ -65,6 +66,7 @@ void TForm_Glavn::createPopupMenus() {
     PopupMenu_Text->setObjectName(QStringLiteral("PopupMenu_Text"));
     Word1 = item(PopupMenu_Text, "Word1", QStringLiteral("  Сохранить в Word"),
                  ImageList1.icon(ImageList::WordDocument));
+    connect(Word1, &QAction::triggered, this, &TForm_Glavn::Word1Click);
     N5 = item(PopupMenu_Text, "N5", QStringLiteral("  Сохранить в базе"),
               ImageList1.icon(ImageList::DatabaseCylinder));
     N6 = item(PopupMenu_Text, "N6", divider);

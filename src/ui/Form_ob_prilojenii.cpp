@@ -52,5 +52,5 @@ TForm_ob_prilojenii::TForm_ob_prilojenii(QWidget* parent)
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setPlainText(kAboutLines.join(QLatin1Char('\n')));
 
-    ui::centreOnScreen(this);
+    ui::centreOnScreenWhenShown(this);
 }

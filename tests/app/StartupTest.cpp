@@ -133,6 +133,19 @@ TEST(StartUp, UnreadableTreeFileIsKeptAsideAndReportedThenTheWindowShows) {
     EXPECT_TRUE(window.isVisible());
 }
 
+TEST(StartUp, AFolderNamedLikeTheTreeFileIsAFirstStartAndIsLeftAlone) {
+    ProgramFolder program;
+    ASSERT_TRUE(QDir().mkpath(program.path(QStringLiteral("Data/TreeView.dat"))));
+    program.writeFile(QStringLiteral("Data/TreeView.dat/inside"), QByteArrayLiteral("kept"));
+    TForm_Glavn& window = program.start();
+    EXPECT_EQ(program.watch.texts(), QStringList{kFirstStartMessage});
+    EXPECT_TRUE(QFileInfo(program.path(QStringLiteral("Data/TreeView.dat"))).isDir());
+    EXPECT_TRUE(QFileInfo::exists(program.path(QStringLiteral("Data/TreeView.dat/inside"))));
+    EXPECT_FALSE(QFileInfo::exists(program.path(QStringLiteral("Data/TreeView.dat.unreadable"))));
+    EXPECT_EQ(window.TreeNodes.Count(), 0);
+    EXPECT_TRUE(window.isVisible());
+}
+
 TEST(StartUp, AppliesTheCarriedStyleByNameInAnyCaseOrSaysItIsMissing) {
     const QString previousStyle = QApplication::style()->name();
     const QPalette previousPalette = QApplication::palette();

@@ -106,11 +106,12 @@ TEST(Attach, RefusalsChangeNoRecord) {
     {
         QFile file(tooBig);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(file.resize(infobase::kLargestAttachment + 1)); // sparse: takes no disk
+        ASSERT_TRUE(
+            file.resize(infobase::BranchQuery::maxAttachmentSize() + 1)); // sparse: takes no disk
     }
     const QString limitMessage =
         QStringLiteral("Файл слишком большой! Можно прикрепить файл не больше %1 байт.")
-            .arg(QLocale().toString(infobase::kLargestAttachment));
+            .arg(QLocale().toString(infobase::BranchQuery::maxAttachmentSize()));
     const struct {
         const char* situation;
         QString branch;

@@ -1,12 +1,15 @@
 // The default looks of the message window's controls, read back from their pixels.
 #include "MessageDriver.h"
 #include "QtPrinters.h"
+#include "skin/qsDrawing.h"
 #include "skin/qsFontCellHeight.h"
 #include "skin/qsMessageBuilders.h"
 #include "skin/qsSkinButton.h"
 #include "skin/qsSkinCheckRadioBox.h"
 #include "skin/qsSkinStdLabel.h"
 
+#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -103,6 +106,51 @@ TEST(StdLabel, AccentsAboveCapitalsAreNotCut) {
 
     EXPECT_EQ(shown.label->height(), CellOf(font.toQFont()).Height());
     EXPECT_EQ(Ink(label, qRgb(240, 240, 240)), Ink(free, qRgb(240, 240, 240)));
+}
+
+TEST(StdLabel, AccessKeyIsUnderlinedAndADoubledAmpersandShowsOne) {
+    const auto ink = [](const QString& text, bool showAccelChar = true) {
+        LabelOnPanel shown(text);
+        shown.label->SetShowAccelChar(showAccelChar);
+        return Ink(shown.Grab(), qRgb(240, 240, 240));
+    };
+    EXPECT_GT(ink(QStringLiteral("&Save")), ink(QStringLiteral("Save")));
+    EXPECT_EQ(ink(QStringLiteral("Tom && Jerry")), ink(QStringLiteral("Tom & Jerry"), false));
+}
+
+TEST(StdLabel, TabsStopEveryEightAverageCharacterWidths) {
+    // Tahoma bold of 19-pixel characters states an average width of 13 pixels: stops at 104,
+    // 208, ... (8 advances of "x" would put them at 92, 184, ...).
+    FontDescription font;
+    font.Height = -19;
+    font.Bold = true;
+    ASSERT_EQ(AverageCharWidth(font.toQFont()), 13);
+    const QFontMetrics metrics(font.toQFont());
+    struct Case {
+        QString before; // the text before the tab
+        int stop;
+    };
+    const Case cases[] = {{QString(), 104}, {QStringLiteral("&ab"), 104}, {QString(7, u'W'), 208}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before.toStdString());
+        LabelOnPanel shown(c.before + QStringLiteral("\tI"), font);
+        EXPECT_EQ(shown.label->width(),
+                  c.stop + qCeil(QFontMetricsF(font.toQFont()).horizontalAdvance(u'I')));
+        // The "I" after the tab is drawn at the stop: its first pixels lie just right of it.
+        const QImage label = shown.Grab();
+        int firstInkAfterText = label.width();
+        const int textEnd = metrics.horizontalAdvance(qsdraw::ShowCaption(c.before).Text);
+        for (int x = textEnd + 1; x < label.width() && firstInkAfterText == label.width(); ++x) {
+            for (int y = 0; y < label.height(); ++y) {
+                if (label.pixel(x, y) != qRgb(240, 240, 240)) {
+                    firstInkAfterText = x;
+                    break;
+                }
+            }
+        }
+        EXPECT_GE(firstInkAfterText, c.stop);
+        EXPECT_LE(firstInkAfterText, c.stop + 3);
+    }
 }
 
 // The message window [Yes, No] with the show-again box, shown without a modal loop.

@@ -6,6 +6,8 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
+#include <QPalette>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -129,10 +131,36 @@ TEST(FrameGeometry, CaptionTextTakesTheSpaceTheButtonsLeave) {
         EXPECT_EQ(place.Text, ShortenCaption(c.caption, metrics, c.available)) << c.outerWidth;
         EXPECT_EQ(place.Text.endsWith(QStringLiteral("...")), c.shortened) << c.outerWidth;
         const int t = metrics.horizontalAdvance(place.Text);
-        EXPECT_EQ(place.Extent, QRect(c.leftReserve + c.available / 2 - (t + 5) / 2,
-                                      19 / 2 - metrics.height() / 2, t, metrics.height()))
+        // The height is the 13-pixel cell: the text starts at 19 div 2 - 13 div 2 = 3.
+        EXPECT_EQ(place.Extent, QRect(c.leftReserve + c.available / 2 - (t + 5) / 2, 3, t, 13))
             << c.outerWidth;
     }
+}
+
+TEST(FrameGeometry, CaptionBaselineLiesTheCellAscentBelowTheTextTop) {
+    // Tahoma bold of a 13-pixel cell has an 11-pixel ascent: the text top is at 3 in the
+    // strip, so capitals stand on row 14 and their lowest pixels are on row 13.
+    const QFont font = FontOfCellHeight(QStringLiteral("Tahoma"), 13, true);
+    ASSERT_EQ(CellOf(font).Ascent, 11);
+    std::vector<TqsCaptionButton> buttons = DefaultCaptionButtons({});
+    PlaceCaptionButtons(buttons, 200);
+    TqsCaptionLook look;
+    look.Caption = QStringLiteral("HEH");
+    look.Font = font;
+    look.TextColor = Qt::black;
+    QPalette palette;
+    palette.setColor(QPalette::Button, Qt::white);
+    const QImage strip = RenderCaptionStrip(200, buttons, look, palette).toImage();
+
+    int lowestInk = -1;
+    for (int y = 0; y < strip.height(); ++y) {
+        for (int x = 0; x < 150; ++x) { // left of the close box
+            if (qGray(strip.pixel(x, y)) < 128) {
+                lowestInk = y;
+            }
+        }
+    }
+    EXPECT_EQ(lowestInk, 13);
 }
 
 TEST(FrameGeometry, SnapToTheWorkAreasEdges) {

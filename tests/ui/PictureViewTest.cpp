@@ -51,4 +51,29 @@ TEST(PictureView, PaintsOnlyWherePictureGoes) {
     EXPECT_EQ(canvas.pixelColor(2, 2).alpha(), 0) << "the background shows through";
 }
 
+TEST(PictureView, ARepaintShowsTheNewPictureAndTheNewSize) {
+    PictureView view;
+    view.resize(40, 20);
+    view.setProportional(true);
+    view.setStretch(true);
+    const auto paintedCentre = [&view] {
+        QImage canvas(view.size(), QImage::Format_ARGB32);
+        canvas.fill(Qt::transparent);
+        view.render(&canvas, QPoint(), QRegion(), QWidget::DrawChildren);
+        return canvas.pixelColor(view.width() / 2, view.height() / 2);
+    };
+    for (const Qt::GlobalColor colour : {Qt::blue, Qt::green}) {
+        QImage picture(200, 100, QImage::Format_RGB888);
+        picture.fill(colour);
+        view.setPicture(picture);
+        EXPECT_EQ(paintedCentre(), QColor(colour));
+        EXPECT_EQ(paintedCentre(), QColor(colour)) << "painted again";
+    }
+    view.resize(80, 40);
+    QImage canvas(80, 40, QImage::Format_ARGB32);
+    canvas.fill(Qt::transparent);
+    view.render(&canvas, QPoint(), QRegion(), QWidget::DrawChildren);
+    EXPECT_EQ(canvas.pixelColor(78, 38), QColor(Qt::green)) << "scaled to the new size";
+}
+
 } // namespace

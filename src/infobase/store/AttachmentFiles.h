@@ -15,11 +15,6 @@ enum AttachmentKind : qint32 { kindJpeg = 0, kindRar = 1, kindDocx = 2, kindPdf 
 // any other extension and for a name without one.
 std::optional<qint32> attachmentKindOfFileName(const QString& fileName);
 
-// The largest file that can be attached: one value of the base holds at most SQLite's
-// length limit (10^9 bytes as built here), and the record's other fields share that room.
-// Checked before anything is read, so that a file too big is refused with a message.
-inline constexpr qint64 kLargestAttachment = 999'000'000;
-
 // The name an attachment of that kind is extracted to in the Temp folder
 // ("Dokument.pdf", ".docx", ".jpg", ".rar"); empty for a code outside 0 … 3.
 QString extractedAttachmentName(qint32 kind);

@@ -90,14 +90,7 @@ void BranchField::LoadFromStream(QIODevice& stream) {
     if (column_ != Column::File) {
         raiseWrongType(column_);
     }
-    if (!stream.isSequential() && !stream.seek(0)) {
-        throw Failure(stream.errorString());
-    }
-    QByteArray bytes = stream.readAll();
-    if (!stream.isSequential() && bytes.size() != stream.size()) {
-        throw Failure(stream.errorString());
-    }
-    query_->writeAttachment(std::move(bytes));
+    query_->writeAttachment(stream);
 }
 
 void BranchField::SaveToStream(QIODevice& stream) const {

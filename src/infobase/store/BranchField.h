@@ -31,7 +31,16 @@ public:
     void SetAsInteger(qint32 value);
 
     // Replaces the whole attachment with the device's whole content, read from its
-    // beginning whatever its position; an empty device gives an empty attachment.
+    // beginning whatever its position; an empty device gives an empty attachment. A content
+    // longer than BranchQuery::maxAttachmentSize() is refused at once (Failure
+    // "Query_Glav: The file is larger than the base can hold: …", giving the limit) and
+    // nothing becomes pending.
+    //
+    // The bytes are not read into memory: the post reads them from the device in pieces
+    // straight into the base file, so a device that can seek must stay open until the
+    // change is posted, and its content then is what is posted. A post that finds it closed
+    // or destroyed drops the change with an error instead of keeping it pending. A device
+    // that cannot seek is copied at once into a private temporary file.
     void LoadFromStream(QIODevice& stream);
     // Writes all of the attachment's bytes into the device at its position; an empty
     // attachment writes nothing. The bytes are read from the base file in pieces, so an

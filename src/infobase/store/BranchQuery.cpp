@@ -1,8 +1,10 @@
 #include "infobase/store/BranchQuery.h"
 
 #include "common/Failure.h"
+#include "infobase/store/AttachmentBlob.h"
 #include "infobase/store/AttachmentReader.h"
 #include "infobase/store/BranchTable.h"
+#include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"
 
 #include <QIODevice>
@@ -42,8 +44,9 @@ void readRecord(const SqlStatement& row, StoredRecord& record) {
     record.kind = static_cast<qint32>(row.columnInt64(5));
 }
 
-// Binds the written fields of the pending change to the parameters from 1 on, in column order.
-int bindWritten(SqlStatement& statement, const StoredRecord& values, const QByteArray& attachment,
+// Binds the written fields of the pending change to the parameters from 1 on, in column order;
+// the attachment as zeros of its size, overwritten once the row is written.
+int bindWritten(SqlStatement& statement, const StoredRecord& values, qint64 attachmentSize,
                 unsigned written) {
     int parameter = 0;
     for (int i = 0; i < branch_table::kColumnCount; ++i) {
@@ -68,15 +71,15 @@ int bindWritten(SqlStatement& statement, const StoredRecord& values, const QByte
             statement.bindInt64(parameter, values.kind);
             break;
         case Column::File:
-            statement.bindBlobInPlace(parameter, attachment);
+            statement.bindZeroBlob(parameter, attachmentSize);
             break;
         }
     }
     return parameter;
 }
 
-// Runs a statement that returns no rows, then unbinds it whether it succeeded or not: the
-// pending attachment is bound in place and must not stay referred to.
+// Runs a statement that returns no rows, then resets it whether it succeeded or not, so that
+// it holds nothing of the transaction when that ends.
 void stepOnce(SqlStatement& statement) {
     try {
         statement.step();
@@ -87,7 +90,48 @@ void stepOnce(SqlStatement& statement) {
     statement.reset();
 }
 
+// One write transaction: it takes the base's write lock at once (waiting for it as long as
+// the connection's busy timeout allows) and is rolled back unless committed.
+class WriteTransaction {
+public:
+    explicit WriteTransaction(const SqlcipherConnection& connection) : connection_(connection) {
+        connection_.execute("BEGIN IMMEDIATE");
+    }
+    ~WriteTransaction() {
+        // Some failures (a full disk, an I/O error) end the transaction themselves.
+        if (!committed_ && !sqlite3_get_autocommit(connection_.handle())) {
+            sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+    }
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+
+    void commit() {
+        connection_.execute("COMMIT");
+        committed_ = true;
+    }
+
+private:
+    const SqlcipherConnection& connection_;
+    bool committed_ = false;
+};
+
+// Room kept in a record beside its attachment for the other fields and the record's header.
+constexpr qint64 kRecordRoom = 1 << 20;
+
 } // namespace
+
+qint64 BranchQuery::maxAttachmentSize() {
+    static const qint64 size = [] {
+        // The limit is SQLite's, set when it is built; any connection tells it.
+        sqlite3* db = nullptr;
+        sqlite3_open(":memory:", &db);
+        const qint64 limit = db ? sqlite3_limit(db, SQLITE_LIMIT_LENGTH, -1) : 0;
+        sqlite3_close(db);
+        return std::max<qint64>(0, limit - kRecordRoom);
+    }();
+    return size;
+}
 
 BranchQuery::BranchQuery()
     : fields_{BranchField(this, Column::Dat),
@@ -119,7 +163,7 @@ void BranchQuery::Open(const SqlcipherConnection& connection) {
     Close();
     // Every column the program uses must exist, the attachment included, though only the
     // text columns and the kind code are read here.
-    connection.prepare("SELECT \"File\" FROM Tab_DB_Delphi_10 LIMIT 0");
+    branch_table::requireColumns(connection);
     SqlStatement rows = connection.prepare(QByteArray(kSelectRecords) + " ORDER BY rowid");
     std::vector<std::unique_ptr<StoredRecord>> records;
     while (rows.step()) {
@@ -250,13 +294,29 @@ void BranchQuery::Post() {
 }
 
 void BranchQuery::postPending() {
-    if (state_ == dsInsert) {
-        postInsert();
-    } else {
-        postEdit();
+    bool posted;
+    try {
+        posted = state_ == dsInsert ? (postInsert(), true) : postEdit();
+    } catch (const AttachmentSourceFailure& failure) {
+        Cancel();
+        raise(failure.message() + QStringLiteral("; the change was not saved"));
+    } catch (const DatabaseFailure& failure) {
+        if (failure.code() != SQLITE_TOOBIG) {
+            throw; // a passing refusal: the change stays pending
+        }
+        Cancel();
+        raise(QStringLiteral("The record is larger than the base can hold; the change was not "
+                             "saved"));
     }
     pending_.reset();
     state_ = dsBrowse;
+    if (!posted) {
+        // Nothing was saved, and the record is gone from the file. Forget it here too
+        // rather than post the change forever.
+        forgetRecordAt(positionOf(current_->rowId));
+        raise(QStringLiteral("The record was deleted by another program; the change was not "
+                             "saved"));
+    }
 }
 
 void BranchQuery::postInsert() {
@@ -269,14 +329,20 @@ void BranchQuery::postInsert() {
         sql += '(' + columns.join(',') + ") VALUES (" +
                QByteArray("?,").repeated(columns.size()).chopped(1) + ')';
     }
-    SqlStatement& insert = statementFor(sql);
-    bindWritten(insert, pending_->values, pending_->attachment, written);
-    stepOnce(insert);
-    const qint64 rowId = connection_->lastInsertRowId();
-
+    const qint64 attachmentSize =
+        (written & bitOf(Column::File)) ? pending_->attachment->size() : 0;
     auto record = std::make_unique<StoredRecord>(pending_->values);
-    record->rowId = rowId;
-    rereadRow(*record);
+    {
+        WriteTransaction transaction(*connection_);
+        SqlStatement& insert = statementFor(sql);
+        bindWritten(insert, pending_->values, attachmentSize, written);
+        stepOnce(insert);
+        record->rowId = connection_->lastInsertRowId();
+        writeAttachmentInto(record->rowId, attachmentSize);
+        rereadRow(*record);
+        transaction.commit();
+    }
+    const qint64 rowId = record->rowId;
     const auto position = std::upper_bound(
         records_.begin(), records_.end(), rowId,
         [](qint64 id, const std::unique_ptr<StoredRecord>& r) { return id < r->rowId; });
@@ -284,30 +350,31 @@ void BranchQuery::postInsert() {
     nameIndex_.add(current_);
 }
 
-void BranchQuery::postEdit() {
+bool BranchQuery::postEdit() {
     const unsigned written = pending_->written;
     const std::size_t position = positionOf(current_->rowId);
     StoredRecord& record = *records_[position];
     if (written == 0) {
-        return;
+        return true;
     }
-    QByteArray sql =
-        "UPDATE Tab_DB_Delphi_10 SET " + writtenColumns(written).join("=?,") + "=? WHERE rowid=?";
-    SqlStatement& update = statementFor(sql);
-    const int last = bindWritten(update, pending_->values, pending_->attachment, written);
-    update.bindInt64(last + 1, record.rowId);
-    stepOnce(update);
-    if (connection_->changes() == 0) {
-        // Another program deleted the row meanwhile: nothing was saved, and the record is
-        // gone from the file. Forget it here too rather than post the change forever.
-        forgetRecordAt(position);
-        pending_.reset();
-        state_ = dsBrowse;
-        raise(QStringLiteral("The record was deleted by another program; the change was not "
-                             "saved"));
-    }
+    const qint64 attachmentSize =
+        (written & bitOf(Column::File)) ? pending_->attachment->size() : 0;
     StoredRecord updated = pending_->values;
-    rereadRow(updated);
+    {
+        WriteTransaction transaction(*connection_);
+        if (!rowStillHolds(record)) {
+            return false;
+        }
+        QByteArray sql = "UPDATE Tab_DB_Delphi_10 SET " + writtenColumns(written).join("=?,") +
+                         "=? WHERE rowid=?";
+        SqlStatement& update = statementFor(sql);
+        const int last = bindWritten(update, pending_->values, attachmentSize, written);
+        update.bindInt64(last + 1, record.rowId);
+        stepOnce(update);
+        writeAttachmentInto(record.rowId, attachmentSize);
+        rereadRow(updated);
+        transaction.commit();
+    }
     // Most edits leave the name alone: the index then keeps its entry.
     const bool renamed = updated.name != record.name;
     if (renamed) {
@@ -317,6 +384,29 @@ void BranchQuery::postEdit() {
     if (renamed) {
         nameIndex_.add(&record);
     }
+    return true;
+}
+
+bool BranchQuery::rowStillHolds(const StoredRecord& record) {
+    // A table made without AUTOINCREMENT gives a deleted row's key to the next new row: the
+    // key alone could name another program's record.
+    SqlStatement& select = statementFor("SELECT Imya_vetok FROM Tab_DB_Delphi_10 WHERE rowid=?");
+    select.bindInt64(1, record.rowId);
+    const bool holds = select.step() && QString::fromUtf8(select.columnText(0)) == record.name;
+    select.reset();
+    return holds;
+}
+
+void BranchQuery::writeAttachmentInto(qint64 rowId, qint64 size) {
+    if (size == 0) {
+        return;
+    }
+    AttachmentBlob blob(connection_->handle(), rowId, AttachmentBlob::ReadWrite);
+    int offset = 0;
+    pending_->attachment->readPieces(size, [&blob, &offset](QByteArrayView piece) {
+        blob.write(piece.constData(), int(piece.size()), offset);
+        offset += int(piece.size());
+    });
 }
 
 void BranchQuery::rereadRow(StoredRecord& record) {
@@ -350,11 +440,17 @@ void BranchQuery::Delete() {
     if (records_.empty()) {
         raise(QStringLiteral("Cannot perform this operation on an empty dataset"));
     }
-    SqlStatement& remove = statementFor("DELETE FROM Tab_DB_Delphi_10 WHERE rowid=?");
-    remove.bindInt64(1, current_->rowId);
-    remove.step();
-    remove.reset();
-    // A row that another program deleted first is just as gone.
+    {
+        WriteTransaction transaction(*connection_);
+        // A row that another program deleted first is just as gone; a row it put under the
+        // same key is its own and stays.
+        if (rowStillHolds(*current_)) {
+            SqlStatement& remove = statementFor("DELETE FROM Tab_DB_Delphi_10 WHERE rowid=?");
+            remove.bindInt64(1, current_->rowId);
+            stepOnce(remove);
+        }
+        transaction.commit();
+    }
     pending_.reset();
     state_ = dsBrowse;
     forgetRecordAt(positionOf(current_->rowId));
@@ -384,17 +480,25 @@ StoredRecord& BranchQuery::writableValues() {
     return pending_->values;
 }
 
-void BranchQuery::writeAttachment(QByteArray bytes) {
-    pending_->attachment = std::move(bytes);
+void BranchQuery::writeAttachment(QIODevice& stream) {
+    std::unique_ptr<AttachmentSource> source = AttachmentSource::take(stream, maxAttachmentSize());
+    if (!source) {
+        raise(QStringLiteral("The file is larger than the base can hold: an attachment may have "
+                             "at most %1 bytes")
+                  .arg(maxAttachmentSize()));
+    }
+    pending_->attachment = std::move(source);
     markWritten(Column::File);
 }
 
 void BranchQuery::readAttachment(QIODevice& stream) const {
     if (isWritten(Column::File)) {
-        const QByteArray& bytes = pending_->attachment;
-        if (!bytes.isEmpty() && stream.write(bytes) != bytes.size()) {
-            throw Failure(stream.errorString());
-        }
+        const AttachmentSource& source = *pending_->attachment;
+        source.readPieces(source.size(), [&stream](QByteArrayView piece) {
+            if (stream.write(piece.constData(), piece.size()) != piece.size()) {
+                throw Failure(stream.errorString());
+            }
+        });
         return;
     }
     const StoredRecord* record = currentRecord();

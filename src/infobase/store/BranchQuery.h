@@ -1,5 +1,6 @@
 #pragma once
 
+#include "infobase/store/AttachmentSource.h"
 #include "infobase/store/BranchField.h"
 #include "infobase/store/DataSetState.h"
 #include "infobase/store/NameIndex.h"
@@ -25,6 +26,10 @@ class SqlcipherConnection;
 // once, one row per post or delete; changes other programs make to the file later are not
 // seen in the text fields, while an attachment is read as the file holds it at that moment.
 //
+// A post or delete touches a row only while it is still the record read: the same hidden key
+// and the same name as read at the open or last posted. A row another program deleted, or
+// deleted and replaced by one of its own under the same key, counts as deleted.
+//
 // Errors the query raises itself are Failure "Query_Glav: <text>"; a post or delete the
 // database refuses raises Failure with the database's own message.
 class BranchQuery {
@@ -36,6 +41,11 @@ public:
 
     // The store's name, put before the errors the query raises itself.
     static QString name() { return QStringLiteral("Query_Glav"); }
+
+    // The longest attachment the base can hold, in bytes: one value of the base is limited
+    // to just under 10^9 bytes, and a little of that is kept for the record's other fields.
+    // LoadFromStream refuses a longer stream.
+    static qint64 maxAttachmentSize();
 
     // Reads every row of the record table: dsBrowse, the first row (in key order) current.
     // Throws Failure with the database's message when the table or one of the six columns
@@ -81,14 +91,20 @@ public:
     // current record enters dsEdit.
     void Edit();
     // Writes the pending change (a new row holding the written fields, or an update of the
-    // written fields only): dsBrowse, the posted record current. Outside dsEdit and dsInsert:
-    // "Dataset not in edit or insert mode". A refusal of the database keeps the change
-    // pending with its marks.
+    // written fields only) in one transaction, an attachment in pieces: dsBrowse, the
+    // posted record current. Outside dsEdit and dsInsert: "Dataset not in edit or insert
+    // mode". A refusal of the database keeps the change pending with its marks, to be
+    // posted again by the next Locate or Insert. A change that can never be posted is
+    // dropped instead, with an error that says why: its record was deleted by another
+    // program, the record is larger than the base can hold, or the device its attachment
+    // was loaded from is closed, gone or ends early.
     void Post();
     // dsInsert: drops the pending record, deletes nothing. An empty table: "Cannot perform
     // this operation on an empty dataset". Otherwise removes the current record's row at
     // once (a pending edit is lost with it); the next record becomes current, or the one
-    // before when it was the last, or none. A refused delete leaves the record in place.
+    // before when it was the last, or none. A record another program deleted first is
+    // just as gone, and a row it put in its place stays. A refused delete leaves the
+    // record in place.
     void Delete();
 
     // The field of that name (ignoring letter case); "Field '<name>' not found" otherwise.
@@ -99,8 +115,8 @@ private:
 
     struct PendingChange {
         StoredRecord values;
-        QByteArray attachment; // the written File bytes
-        unsigned written = 0;  // one bit per branch_table::Column
+        std::unique_ptr<AttachmentSource> attachment; // where the written File bytes are
+        unsigned written = 0;                         // one bit per branch_table::Column
     };
 
     [[noreturn]] static void raise(const QString& text);
@@ -110,7 +126,12 @@ private:
     std::size_t positionOf(qint64 rowId) const;
     void postPending();
     void postInsert();
-    void postEdit();
+    // False, with nothing written, when the record's row is gone.
+    bool postEdit();
+    // Whether the row of the record's key is still the record: it holds the same name.
+    bool rowStillHolds(const StoredRecord& record);
+    // Overwrites the zeros bound for the attachment with the pending source's bytes.
+    void writeAttachmentInto(qint64 rowId, qint64 size);
     // Reads the posted row back as the database now holds it (unwritten fields of a new
     // row carry the table's defaults); keeps the values as they are when that fails.
     void rereadRow(StoredRecord& record);
@@ -122,7 +143,7 @@ private:
     const StoredRecord* readableValues() const;
     void markWritten(branch_table::Column column);
     StoredRecord& writableValues();
-    void writeAttachment(QByteArray bytes);
+    void writeAttachment(QIODevice& stream);
     void readAttachment(QIODevice& stream) const;
 
     const SqlcipherConnection* connection_ = nullptr;

@@ -32,6 +32,25 @@ bool columnByName(const QString& name, Column* column) {
     return false;
 }
 
+void requireColumns(const SqlcipherConnection& connection) {
+    // The column list, not a query naming the columns: SQLite reads an unknown column name
+    // in double quotes as a text, so such a query would not notice a missing column.
+    SqlStatement info = connection.prepare("PRAGMA table_info(Tab_DB_Delphi_10)");
+    QList<QByteArray> present;
+    while (info.step()) {
+        present.append(info.columnText(1).toLower());
+    }
+    if (present.isEmpty()) {
+        throw Failure(QStringLiteral("no such table: %1").arg(QLatin1String(kRecordTable)));
+    }
+    for (const char* name : kColumnNames) {
+        // Column names are compared ignoring ASCII letter case, as SQLite does.
+        if (!present.contains(QByteArray(name).toLower())) {
+            throw Failure(QStringLiteral("no such column: %1").arg(QLatin1String(name)));
+        }
+    }
+}
+
 void createTables(const SqlcipherConnection& connection) {
     connection.execute("BEGIN;"
                        "CREATE TABLE Tab_DB_Delphi_10 ("

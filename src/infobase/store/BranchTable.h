@@ -26,6 +26,10 @@ const char* columnName(Column column);
 // The column of that name, ignoring ASCII letter case; false when no column has it.
 bool columnByName(const QString& name, Column* column);
 
+// Proves that the record table exists and has the six columns, by the table's own column
+// list: throws Failure "no such table: Tab_DB_Delphi_10" or "no such column: <name>".
+void requireColumns(const SqlcipherConnection& connection);
+
 // Creates a new base file holding the two empty tables, keyed with the base's password.
 // Refuses (Failure) when anything exists at the path; a failure half way removes the file.
 void createBaseFile(const QString& path);

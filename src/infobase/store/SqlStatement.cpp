@@ -9,7 +9,14 @@ namespace infobase {
 namespace {
 
 [[noreturn]] void raiseDatabaseError(sqlite3* db) {
-    throw Failure(QString::fromUtf8(sqlite3_errmsg(db)));
+    throw DatabaseFailure(QString::fromUtf8(sqlite3_errmsg(db)), sqlite3_errcode(db) & 0xff);
+}
+
+// A bind failure is told by its result code alone: the connection's message stays as it was.
+void checkBind(int rc) {
+    if (rc != SQLITE_OK) {
+        throw DatabaseFailure(QString::fromUtf8(sqlite3_errstr(rc)), rc & 0xff);
+    }
 }
 
 } // namespace
@@ -41,32 +48,22 @@ SqlStatement::~SqlStatement() {
 void SqlStatement::bindText(int index, const QByteArray& utf8) {
     // An empty QByteArray may have no data pointer; SQLite reads that as NULL.
     const char* data = utf8.isNull() ? "" : utf8.constData();
-    if (sqlite3_bind_text64(stmt_, index, data, sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT,
-                            SQLITE_UTF8) != SQLITE_OK) {
-        raiseDatabaseError(db_);
-    }
+    checkBind(sqlite3_bind_text64(stmt_, index, data, sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT,
+                                  SQLITE_UTF8));
 }
 
 void SqlStatement::bindBlob(int index, const QByteArray& bytes) {
     const char* data = bytes.isNull() ? "" : bytes.constData();
-    if (sqlite3_bind_blob64(stmt_, index, data, sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT) !=
-        SQLITE_OK) {
-        raiseDatabaseError(db_);
-    }
-}
-
-void SqlStatement::bindBlobInPlace(int index, const QByteArray& bytes) {
-    const char* data = bytes.isNull() ? "" : bytes.constData();
-    if (sqlite3_bind_blob64(stmt_, index, data, sqlite3_uint64(bytes.size()), SQLITE_STATIC) !=
-        SQLITE_OK) {
-        raiseDatabaseError(db_);
-    }
+    checkBind(
+        sqlite3_bind_blob64(stmt_, index, data, sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT));
 }
 
 void SqlStatement::bindInt64(int index, qint64 value) {
-    if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) {
-        raiseDatabaseError(db_);
-    }
+    checkBind(sqlite3_bind_int64(stmt_, index, value));
+}
+
+void SqlStatement::bindZeroBlob(int index, qint64 size) {
+    checkBind(sqlite3_bind_zeroblob64(stmt_, index, sqlite3_uint64(size)));
 }
 
 bool SqlStatement::step() {
@@ -79,7 +76,7 @@ bool SqlStatement::step() {
     }
     const QString message = QString::fromUtf8(sqlite3_errmsg(db_));
     sqlite3_reset(stmt_);
-    throw Failure(message);
+    throw DatabaseFailure(message, rc & 0xff);
 }
 
 void SqlStatement::reset() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Failure.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,12 +10,24 @@ struct sqlite3_stmt;
 
 namespace infobase {
 
+// A failure the database reports: its own message, and its primary result code
+// (SQLITE_BUSY, SQLITE_TOOBIG, ...) for callers that must tell a passing refusal from a
+// lasting one.
+class DatabaseFailure : public Failure {
+public:
+    DatabaseFailure(QString message, int code) : Failure(std::move(message)), code_(code) {}
+    int code() const noexcept { return code_; }
+
+private:
+    int code_;
+};
+
 // One prepared statement of an open base, finalized with the object. Column and
 // parameter indexes follow SQLite: parameters from 1, columns from 0.
 class SqlStatement {
 public:
     SqlStatement() = default;
-    SqlStatement(sqlite3* db, const QByteArray& sql); // throws Failure with the database's message
+    SqlStatement(sqlite3* db, const QByteArray& sql); // throws DatabaseFailure
     SqlStatement(SqlStatement&& other) noexcept;
     SqlStatement& operator=(SqlStatement&& other) noexcept;
     SqlStatement(const SqlStatement&) = delete;
@@ -24,13 +38,14 @@ public:
 
     void bindText(int index, const QByteArray& utf8);
     void bindBlob(int index, const QByteArray& bytes);
-    // Binds the bytes without copying them: they must stay alive and unchanged until the
-    // statement is reset. For attachments, which may be large.
-    void bindBlobInPlace(int index, const QByteArray& bytes);
     void bindInt64(int index, qint64 value);
+    // Binds `size` zero bytes without allocating them, to be overwritten in place through
+    // an incremental blob handle once the row is written. A size over the base's value
+    // limit throws DatabaseFailure with SQLITE_TOOBIG.
+    void bindZeroBlob(int index, qint64 size);
 
     // Runs one step: true while a row is available, false when done. A failure throws
-    // Failure with the database's own message and leaves the statement reset.
+    // DatabaseFailure with the database's own message and leaves the statement reset.
     bool step();
     // Ready to run again with new bindings.
     void reset();

@@ -71,10 +71,11 @@ SqlStatement SqlcipherConnection::prepare(const QByteArray& sql) const {
 
 void SqlcipherConnection::execute(const QByteArray& sql) const {
     char* error = nullptr;
-    if (sqlite3_exec(db_, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+    const int rc = sqlite3_exec(db_, sql.constData(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
         const QString message = error ? QString::fromUtf8(error) : errorMessage();
         sqlite3_free(error);
-        throw Failure(message);
+        throw DatabaseFailure(message, rc & 0xff);
     }
 }
 

@@ -41,7 +41,7 @@ public:
     void close();
 
     SqlStatement prepare(const QByteArray& sql) const;
-    // Runs statements that return no rows; throws Failure with the database's message.
+    // Runs statements that return no rows; throws DatabaseFailure.
     void execute(const QByteArray& sql) const;
     // Rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;

@@ -76,7 +76,10 @@ void readTreeFile(const QString& path, TreeViewState& view, TTreeNodes& items) {
 }
 
 TreeFileLoad loadTreeFileAtStartUp(const QString& path, TreeViewState& view, TTreeNodes& items) {
-    if (!QFileInfo::exists(path)) {
+    // A folder of that name is no tree file: the start is a first one, and the folder is
+    // left where it is.
+    const QFileInfo file(path);
+    if (!file.exists() || file.isDir()) {
         return TreeFileLoad::Missing;
     }
     try {

@@ -19,9 +19,10 @@ void readTreeFile(const QString& path, TreeViewState& view, TTreeNodes& items);
 
 enum class TreeFileLoad { Missing, Loaded };
 
-// The start-up read: Missing when there is no tree file, Loaded when it was read whole. When
-// the file exists but cannot be read, it is first moved aside (keepUnreadableTreeFile), so
-// that the next write cannot destroy it, and then the reading error is thrown as Failure.
+// The start-up read: Missing when there is no tree file (nothing, or a folder, at its path),
+// Loaded when it was read whole. When the file exists but cannot be read, it is first moved
+// aside (keepUnreadableTreeFile), so that the next write cannot destroy it, and then the
+// reading error is thrown as Failure.
 TreeFileLoad loadTreeFileAtStartUp(const QString& path, TreeViewState& view, TTreeNodes& items);
 
 // Moves the file to a new name beside it that says it could not be read ("TreeView.dat" →

@@ -57,6 +57,13 @@ TEST(OpenFailure, AnUnusableFileDoesNotOpenAndStaysAsItWas) {
                        "CREATE TABLE Tab_DB_Delphi_10 (Dat, Imya_vetok, Opisanie, Texty, File)");
          },
          "no such column: RashirenieFile"},
+        {"no attachment column",
+         [](const TempBase& b) {
+             b.execute("DROP TABLE Tab_DB_Delphi_10;"
+                       "CREATE TABLE Tab_DB_Delphi_10 (Dat, Imya_vetok, Opisanie, Texty,"
+                       " RashirenieFile)");
+         },
+         "no such column: File"},
         {"random bytes",
          [](const TempBase& b) {
              QByteArray bytes(8192, Qt::Uninitialized);

@@ -232,6 +232,56 @@ TEST(QueryState, AnEditOfARowAnotherProgramDeletedFailsAndForgetsTheRow) {
     EXPECT_EQ(base.names(), QStringList{"b"});
 }
 
+// A table made without AUTOINCREMENT gives a deleted row's key to the next new row: after
+// another program deleted "c" and added "theirs", our record "c" must not reach "theirs".
+TEST(QueryState, ARowAnotherProgramPutUnderADeletedRecordsKeyIsNeverTouched) {
+    TempBase base;
+    base.execute("DROP TABLE Tab_DB_Delphi_10;"
+                 "CREATE TABLE Tab_DB_Delphi_10 (Dat, Imya_vetok, Opisanie, Texty,"
+                 " RashirenieFile, File);"
+                 "INSERT INTO Tab_DB_Delphi_10 (Imya_vetok) VALUES ('a'), ('b'), ('c')");
+    const QByteArray replace = "DELETE FROM Tab_DB_Delphi_10 WHERE Imya_vetok='c';"
+                               "INSERT INTO Tab_DB_Delphi_10 (Imya_vetok, Opisanie)"
+                               " VALUES ('theirs', 'их')";
+    for (const bool deleting : {false, true}) {
+        SCOPED_TRACE(deleting ? "delete" : "edit");
+        RecordStore store;
+        store.connect(base.path());
+        BranchQuery& q = store.Query_Glav;
+        // Our own rename is the name the row is known by from then on.
+        ASSERT_TRUE(q.LocateOwn("a"));
+        q.Edit();
+        q.FieldByName("Imya_vetok").SetAsString("a2");
+        q.Post();
+        q.Edit();
+        q.FieldByName("Opisanie").SetAsString("после переименования");
+        EXPECT_EQ(failureOf([&] { q.Post(); }), "");
+
+        ASSERT_TRUE(q.LocateOwn("c"));
+        base.execute(replace);
+        ASSERT_EQ(base.names(), (QStringList{"a2", "b", "theirs"})); // the key was reused
+        if (deleting) {
+            EXPECT_EQ(failureOf([&] { q.Delete(); }), "");
+        } else {
+            q.Edit();
+            q.FieldByName("Opisanie").SetAsString("наше");
+            EXPECT_TRUE(
+                failureOf([&] { q.Post(); }).startsWith("Query_Glav: The record was deleted"));
+        }
+        EXPECT_EQ(q.State(), dsBrowse);
+        EXPECT_FALSE(q.LocateOwn("c"));
+        EXPECT_EQ(q.RecordCount(), 2);
+        EXPECT_EQ(base.names(), (QStringList{"a2", "b", "theirs"}));
+        EXPECT_EQ(base.column("theirs", "Opisanie"), "их");
+        EXPECT_EQ(base.column("a2", "Opisanie"), "после переименования");
+        // Back to the start for the next round.
+        base.execute("DELETE FROM Tab_DB_Delphi_10 WHERE Imya_vetok='theirs';"
+                     "UPDATE Tab_DB_Delphi_10 SET Imya_vetok='a', Opisanie=NULL"
+                     " WHERE Imya_vetok='a2';"
+                     "INSERT INTO Tab_DB_Delphi_10 (Imya_vetok) VALUES ('c')");
+    }
+}
+
 } // namespace
 
 // Another program may have made the table itself, with no column types, a column of its

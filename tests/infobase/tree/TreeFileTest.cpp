@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -201,6 +202,28 @@ TEST(TreeFile, StartUpKeepsAnUnreadableFileAsideWithoutReplacingEarlierCopies) {
     EXPECT_EQ(keepUnreadableTreeFile(path), path + ".unreadable-4");
     EXPECT_EQ(contents(path + ".unreadable-3"), "someone's file");
     EXPECT_EQ(keepUnreadableTreeFile(path), QString()); // nothing left to keep
+}
+
+TEST(TreeFile, AFolderInThePlaceOfTheTreeFileIsAFirstStartAndStaysWhereItIs) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("TreeView.dat");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("TreeView.dat"));
+    put(path + "/inside", "someone's file");
+    TreeViewState view;
+    TTreeNodes items;
+
+    EXPECT_EQ(loadTreeFileAtStartUp(path, view, items), TreeFileLoad::Missing);
+    EXPECT_EQ(items.Count(), 0);
+    EXPECT_TRUE(QFileInfo(path).isDir());
+    EXPECT_EQ(contents(path + "/inside"), "someone's file");
+    EXPECT_FALSE(QFileInfo::exists(path + ".unreadable"));
+
+    // Writing the tree there fails like any path that cannot be written, and leaves the
+    // folder as it was.
+    fill(items, 1, "new");
+    EXPECT_NE(writeFailure(path, items), QString());
+    EXPECT_TRUE(QFileInfo(path).isDir());
+    EXPECT_EQ(contents(path + "/inside"), "someone's file");
 }
 
 } // namespace

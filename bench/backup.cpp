@@ -1,0 +1,215 @@
+// The backup of the data files: a base of 1 GiB (mostly attachments) and a tree file of
+// 100 000 nodes, copied as the command copies them (BackupCopies, with the base connected as
+// it is after the connect button), against `cp` of the same two files in the same run: `cp`
+// alone, and `cp` followed by a sync of the two copies, which is what the backup does too
+// before it replaces the earlier copies. For scale, SQLite's online backup interface copying
+// the base alone (every page decrypted and encrypted again).
+//
+// The files are generated once under backup_data/ beside the program (or
+// $QUORLENT_BENCH_DATA/backup); delete the folder to get the disk space back. Every run syncs
+// the disk first so that each copy starts from the same clean page cache; the time is the
+// copy's alone. Run with --benchmark_enable_random_interleaving=true so that disk noise
+// spreads over all variants alike, and leave the slow backup interface out of that
+// comparison (--benchmark_filter='BM_BackupCommand|BM_Cp'): its 30-second runs with a
+// gigabyte of writes each disturb the runs next to them.
+#include "infobase/store/BackupCopies.h"
+#include "infobase/store/BranchTable.h"
+#include "infobase/store/RecordStore.h"
+#include "infobase/store/SqlcipherApi.h"
+#include "infobase/store/SqlcipherConnection.h"
+#include "infobase/tree/TreeFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <random>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using namespace infobase;
+
+constexpr qint64 kBaseBytes = qint64(1) << 30;
+constexpr int kAttachmentBytes = 4 << 20;
+constexpr int kTreeNodes = 100000;
+
+QString dataFolder() {
+    QString folder = qEnvironmentVariable("QUORLENT_BENCH_DATA");
+    folder = folder.isEmpty()
+                 ? QFileInfo(QFile::symLinkTarget("/proc/self/exe")).dir().filePath("backup_data")
+                 : folder + QStringLiteral("/backup");
+    QDir().mkpath(folder + QStringLiteral("/Data"));
+    return folder;
+}
+
+void generateBase(const QString& path) {
+    branch_table::createBaseFile(path);
+    const SqlcipherConnection connection =
+        SqlcipherConnection::open(path, branch_table::kPassword, {});
+    connection.execute("BEGIN");
+    SqlStatement insert = connection.prepare(
+        "INSERT INTO Tab_DB_Delphi_10 (Dat, Imya_vetok, Opisanie, RashirenieFile, \"File\")"
+        " VALUES ('10.12.2026', ?, 'снимок', 0, ?)");
+    std::mt19937_64 random(13);
+    QByteArray attachment(kAttachmentBytes, Qt::Uninitialized);
+    for (int i = 0; i < int(kBaseBytes / kAttachmentBytes); ++i) {
+        auto* words = reinterpret_cast<std::uint64_t*>(attachment.data());
+        for (int w = 0; w < kAttachmentBytes / 8; ++w) {
+            words[w] = random();
+        }
+        insert.reset();
+        insert.bindText(1, QStringLiteral("Фото %1").arg(i).toUtf8());
+        insert.bindBlob(2, attachment);
+        insert.step();
+    }
+    insert = SqlStatement();
+    connection.execute("COMMIT");
+}
+
+void generateTree(const QString& path) {
+    TTreeNodes items;
+    std::mt19937 random(7);
+    TTreeNode* last = nullptr;
+    for (int i = 0; i < kTreeNodes; ++i) {
+        const QString text = QStringLiteral("Ветка номер %1").arg(i);
+        const unsigned move = random() % 10;
+        if (last == nullptr) {
+            last = items.Add(nullptr, text);
+        } else if (move < 3 && last->Level() < 7) {
+            last = items.AddChild(last, text);
+        } else {
+            TTreeNode* sibling = last;
+            for (int up = int(move) - 7; up > 0 && sibling->Parent(); --up) {
+                sibling = sibling->Parent();
+            }
+            last = items.Add(sibling, text);
+        }
+    }
+    writeTreeFile(path, TreeViewState{}, items);
+}
+
+// The application folder with its two data files, generated on first use.
+const AppPaths& paths() {
+    static const AppPaths made = [] {
+        const AppPaths p{dataFolder()};
+        if (!QFile::exists(p.baseFile())) {
+            const QString partial = p.baseFile() + QStringLiteral(".partial");
+            QFile::remove(partial);
+            generateBase(partial);
+            QFile::rename(partial, p.baseFile());
+        }
+        if (!QFile::exists(p.treeFile())) {
+            generateTree(p.treeFile());
+        }
+        QDir().mkpath(p.backupFolder());
+        return p;
+    }();
+    return made;
+}
+
+qint64 dataBytes() {
+    return QFileInfo(paths().baseFile()).size() + QFileInfo(paths().treeFile()).size();
+}
+
+using Clock = std::chrono::steady_clock;
+
+template <typename Copy> void timeEach(benchmark::State& state, qint64 bytes, Copy copy) {
+    for (auto _ : state) {
+        ::sync(); // the previous copy's dirty pages are not this one's cost
+        const auto start = Clock::now();
+        copy();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+}
+
+void run(std::vector<const char*> argv) {
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    int status = 0;
+    if (::posix_spawnp(&child, argv[0], nullptr, nullptr, const_cast<char**>(argv.data()),
+                       environ) != 0 ||
+        ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::abort();
+    }
+}
+
+void BM_BackupCommand(benchmark::State& state) {
+    const AppPaths& p = paths();
+    RecordStore store;
+    store.connect(p);
+    qint64 reports = 0;
+    timeEach(state, dataBytes(), [&] {
+        BackupCopies copies(p.baseFile(), &store.ADOConnection1);
+        const CopyProgress progress = [&](qint64, qint64) { ++reports; };
+        copies.add(p.baseFile(), p.backupFolder() + QStringLiteral("Quorlent.mdb"), progress);
+        copies.add(p.treeFile(), p.backupFolder() + QStringLiteral("TreeView.dat"), progress);
+        copies.replaceEarlier();
+    });
+    state.counters["progress_reports"] = double(reports) / double(state.iterations());
+}
+
+void BM_Cp(benchmark::State& state) {
+    const AppPaths& p = paths();
+    const QByteArray base = QFile::encodeName(p.baseFile());
+    const QByteArray tree = QFile::encodeName(p.treeFile());
+    const QByteArray target = QFile::encodeName(dataFolder() + QStringLiteral("/cp"));
+    QDir().mkpath(QFile::decodeName(target));
+    const bool sync = state.range(0) != 0;
+    timeEach(state, dataBytes(), [&] {
+        run({"cp", base.constData(), tree.constData(), target.constData()});
+        if (sync) {
+            run({"sync", (target + "/Quorlent.mdb").constData(),
+                 (target + "/TreeView.dat").constData()});
+        }
+    });
+}
+
+void BM_SqliteBackupApiBaseOnly(benchmark::State& state) {
+    const AppPaths& p = paths();
+    RecordStore store;
+    store.connect(p);
+    const QByteArray target = QFile::encodeName(dataFolder() + QStringLiteral("/backup-api.mdb"));
+    timeEach(state, QFileInfo(p.baseFile()).size(), [&] {
+        ::unlink(target.constData());
+        sqlite3* copy = nullptr;
+        sqlite3_open_v2(target.constData(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr);
+        sqlite3_key(copy, branch_table::kPassword.constData(), int(branch_table::kPassword.size()));
+        sqlite3_backup* backup =
+            sqlite3_backup_init(copy, "main", store.ADOConnection1.handle(), "main");
+        if (backup == nullptr || sqlite3_backup_step(backup, -1) != SQLITE_DONE ||
+            sqlite3_backup_finish(backup) != SQLITE_OK) {
+            std::abort();
+        }
+        sqlite3_close(copy);
+    });
+    ::unlink(target.constData());
+}
+
+BENCHMARK(BM_BackupCommand)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(7);
+BENCHMARK(BM_Cp)
+    ->ArgName("sync")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Repetitions(7);
+BENCHMARK(BM_SqliteBackupApiBaseOnly)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Repetitions(3);
+
+} // namespace
+
+BENCHMARK_MAIN();

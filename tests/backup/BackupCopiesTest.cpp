@@ -1,0 +1,329 @@
+#include "infobase/store/BackupCopies.h"
+
+#include "StoreTestSupport.h"
+#include "common/Failure.h"
+#include "infobase/store/BaseBackup.h"
+#include "infobase/store/BranchTable.h"
+#include "infobase/store/RecordStore.h"
+#include "infobase/store/SqlcipherConnection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace infobase;
+using store_test::failureOf;
+using store_test::fileBytes;
+using store_test::TempBase;
+
+struct Step {
+    qint64 copied;
+    qint64 total;
+};
+
+// Every file in the folder, hidden ones (the temporary copies) included.
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+void writeAt(const QString& path, qint64 offset, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(offset));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray pattern(qint64 size, char seed) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i) {
+        bytes[i] = char(seed + i * 7 + (i >> 12));
+    }
+    return bytes;
+}
+
+qint64 diskBytes(const QString& path) {
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0
+               ? qint64(status.st_blocks) * 512
+               : -1;
+}
+
+// Copies one plain file into `folder` through a backup set, noting the progress reports.
+QString backUpFile(const QString& source, const QString& destination, std::vector<Step>* steps,
+                   const CopyProgress& also = {}) {
+    return failureOf([&] {
+        BackupCopies copies(QStringLiteral("/no/base"), nullptr);
+        copies.add(source, destination, [&](qint64 copied, qint64 total) {
+            steps->push_back({copied, total});
+            if (also) {
+                also(copied, total);
+            }
+        });
+        copies.replaceEarlier();
+    });
+}
+
+// The stock sqlcipher shell, fed one script on its standard input.
+QString runShell(const QString& base, const QByteArray& script) {
+    QProcess shell;
+    shell.start(QStringLiteral("sqlcipher"), {base});
+    if (!shell.waitForStarted()) {
+        ADD_FAILURE() << "the sqlcipher shell is not installed";
+        return QString();
+    }
+    shell.write(script);
+    shell.closeWriteChannel();
+    shell.waitForFinished();
+    return QString::fromUtf8(shell.readAllStandardOutput() + shell.readAllStandardError());
+}
+
+// How many descriptors of this process are open on the file.
+int descriptorsOn(const QString& path) {
+    const QString target = QFileInfo(path).canonicalFilePath();
+    int count = 0;
+    for (const QFileInfo& fd :
+         QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::AllEntries | QDir::System)) {
+        count += fd.symLinkTarget() == target ? 1 : 0;
+    }
+    return count;
+}
+
+TEST(BackupFileCopy, CopiesEachShapeOfFileWhole) {
+    struct Case {
+        const char* name;
+        qint64 size;
+        std::vector<std::pair<qint64, qint64>> data; // offset, length; the rest are holes
+    };
+    const qint64 piece = kCopyPieceBytes;
+    const Case cases[] = {
+        {"empty", 0, {}},
+        {"one byte", 1, {{0, 1}}},
+        {"one piece", piece, {{0, piece}}},
+        {"one byte more than a piece", piece + 1, {{0, piece + 1}}},
+        {"holes between and after data",
+         5 * piece,
+         {{0, 4096}, {2 * piece + 100, 70000}, {4 * piece, 10}}},
+        {"a hole first", 3 * piece, {{3 * piece - 5000, 5000}}},
+    };
+    // From a source on another file system the kernel cannot copy, and the copy goes
+    // through a buffer instead.
+    QTemporaryDir memory(QStringLiteral("/dev/shm/backup-test-XXXXXX"));
+    for (const Case& c : cases) {
+        for (const bool elsewhere : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (elsewhere ? ", from another file system" : ""));
+            if (elsewhere && !memory.isValid()) {
+                continue;
+            }
+            QTemporaryDir dir;
+            const QString source =
+                (elsewhere ? memory.path() : dir.path()) + QStringLiteral("/source");
+            const QString destination = dir.filePath(QStringLiteral("copy"));
+            QFile(source).open(QIODevice::WriteOnly);
+            for (const auto& [offset, length] : c.data) {
+                writeAt(source, offset, pattern(length, char(offset)));
+            }
+            ASSERT_EQ(::truncate(QFile::encodeName(source).constData(), c.size), 0);
+            writeAt(destination, 0, "an earlier copy");
+
+            std::vector<Step> steps;
+            EXPECT_EQ(backUpFile(source, destination, &steps), "");
+            EXPECT_EQ(fileBytes(destination), fileBytes(source));
+            EXPECT_LE(diskBytes(destination), diskBytes(source) + 4096) << "holes stay holes";
+            EXPECT_EQ(filesIn(dir.path()),
+                      elsewhere ? QStringList{"copy"} : (QStringList{"copy", "source"}));
+            QFile::remove(source);
+            ASSERT_FALSE(steps.empty());
+            EXPECT_EQ(steps.front().copied, 0);
+            EXPECT_EQ(steps.back().copied, c.size);
+            // The bar moves after each piece of data; a hole is passed in one step.
+            const bool holes = c.data.size() != 1 || c.data[0].second != c.size;
+            for (std::size_t i = 0; i < steps.size(); ++i) {
+                EXPECT_EQ(steps[i].total, c.size);
+                if (i > 0) {
+                    EXPECT_GT(steps[i].copied, steps[i - 1].copied);
+                    EXPECT_TRUE(holes || steps[i].copied - steps[i - 1].copied <= piece);
+                }
+            }
+        }
+    }
+}
+
+TEST(BackupFileCopy, ASourceThatShrinksWhileCopiedEndsTheCopyAndKeepsTheEarlierOne) {
+    struct Case {
+        const char* name;
+        bool sparseTail; // the part still to copy is a hole
+    };
+    for (const Case c : {Case{"data still to copy", false}, Case{"a hole still to copy", true}}) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("source"));
+        const QString destination = dir.filePath(QStringLiteral("copy"));
+        QFile(source).open(QIODevice::WriteOnly);
+        writeAt(source, 0, pattern(kCopyPieceBytes + 100, 1));
+        if (c.sparseTail) {
+            ASSERT_EQ(::truncate(QFile::encodeName(source).constData(), 4 * kCopyPieceBytes), 0);
+        } else {
+            writeAt(source, kCopyPieceBytes + 100, pattern(3 * kCopyPieceBytes, 2));
+        }
+        writeAt(destination, 0, "an earlier copy");
+
+        std::vector<Step> steps;
+        const QString failure = backUpFile(source, destination, &steps, [&](qint64 copied, qint64) {
+            if (copied > 0) {
+                ::truncate(QFile::encodeName(source).constData(), kCopyPieceBytes + 50);
+            }
+        });
+        EXPECT_EQ(
+            failure,
+            QStringLiteral("The file \"%1\" became shorter while it was copied.").arg(source));
+        EXPECT_EQ(fileBytes(destination), "an earlier copy");
+        EXPECT_EQ(filesIn(dir.path()), (QStringList{"copy", "source"}));
+    }
+}
+
+// The program has the base open and a change pending: the copy holds every posted record
+// and opens in the stock shell with the password; the store goes on posting and its locks
+// still keep another process out.
+TEST(BaseBackup, ACopyTakenWhileConnectedIsTheBaseAsPostedAndTheStoreKeepsItsLocks) {
+    TempBase base;
+    base.seed({{"первая", "описание"}, {"вторая", "", QByteArray(300000, 'x')}});
+    const QString copyPath = base.folder() + QStringLiteral("/backup.mdb");
+    RecordStore store;
+    store.connect(base.path(), 300);
+    BranchQuery& q = store.Query_Glav;
+    q.Insert();
+    q.FieldByName("Imya_vetok").SetAsString("третья");
+    q.Post();
+    q.Edit();
+    q.FieldByName("Opisanie").SetAsString("не записано");
+
+    int descriptorsDuringCopy = -1;
+    EXPECT_EQ(failureOf([&] {
+                  BackupCopies copies(base.path(), &store.ADOConnection1);
+                  copies.add(base.path(), copyPath, [&](qint64, qint64) {
+                      descriptorsDuringCopy = descriptorsOn(base.path());
+                  });
+                  copies.replaceEarlier();
+              }),
+              "");
+    EXPECT_EQ(descriptorsDuringCopy, 1) << "only SQLite's own descriptor of the base";
+    EXPECT_EQ(filesIn(base.folder()), (QStringList{"Quorlent.mdb", "backup.mdb"}));
+
+    const QString shown =
+        runShell(copyPath, "PRAGMA key='qmtrevolk';\n"
+                           "SELECT Imya_vetok, Opisanie FROM Tab_DB_Delphi_10 ORDER BY rowid;\n"
+                           "SELECT length(\"File\") FROM Tab_DB_Delphi_10 WHERE rowid = 2;\n");
+    EXPECT_EQ(shown, "первая|описание\nвторая|\nтретья|\n300000\n");
+
+    q.Post();
+    EXPECT_EQ(base.column("третья", "Opisanie"), "не записано");
+
+    store.ADOConnection1.execute("BEGIN IMMEDIATE");
+    const QString other =
+        runShell(base.path(), "PRAGMA key='qmtrevolk';\nPRAGMA busy_timeout=200;\n"
+                              "INSERT INTO Tab_DB_Delphi_10 (Imya_vetok) VALUES ('чужая');\n");
+    EXPECT_TRUE(other.contains("database is locked")) << other.toStdString();
+    store.ADOConnection1.execute("COMMIT");
+    EXPECT_EQ(base.names(), (QStringList{"первая", "вторая", "третья"}));
+}
+
+// A base that no longer opens never replaces the last good copy of it.
+TEST(BaseBackup, ADamagedBaseKeepsTheEarlierCopy) {
+    TempBase base;
+    base.seed({{"a"}});
+    const QString copyPath = base.folder() + QStringLiteral("/backup.mdb");
+    const auto backUp = [&] {
+        return failureOf([&] {
+            BackupCopies copies(base.path(), nullptr);
+            copies.add(base.path(), copyPath, [](qint64, qint64) {});
+            copies.replaceEarlier();
+        });
+    };
+    ASSERT_EQ(backUp(), "");
+    const QByteArray good = fileBytes(copyPath);
+    writeAt(base.path(), 0, QByteArray(64, '\0'));
+    EXPECT_EQ(backUp(),
+              QStringLiteral("Cannot open file \"%1\". file is encrypted or is not a database")
+                  .arg(base.path()));
+    EXPECT_EQ(fileBytes(copyPath), good);
+    EXPECT_EQ(filesIn(base.folder()), (QStringList{"Quorlent.mdb", "backup.mdb"}));
+}
+
+// Read-only sources copy; a backup folder that cannot be written, or a copy that cannot be
+// put in place, leaves every earlier copy as it was and no temporary file behind.
+TEST(BackupCopiesAsUser, ReadOnlySourcesCopyAndRefusedFoldersKeepTheEarlierCopies) {
+    const std::optional<QString> problem = store_test::runUnprivileged([]() -> QString {
+        QStringList problems;
+        TempBase base;
+        base.seed({{"a"}, {"b"}});
+        const QString tree = base.folder() + QStringLiteral("/TreeView.dat");
+        writeAt(tree, 0, "TPF0 tree");
+        const QString folder = base.folder() + QStringLiteral("/Backup copies");
+        QDir().mkpath(folder);
+        const QString baseCopy = folder + QStringLiteral("/Quorlent.mdb");
+        const QString treeCopy = folder + QStringLiteral("/TreeView.dat");
+        ::chmod(QFile::encodeName(base.path()).constData(), 0444);
+        ::chmod(QFile::encodeName(tree).constData(), 0444);
+        const auto backUp = [&](const QString& treeDestination,
+                                const std::function<void()>& between) {
+            return failureOf([&] {
+                BackupCopies copies(base.path(), nullptr);
+                copies.add(base.path(), baseCopy, [](qint64, qint64) {});
+                copies.add(tree, treeDestination, [](qint64, qint64) {});
+                between();
+                copies.replaceEarlier();
+            });
+        };
+
+        QString failure = backUp(treeCopy, [] {});
+        if (!failure.isEmpty() || fileBytes(treeCopy) != "TPF0 tree" ||
+            branchRecordCount(SqlcipherConnection::open(baseCopy, branch_table::kPassword,
+                                                        {.readOnly = true})) != 2) {
+            problems << "read-only sources: " + failure;
+        }
+        const QByteArray earlierBase = fileBytes(baseCopy);
+
+        ::chmod(QFile::encodeName(folder).constData(), 0555);
+        failure = backUp(treeCopy, [] {});
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        if (!failure.startsWith("Cannot create file \"" + baseCopy + "\". Permission denied")) {
+            problems << "read-only folder: " + failure;
+        }
+        if (fileBytes(baseCopy) != earlierBase || fileBytes(treeCopy) != "TPF0 tree" ||
+            filesIn(folder) != QStringList{"Quorlent.mdb", "TreeView.dat"}) {
+            problems << QStringLiteral("read-only folder: the earlier copies changed");
+        }
+
+        // The base's copy is put in place first; the tree's folder then refuses its copy.
+        const QString otherFolder = base.folder() + QStringLiteral("/other");
+        QDir().mkpath(otherFolder);
+        ::chmod(QFile::encodeName(base.path()).constData(), 0644);
+        base.execute("DELETE FROM Tab_DB_Delphi_10");
+        failure = backUp(otherFolder + QStringLiteral("/TreeView.dat"),
+                         [&] { ::chmod(QFile::encodeName(otherFolder).constData(), 0555); });
+        ::chmod(QFile::encodeName(otherFolder).constData(), 0755);
+        if (!failure.startsWith("Cannot create file")) {
+            problems << "refused rename: " + failure;
+        }
+        // (The refusing folder refuses the removal of its temporary copy as well.)
+        if (fileBytes(baseCopy) != earlierBase ||
+            filesIn(folder) != QStringList{"Quorlent.mdb", "TreeView.dat"} ||
+            filesIn(otherFolder).contains("TreeView.dat")) {
+            problems << QStringLiteral("refused rename: the earlier base copy is not back");
+        }
+        return problems.join("; ");
+    });
+    if (!problem) {
+        GTEST_SKIP() << "cannot act as an unprivileged user here";
+    }
+    EXPECT_EQ(*problem, "");
+}
+
+} // namespace
