@@ -1,5 +1,6 @@
 #include "infobase/tree/TreeFile.h"
 
+#include "common/DurableSave.h"
 #include "common/Failure.h"
 #include "infobase/tree/TreeStream.h"
 
@@ -7,11 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
-#if defined(Q_OS_UNIX)
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace infobase {
 namespace {
@@ -21,31 +17,6 @@ constexpr int kMaxKeptCopies = 1000;
 
 [[noreturn]] void writeError() {
     throw Failure(QStringLiteral("Stream write error"));
-}
-
-// Puts the file's data on the disk before it replaces the old file, so that a crash right
-// after the rename cannot leave an empty file under the old name.
-bool syncToDisk(QSaveFile& file) {
-#if defined(Q_OS_UNIX)
-    return ::fsync(file.handle()) == 0;
-#else
-    Q_UNUSED(file);
-    return true; // QSaveFile::commit syncs where it can
-#endif
-}
-
-// Makes the rename itself durable. A folder that cannot be synced is no reason to report a
-// failure: the new file is complete and in place.
-void syncFolder(const QString& folder) {
-#if defined(Q_OS_UNIX)
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(folder);
-#endif
 }
 
 } // namespace
