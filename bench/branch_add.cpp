@@ -130,8 +130,16 @@ void BM_FloorRawFileAndInsert(benchmark::State& state) {
     state.counters["file_MB"] = double(bytes.size()) / 1e6;
 }
 
-BENCHMARK(BM_AddBranch)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2);
-BENCHMARK(BM_FloorRawFileAndInsert)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2);
+BENCHMARK(BM_AddBranch)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->MinTime(2);
+BENCHMARK(BM_FloorRawFileAndInsert)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->MinTime(2);
 
 } // namespace
 
