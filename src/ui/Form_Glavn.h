@@ -122,6 +122,10 @@ public:
     void showMessage(const QString& text);
     // Applies TreeView1State to TreeView1 (after the tree file was read).
     void applyTreeViewState();
+    // Paints what is waiting to be painted in the middle of a command without taking the
+    // user's input, so that no other command can start between its steps. A close of the
+    // window asked for meanwhile waits until the command has ended.
+    void PaintPendingWork();
 
     // --- Handlers.
     void FormCreate();
@@ -178,4 +182,8 @@ private:
     // writes to that branch's own record only. Empty before any click and after the branch
     // was deleted; a rename carries it to the new name.
     QString clickedBranchName_;
+    // Set while PaintPendingWork lets events through, and while a close waits for the
+    // command that was running when it was asked for.
+    bool paintingPendingWork_ = false;
+    bool closeWaiting_ = false;
 };

@@ -21,11 +21,6 @@ namespace {
 
 const QString kAttachCaption = QStringLiteral("    Прикрепить файл");
 
-// Paints what changed without taking the user's input meanwhile.
-void paintPendingWork() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 QString noBranchSelected() {
     return QStringLiteral("Вы не выбрали в какой ветке делаем подветку!");
 }
@@ -82,7 +77,7 @@ void TForm_Glavn::SpeedButton_FileClick() {
     }
 
     SpeedButton_File->setText(QStringLiteral("Подождите......"));
-    paintPendingWork();
+    PaintPendingWork();
     QFile file(chosen);
     try {
         if (!file.open(QIODevice::ReadOnly)) {
@@ -93,7 +88,7 @@ void TForm_Glavn::SpeedButton_FileClick() {
         // The bytes first: a refused or failed read leaves the kind as it was.
         Query_Glav.FieldByName(QStringLiteral("File")).LoadFromStream(file);
         Query_Glav.FieldByName(QStringLiteral("RashirenieFile")).SetAsInteger(*kind);
-        paintPendingWork();
+        PaintPendingWork();
         Query_Glav.Post();
     } catch (...) {
         // A change that could not be stored is dropped, so that the store stays usable and

@@ -63,6 +63,6 @@ void TForm_Glavn::CopyFileWithProgressBar1(infobase::BackupCopies& copies, const
         ProgressBar1->setValue(int(copied >> shift));
         // The bar repaints while the copy goes on; clicks and keys wait until it is done,
         // so no other command runs in between.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        PaintPendingWork();
     });
 }

@@ -57,12 +57,6 @@ private:
     TForm_Glavn* window_;
 };
 
-// Paints what is waiting to be painted without taking user input, so that no other
-// command can start in the middle of this one.
-void paintPendingWork() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 // Extracts the current record's attachment to the Temp folder and shows it as the picture
 // pane's picture. A record without an attachment leaves the pane's picture as it was;
 // anything that is not a readable JPEG picture throws.
@@ -98,7 +92,7 @@ void showAttachment(TForm_Glavn& window) {
     const QByteArray copy = mapped ? QByteArray() : picture.readAll();
     const QByteArrayView bytes = mapped ? QByteArrayView(mapped, size) : QByteArrayView(copy);
     window.Image1->setPicture(platform::decodeJpeg(bytes, window.Image1->size()));
-    paintPendingWork();
+    window.PaintPendingWork();
 }
 
 // A branch with sub-branches shows no record, but the description field must not keep

@@ -17,12 +17,6 @@
 
 namespace {
 
-// Paints what is waiting to be painted without taking user input, so that no other
-// command can start between the steps of this one.
-void paintPendingWork() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 // The name field's text; an empty one ends the command after its message.
 QString requireBranchName(TForm_Glavn& window) {
     const QString name = window.Edit_Mame_Vetok->text();
@@ -112,18 +106,18 @@ void TForm_Glavn::SpeedButton_DeleteClick() {
         throw SilentAbort();
     }
     SpeedButton_Delete->setText(QStringLiteral("Подождите....."));
-    paintPendingWork();
+    PaintPendingWork();
     if (Query_Glav.LocateOwn(node->Text())) {
         Query_Glav.Delete();
     }
-    paintPendingWork();
+    PaintPendingWork();
     if (node->Text() == clickedBranchName_) {
         clickedBranchName_.clear();
     }
     TreeNodes.Delete(node);
-    paintPendingWork();
+    PaintPendingWork();
     Image1->repaint();
-    paintPendingWork();
+    PaintPendingWork();
     SpeedButton_Delete->setText(QStringLiteral(" Удалить ветку/ подветку"));
     rewriteTreeFile(*this);
     Edit_Mame_Vetok->clear();

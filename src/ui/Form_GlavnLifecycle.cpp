@@ -9,7 +9,9 @@
 #include "ui/Form_zastavka.h"
 #include "ui/GeneralErrorReport.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -87,8 +89,27 @@ void TForm_Glavn::Timer1Timer() {
 }
 
 void TForm_Glavn::closeEvent(QCloseEvent* event) {
+    // A command is half-way (painting its progress, or showing a message after such a
+    // pause): shutting down now would remove Temp under it. The close is asked for again
+    // once the events of this moment are through, until the command has ended.
+    if (paintingPendingWork_ || (closeWaiting_ && QApplication::activeModalWidget() != nullptr)) {
+        event->ignore();
+        closeWaiting_ = true;
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
+    closeWaiting_ = false;
     FormClose();
     QMainWindow::closeEvent(event);
+}
+
+void TForm_Glavn::PaintPendingWork() {
+    const bool outer = !paintingPendingWork_;
+    paintingPendingWork_ = true;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (outer) {
+        paintingPendingWork_ = false;
+    }
 }
 
 void TForm_Glavn::FormClose() {

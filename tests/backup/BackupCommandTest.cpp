@@ -115,6 +115,45 @@ TEST(BackupCommand, WithoutBothDataFilesSaysSoAndLeavesOnlyTheFolder) {
     }
 }
 
+// Asks for the window to close, as the window manager's close box does, the first time the
+// bar is painted part-way through a copy: the request arrives while the command lets events
+// through.
+class CloseWhilePainted : public QObject {
+public:
+    explicit CloseWhilePainted(TForm_Glavn& window) : window_(window) {
+        window.ProgressBar1->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        QProgressBar* bar = window_.ProgressBar1;
+        if (!asked_ && event->type() == QEvent::Paint && bar->value() > 0 &&
+            bar->value() < bar->maximum()) {
+            asked_ = true;
+            QTimer::singleShot(0, &window_, &QWidget::close);
+        }
+        return false;
+    }
+
+private:
+    TForm_Glavn& window_;
+    bool asked_ = false;
+};
+
+// A close asked for while a backup copies waits until the backup has ended: the shut-down
+// does not remove Temp or end the run under the copy.
+TEST(BackupCommand, ACloseDuringTheCopyWaitsForTheBackup) {
+    ProgramFolder program;
+    program.createBase();
+    TForm_Glavn& window = program.start();
+    program.writeFile(QStringLiteral("Data/TreeView.dat"), QByteArray(20 << 20, 'z'));
+    CloseWhilePainted closer(window);
+    runBackup(program);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 5000));
+    EXPECT_EQ(program.watch.texts(), (QStringList{kDone, QStringLiteral("Мусор удален.")}));
+    EXPECT_EQ(bytesOf(program.path(QStringLiteral("Backup copies/TreeView.dat"))).size(), 20 << 20);
+}
+
 // Backups while connected: an empty tree file first, then a second backup that replaces
 // both copies; the store goes on posting.
 TEST(BackupCommand, CopiesTheConnectedBaseAsPostedAndTheTreeFileAndReplacesEarlierCopies) {
