@@ -1,3 +1,4 @@
+#include "CaptionsPainted.h"
 #include "ProgramFolder.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherApi.h"
@@ -17,26 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Notes the button's caption each time the button is painted.
-class CaptionsPainted : public QObject {
-public:
-    explicit CaptionsPainted(QToolButton* button) : button_(button) {
-        button->installEventFilter(this);
-    }
-    QStringList captions;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            captions << button_->text();
-        }
-        return false;
-    }
-
-private:
-    QToolButton* button_;
-};
 
 // A base with both tables but keyed with another password.
 void createBaseWithOtherPassword(const QString& path) {

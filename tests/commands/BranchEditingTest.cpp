@@ -1,4 +1,5 @@
 #include "BranchWindow.h"
+#include "CaptionsPainted.h"
 #include "ui/Form_Glavn.h"
 
 #include <QDir>
@@ -12,26 +13,6 @@ namespace {
 
 const QString kNoName = QStringLiteral("Вы не ввели название ветки!");
 const QString kToday = QStringLiteral("05.03.2026");
-
-// Notes the button's caption each time it is painted.
-class CaptionsPainted : public QObject {
-public:
-    explicit CaptionsPainted(QToolButton* button) : button_(button) {
-        button->installEventFilter(this);
-    }
-    QStringList captions;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            captions << button_->text();
-        }
-        return false;
-    }
-
-private:
-    QToolButton* button_;
-};
 
 class BranchEditing : public ::testing::Test {
 protected:
