@@ -3,6 +3,8 @@
 // whole tree file replaced safely), against the floor in the same run: the same tree file's
 // bytes written raw with fwrite, fsync and rename, plus one bare INSERT in its own
 // transaction on the same base.
+#include "GuiBenchmarkMain.h"
+#include "SampleTree.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"
@@ -10,7 +12,6 @@
 #include "ui/Form_Glavn.h"
 #include "ui/ProgramWindows.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -24,22 +25,6 @@
 namespace {
 
 constexpr int kRecords = 100'000;
-
-// 100 branches of 9 sub-branches of 110 leaves each: 100 + 900 + 99 000 nodes.
-void growTree(infobase::TTreeNodes& tree) {
-    tree.BeginUpdate();
-    for (int a = 0; a < 100; ++a) {
-        infobase::TTreeNode* branch = tree.AddChild(nullptr, QStringLiteral("Ветка %1").arg(a));
-        for (int b = 0; b < 9; ++b) {
-            infobase::TTreeNode* sub =
-                tree.AddChild(branch, QStringLiteral("Подветка %1.%2").arg(a).arg(b));
-            for (int c = 0; c < 110; ++c) {
-                tree.AddChild(sub, QStringLiteral("Запись %1.%2.%3").arg(a).arg(b).arg(c));
-            }
-        }
-    }
-    tree.EndUpdate();
-}
 
 struct Program {
     QTemporaryDir folder;
@@ -73,7 +58,7 @@ Program& program() {
             base.execute("COMMIT");
         }
         infobase::TTreeNodes nodes;
-        growTree(nodes);
+        growSampleTree(nodes);
         infobase::writeTreeFile(p->treePath, infobase::TreeViewState{}, nodes);
 
         p->window = ui::createProgramWindows();
@@ -144,16 +129,5 @@ BENCHMARK(BM_FloorRawFileAndInsert)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    program().window.reset();
-    return 0;
+    return runGuiBenchmarks(argc, argv, [] { program().window.reset(); });
 }

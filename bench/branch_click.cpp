@@ -7,6 +7,7 @@
 //               setScaledSize to the picture's size in the pane, as a Qt programmer would.
 // The click is the program's own handler: record lookup, the attachment streamed to the
 // Temp folder, the decode, and the pane painted.
+#include "GuiBenchmarkMain.h"
 #include "infobase/AppPaths.h"
 #include "infobase/store/AttachmentFiles.h"
 #include "infobase/store/BranchTable.h"
@@ -18,7 +19,6 @@
 #include "ui/PictureView.h"
 #include "ui/ProgramWindows.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -257,16 +257,5 @@ BENCHMARK(BM_QtReader)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    program().window.reset();
-    return 0;
+    return runGuiBenchmarks(argc, argv, [] { program().window.reset(); });
 }

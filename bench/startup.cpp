@@ -9,6 +9,7 @@
 // from just before the process is started to that report. Other processes disturb single
 // starts a lot: run with --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true
 // and compare the medians.
+#include "SampleTree.h"
 #include "app/QuorlentApplication.h"
 #include "infobase/tree/TreeFile.h"
 #include "platform/ProgramFonts.h"
@@ -28,25 +29,6 @@
 #include <cstring>
 
 namespace {
-
-// 100 branches of 9 sub-branches of 110 leaves each: 100 + 900 + 99 000 nodes.
-void growTree(infobase::TTreeNodes& tree, int nodes) {
-    if (nodes == 0) {
-        return;
-    }
-    tree.BeginUpdate();
-    for (int a = 0; a < 100; ++a) {
-        infobase::TTreeNode* branch = tree.AddChild(nullptr, QStringLiteral("Ветка %1").arg(a));
-        for (int b = 0; b < 9; ++b) {
-            infobase::TTreeNode* sub =
-                tree.AddChild(branch, QStringLiteral("Подветка %1.%2").arg(a).arg(b));
-            for (int c = 0; c < 110; ++c) {
-                tree.AddChild(sub, QStringLiteral("Запись %1.%2.%3").arg(a).arg(b).arg(c));
-            }
-        }
-    }
-    tree.EndUpdate();
-}
 
 // Measures how long a widget stays shown.
 class ShownTime : public QObject {
@@ -91,7 +73,9 @@ int startProgram(int argc, char** argv) {
 // that the measuring process keeps a small heap: a large one slows down every process start.
 int writeTree(const char* folder, const char* nodes) {
     infobase::TTreeNodes tree;
-    growTree(tree, std::atoi(nodes));
+    if (std::atoi(nodes) != 0) {
+        growSampleTree(tree);
+    }
     infobase::writeTreeFile(QDir(QString::fromLocal8Bit(folder)).filePath("Data/TreeView.dat"),
                             infobase::TreeViewState(), tree);
     return 0;

@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -21,6 +20,7 @@ namespace {
 using namespace infobase;
 using store_test::failureOf;
 using store_test::fileBytes;
+using store_test::runShell;
 using store_test::TempBase;
 
 struct Step {
@@ -68,20 +68,6 @@ QString backUpFile(const QString& source, const QString& destination, std::vecto
         });
         copies.replaceEarlier();
     });
-}
-
-// The stock sqlcipher shell, fed one script on its standard input.
-QString runShell(const QString& base, const QByteArray& script) {
-    QProcess shell;
-    shell.start(QStringLiteral("sqlcipher"), {base});
-    if (!shell.waitForStarted()) {
-        ADD_FAILURE() << "the sqlcipher shell is not installed";
-        return QString();
-    }
-    shell.write(script);
-    shell.closeWriteChannel();
-    shell.waitForFinished();
-    return QString::fromUtf8(shell.readAllStandardOutput() + shell.readAllStandardError());
 }
 
 // How many descriptors of this process are open on the file.

@@ -3,7 +3,6 @@
 #include "infobase/store/RecordStore.h"
 
 #include <QFile>
-#include <QProcess>
 #include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -17,6 +16,7 @@ namespace {
 
 using namespace infobase;
 using store_test::failureOf;
+using store_test::runShell;
 using store_test::TempBase;
 
 constexpr LocateOptions kBranchLookup = loCaseInsensitive | loPartialKey;
@@ -191,20 +191,6 @@ TEST(Durability, EveryPostThatReturnedSurvivesAKill) {
         EXPECT_LE(lastEdit, q.RecordCount() - 1);
         reported = q.RecordCount() - 1;
     }
-}
-
-// The stock sqlcipher shell, fed one script on its standard input.
-QString runShell(const QString& base, const QByteArray& script) {
-    QProcess shell;
-    shell.start("sqlcipher", {base});
-    if (!shell.waitForStarted()) {
-        ADD_FAILURE() << "the sqlcipher shell is not installed";
-        return QString();
-    }
-    shell.write(script);
-    shell.closeWriteChannel();
-    shell.waitForFinished();
-    return QString::fromUtf8(shell.readAllStandardOutput() + shell.readAllStandardError());
 }
 
 TEST(Durability, TheSqlcipherShellReadsTheBaseOnlyWithThePassword) {

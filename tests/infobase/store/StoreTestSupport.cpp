@@ -4,6 +4,7 @@
 #include "infobase/store/SqlcipherConnection.h"
 
 #include <QFile>
+#include <QProcess>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -188,6 +189,19 @@ void LockingProcess::lock(const char* beginStatement) {
 
 void LockingProcess::release() {
     command('r', QByteArray());
+}
+
+QString runShell(const QString& base, const QByteArray& script) {
+    QProcess shell;
+    shell.start(QStringLiteral("sqlcipher"), {base});
+    if (!shell.waitForStarted()) {
+        ADD_FAILURE() << "the sqlcipher shell is not installed";
+        return QString();
+    }
+    shell.write(script);
+    shell.closeWriteChannel();
+    shell.waitForFinished();
+    return QString::fromUtf8(shell.readAllStandardOutput() + shell.readAllStandardError());
 }
 
 } // namespace store_test

@@ -88,4 +88,8 @@ private:
     int fromChild_ = -1;
 };
 
+// The stock sqlcipher shell on a base, fed one script on its standard input; what it printed
+// (output and errors). A missing shell fails the test.
+QString runShell(const QString& base, const QByteArray& script);
+
 } // namespace store_test
