@@ -47,8 +47,8 @@ QString shown(const QString& path) {
 void writeSynced(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        throw Failure(QStringLiteral("Cannot create file \"%1\". %2")
-                          .arg(shown(path), file.errorString()));
+        throw Failure(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(shown(path), file.errorString()));
     }
     const bool written = file.write(bytes) == bytes.size() && file.flush() &&
 #if defined(Q_OS_UNIX)
@@ -120,13 +120,13 @@ QByteArray treeFileBytesWithout(const TreeViewState& view, const TTreeNodes& ite
     return treeFileBytes(copyView, copy);
 }
 
-void commitTree(const SqlcipherConnection& connection, BranchQuery& query,
-                const QString& treeFile, const QByteArray& bytes,
-                const std::function<void()>& recordWork) {
+void commitTree(const SqlcipherConnection& connection, BranchQuery& query, const QString& treeFile,
+                const QByteArray& bytes, const std::function<void()>& recordWork) {
     // Checked before anything is written: once the base has committed, the rename must not
     // be refused.
     if (QFileInfo(treeFile).isDir()) {
-        throw Failure(QStringLiteral("Cannot create file \"%1\". Is a directory").arg(shown(treeFile)));
+        throw Failure(
+            QStringLiteral("Cannot create file \"%1\". Is a directory").arg(shown(treeFile)));
     }
     const QString pending = pendingTreeFile(treeFile);
     writeSynced(pending, bytes);
@@ -140,8 +140,8 @@ void commitTree(const SqlcipherConnection& connection, BranchQuery& query,
             }
             reached(TreeCommitStep::RecordWorkDone);
             connection.execute(kCreateDigestTable);
-            SqlStatement store =
-                connection.prepare("INSERT OR REPLACE INTO TreeFileDigest (id, digest) VALUES (1, ?)");
+            SqlStatement store = connection.prepare(
+                "INSERT OR REPLACE INTO TreeFileDigest (id, digest) VALUES (1, ?)");
             store.bindText(1, digestOf(bytes));
             store.step();
             store.reset();
@@ -189,8 +189,8 @@ bool reconcileTreeFile(const SqlcipherConnection& connection, const QString& tre
         return false; // not known whether the base committed it: keep it for the next start
     }
     QFile file(pending);
-    const bool committed = !stored.isEmpty() && file.open(QIODevice::ReadOnly) &&
-                           digestOf(file.readAll()) == stored;
+    const bool committed =
+        !stored.isEmpty() && file.open(QIODevice::ReadOnly) && digestOf(file.readAll()) == stored;
     file.close();
     if (committed && replaceWith(pending, treeFile)) {
         syncFolder(QFileInfo(treeFile).absolutePath());

@@ -50,9 +50,8 @@ QByteArray treeFileBytesWithout(const TreeViewState& view, const TTreeNodes& ite
 // memory as before; the failure is thrown (Failure). The query's records in memory change
 // only after the base committed. Once the base committed the commit counts as done: a
 // rename that fails then is finished by the next connect.
-void commitTree(const SqlcipherConnection& connection, BranchQuery& query,
-                const QString& treeFile, const QByteArray& bytes,
-                const std::function<void()>& recordWork);
+void commitTree(const SqlcipherConnection& connection, BranchQuery& query, const QString& treeFile,
+                const QByteArray& bytes, const std::function<void()>& recordWork);
 
 // At the connect: a new tree file left beside the tree file is put in place when the base
 // committed it (its digest is the stored one), and deleted otherwise. True when the tree

@@ -146,12 +146,12 @@ void TForm_Glavn::SpeedButton_DeleteClick() {
     // names had to differ): it then stays for that branch.
     const bool deleteRecord = !infobase::nameTakenByOther(TreeNodes, node->Text(), node) &&
                               Query_Glav.LocateOwn(node->Text());
-    commitTreeChange(infobase::treeFileBytesWithout(TreeView1State, TreeNodes, node), [this,
-                                                                                     deleteRecord] {
-        if (deleteRecord) {
-            Query_Glav.Delete();
-        }
-    });
+    commitTreeChange(infobase::treeFileBytesWithout(TreeView1State, TreeNodes, node),
+                     [this, deleteRecord] {
+                         if (deleteRecord) {
+                             Query_Glav.Delete();
+                         }
+                     });
     PaintPendingWork();
     TreeNodes.Delete(node);
     PaintPendingWork();
@@ -169,8 +169,8 @@ void TForm_Glavn::SpeedButton3Click() {
     requireFreeName(*this, name, node);
     const QString oldName = node->Text();
     // A record shared with another branch of the old name stays that branch's.
-    const bool ownRecord = !infobase::nameTakenByOther(TreeNodes, oldName, node) &&
-                           Query_Glav.LocateOwn(oldName);
+    const bool ownRecord =
+        !infobase::nameTakenByOther(TreeNodes, oldName, node) && Query_Glav.LocateOwn(oldName);
     const QString description = descriptionFieldText(*this);
     TreeNodes.setText(node, name);
     try {

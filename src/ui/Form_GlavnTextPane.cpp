@@ -42,8 +42,8 @@ void TForm_Glavn::SpeedButton1Click() {
     RichEdit->show();
     // The text written here is the selected branch's.
     infobase::TTreeNode* selected = TreeNodes.Selected();
-    paneBranch_ = selected ? QPersistentModelIndex(TreeModel->indexOf(selected))
-                           : QPersistentModelIndex();
+    paneBranch_ =
+        selected ? QPersistentModelIndex(TreeModel->indexOf(selected)) : QPersistentModelIndex();
 }
 
 void TForm_Glavn::N5Click() {
