@@ -6,8 +6,10 @@
 #include "ui/ImageList.h"
 
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class PictureView;
@@ -159,6 +161,15 @@ public:
     void CopyFileWithProgressBar1(infobase::BackupCopies& copies, const QString& source,
                                   const QString& destination);
 
+    // The one way a change of the tree is stored: the tree file's new bytes and the record
+    // work that belongs to the change (a post or delete on Query_Glav; may be empty) go to
+    // the files whole or not at all (Form_GlavnTreeCommit.cpp). On failure nothing is
+    // stored, nothing is left pending, and Failure is thrown; the caller then takes back
+    // its change of the tree in memory.
+    void commitTreeChange(const QByteArray& newTree, const std::function<void()>& recordWork = {});
+    // The tree file's bytes for the tree in memory as it now is.
+    QByteArray treeFileBytes() const;
+
     // Runs the show step (FormShow) before the window first appears on screen.
     void setVisible(bool visible) override;
 
@@ -178,10 +189,17 @@ private:
     // Branch display (Form_GlavnBranchDisplay.cpp) and editing (Form_GlavnBranchEditing.cpp).
     void connectBranchDisplay();
     void connectBranchEditing();
-    // The name of the branch the last click in the tree showed; the description command
-    // writes to that branch's own record only. Empty before any click and after the branch
-    // was deleted; a rename carries it to the new name.
-    QString clickedBranchName_;
+    // At the connect: finishes a commit of the tree that stopped half way, and reads the
+    // tree again when that replaced the tree file.
+    void finishTreeCommit();
+    // The node an index of the tree refers to, or nullptr.
+    infobase::TTreeNode* nodeOf(const QPersistentModelIndex& index) const;
+    // The branch the last click in the tree showed: the name and description fields belong
+    // to it. Invalid before any click and after the branch was deleted.
+    QPersistentModelIndex shownBranch_;
+    // The branch whose text the text pane holds, or for which the pane was opened for
+    // writing: its save goes to this branch's record only.
+    QPersistentModelIndex paneBranch_;
     // Set while PaintPendingWork lets events through, and while a close waits for the
     // command that was running when it was asked for.
     bool paintingPendingWork_ = false;

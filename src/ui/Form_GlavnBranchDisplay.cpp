@@ -107,14 +107,12 @@ void showOwnDescription(TForm_Glavn& window, const QString& name) {
     }
 }
 
-// Shows the record of a branch without sub-branches, found by the record lookup of its
-// name. The description field always shows the found record's own description, exactly as
-// stored.
+// Shows the own record of a branch without sub-branches, the one the commands write to. The
+// description field always shows that record's description, exactly as stored.
 void showBranchRecord(TForm_Glavn& window, const QString& name) {
     infobase::BranchQuery& query = window.Query_Glav;
-    if (!query.Locate(QStringLiteral("Imya_vetok"), name,
-                      {infobase::loCaseInsensitive, infobase::loPartialKey})) {
-        // No record to show: empty panes rather than another branch's data.
+    if (!query.LocateOwn(name)) {
+        // No record of its own: empty panes rather than another branch's data.
         window.RichEdit->hide();
         window.Image1->show();
         window.Memo_opisanie->clear();
@@ -153,11 +151,13 @@ void TForm_Glavn::TreeView1Click() {
     }
     try {
         Edit_Mame_Vetok->setText(node->Text());
-        clickedBranchName_ = node->Text();
+        shownBranch_ = TreeModel->indexOf(node);
         if (node->HasChildren()) {
             Image1->setPicture(ImageList1.picture(ImageList::CrossInCircle).toImage());
             showOwnDescription(*this, node->Text());
         } else {
+            // The text pane now shows this branch's text, or is hidden.
+            paneBranch_ = shownBranch_;
             showBranchRecord(*this, node->Text());
         }
     } catch (...) {

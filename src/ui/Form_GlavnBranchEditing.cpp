@@ -1,19 +1,21 @@
 // The branch panel's five editing commands: add a branch, add a sub-branch, delete, rename
 // and replace the description. The first four change the tree, one record and the tree
-// file; a record is changed or deleted only when it is the branch's own.
+// file, all or nothing; a record is changed or deleted only when it is the branch's own.
 #include "common/Failure.h"
-#include "infobase/AppPaths.h"
+#include "infobase/TreeCommit.h"
 #include "infobase/store/BranchText.h"
-#include "infobase/tree/TreeFile.h"
+#include "infobase/tree/BranchNames.h"
 #include "platform/DesktopServices.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
+#include "ui/TreeInputDrop.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QToolButton>
+#include <QTreeView>
 
 namespace {
 
@@ -55,9 +57,40 @@ void insertBranchRecord(TForm_Glavn& window, const QString& name) {
     query.Post();
 }
 
-void rewriteTreeFile(TForm_Glavn& window) {
-    infobase::writeTreeFile(infobase::AppPaths{window.Base}.treeFile(), window.TreeView1State,
-                            window.TreeNodes);
+// Another branch has the name already: the command ends after its message. Names are unique
+// among the branches, so that each branch has a record of its own.
+void requireFreeName(TForm_Glavn& window, const QString& name, const infobase::TTreeNode* except) {
+    if (infobase::nameTakenByOther(window.TreeNodes, name, except)) {
+        window.showMessage(QStringLiteral("Ветка с таким названием уже есть!"));
+        throw SilentAbort();
+    }
+}
+
+// The selected node, when it is the branch the name and description fields were filled
+// from by a click; otherwise the command ends after its message.
+infobase::TTreeNode* requireShownSelection(TForm_Glavn& window, infobase::TTreeNode* shown) {
+    infobase::TTreeNode* node = requireSelectedNode(window);
+    if (node != shown) {
+        window.showMessage(QStringLiteral("Сначала щёлкните эту ветку."));
+        throw SilentAbort();
+    }
+    return node;
+}
+
+// Stores a node just added, with its new record; on failure the node goes again, and the
+// parent's expand button (which a sub-branch sets) is as it was.
+void commitNewBranch(TForm_Glavn& window, infobase::TTreeNode* node,
+                     infobase::TTreeNode* parentOfSubBranch, bool parentHadChildren = false) {
+    try {
+        window.commitTreeChange(window.treeFileBytes(),
+                                [&window, node] { insertBranchRecord(window, node->Text()); });
+    } catch (...) {
+        window.TreeNodes.Delete(node);
+        if (parentOfSubBranch != nullptr) {
+            window.TreeNodes.setHasChildren(parentOfSubBranch, parentHadChildren);
+        }
+        throw;
+    }
 }
 
 } // namespace
@@ -74,27 +107,29 @@ void TForm_Glavn::connectBranchEditing() {
 }
 
 void TForm_Glavn::SpeedButton_vvod_vetkiClick() {
+    const TreeInputDrop drop(TreeView1);
     const QString name = requireBranchName(*this);
-    TreeNodes.Add(TreeNodes.Selected(), name);
-    insertBranchRecord(*this, name);
-    rewriteTreeFile(*this);
+    requireFreeName(*this, name, nullptr);
+    commitNewBranch(*this, TreeNodes.Add(TreeNodes.Selected(), name), nullptr);
     Edit_Mame_Vetok->clear();
 }
 
 void TForm_Glavn::SpeedButton_vvod_podvetkiClick() {
+    const TreeInputDrop drop(TreeView1);
     infobase::TTreeNode* parent = TreeNodes.Selected();
     if (parent == nullptr) {
         showMessage(QStringLiteral("Вы не выбрали в какой ветке делаем подветку!"));
         return;
     }
     const QString name = requireBranchName(*this);
-    TreeNodes.AddChild(parent, name);
-    insertBranchRecord(*this, name);
-    rewriteTreeFile(*this);
+    requireFreeName(*this, name, nullptr);
+    const bool hadChildren = parent->HasChildren();
+    commitNewBranch(*this, TreeNodes.AddChild(parent, name), parent, hadChildren);
     Edit_Mame_Vetok->clear();
 }
 
 void TForm_Glavn::SpeedButton_DeleteClick() {
+    const TreeInputDrop drop(TreeView1);
     if (TreeNodes.Count() == 0) {
         showMessage(QStringLiteral("Так нет же веток!"));
         throw SilentAbort();
@@ -107,64 +142,89 @@ void TForm_Glavn::SpeedButton_DeleteClick() {
     }
     SpeedButton_Delete->setText(QStringLiteral("Подождите....."));
     PaintPendingWork();
-    if (Query_Glav.LocateOwn(node->Text())) {
-        Query_Glav.Delete();
-    }
+    // A record is shared while another branch still carries its name (trees made before
+    // names had to differ): it then stays for that branch.
+    const bool deleteRecord = !infobase::nameTakenByOther(TreeNodes, node->Text(), node) &&
+                              Query_Glav.LocateOwn(node->Text());
+    commitTreeChange(infobase::treeFileBytesWithout(TreeView1State, TreeNodes, node),
+                     [this, deleteRecord] {
+                         if (deleteRecord) {
+                             Query_Glav.Delete();
+                         }
+                     });
     PaintPendingWork();
-    if (node->Text() == clickedBranchName_) {
-        clickedBranchName_.clear();
-    }
     TreeNodes.Delete(node);
     PaintPendingWork();
     Image1->repaint();
     PaintPendingWork();
     SpeedButton_Delete->setText(QStringLiteral(" Удалить ветку/ подветку"));
-    rewriteTreeFile(*this);
     Edit_Mame_Vetok->clear();
 }
 
 void TForm_Glavn::SpeedButton3Click() {
+    const TreeInputDrop drop(TreeView1);
     const QString name = requireBranchName(*this);
-    infobase::TTreeNode* node = requireSelectedNode(*this);
-    const bool ownRecord = Query_Glav.LocateOwn(node->Text());
-    if (node->Text() == clickedBranchName_) {
-        clickedBranchName_ = name;
-    }
+    // The rename stores the description field, which belongs to the branch last shown.
+    infobase::TTreeNode* node = requireShownSelection(*this, nodeOf(shownBranch_));
+    requireFreeName(*this, name, node);
+    const QString oldName = node->Text();
+    // A record shared with another branch of the old name stays that branch's.
+    const bool ownRecord =
+        !infobase::nameTakenByOther(TreeNodes, oldName, node) && Query_Glav.LocateOwn(oldName);
+    const QString description = descriptionFieldText(*this);
     TreeNodes.setText(node, name);
-    if (ownRecord) {
-        Query_Glav.Edit();
-        setField(Query_Glav, "Dat", platform::todayShortDate());
-        setField(Query_Glav, "Imya_vetok", name);
-        setField(Query_Glav, "Opisanie", descriptionFieldText(*this));
-        Query_Glav.Post();
+    try {
+        commitTreeChange(treeFileBytes(), [&] {
+            if (ownRecord) {
+                Query_Glav.Edit();
+                setField(Query_Glav, "Dat", platform::todayShortDate());
+                setField(Query_Glav, "Imya_vetok", name);
+                setField(Query_Glav, "Opisanie", description);
+                Query_Glav.Post();
+            }
+        });
+    } catch (...) {
+        TreeNodes.setText(node, oldName);
+        throw;
     }
-    rewriteTreeFile(*this);
     Edit_Mame_Vetok->clear();
 }
 
 void TForm_Glavn::SpeedButton_zam_opisanie_podvetkiClick() {
+    const TreeInputDrop drop(TreeView1);
     const QString description = descriptionFieldText(*this);
     if (description.isEmpty()) {
         showMessage(QStringLiteral("Поле описание пусто!"));
         throw SilentAbort();
     }
+    // Only into the own record of the branch the description field was filled from.
+    infobase::TTreeNode* shown = nodeOf(shownBranch_);
+    if (shown == nullptr) {
+        showMessage(QStringLiteral("Вы не выбрали ветку!"));
+        return;
+    }
+    if (shown != TreeNodes.Selected()) {
+        showMessage(QStringLiteral("Сначала щёлкните эту ветку."));
+        return;
+    }
     bool edited = false;
+    bool editing = false;
     try {
-        // Only the record of the branch the last click showed, and only its own.
-        if (clickedBranchName_.isEmpty()) {
-            showMessage(QStringLiteral("Вы не выбрали ветку!"));
-            return;
-        }
-        if (!Query_Glav.LocateOwn(clickedBranchName_)) {
+        if (!Query_Glav.LocateOwn(shown->Text())) {
             showMessage(QStringLiteral("У этой ветки нет своей записи в базе!"));
             return;
         }
         Query_Glav.Edit();
+        editing = true;
         setField(Query_Glav, "Dat", platform::todayShortDate());
         setField(Query_Glav, "Opisanie", description);
         Query_Glav.Post();
         edited = true;
     } catch (...) {
+        // A refused change is this command's own: it is dropped, never posted later.
+        if (editing) {
+            Query_Glav.Cancel();
+        }
     }
     showMessage(edited ? QStringLiteral("Отредактировано!")
                        : QStringLiteral("Не удалось отредактировать!"));

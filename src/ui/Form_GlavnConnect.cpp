@@ -20,6 +20,7 @@ void TForm_Glavn::Button_podluchit_bazyClick() {
         // programs, keyed with the base's password (which the connection does not keep);
         // then Query_Glav with its first row current, then Query_Parole.
         Store.connect(infobase::AppPaths{Base});
+        finishTreeCommit();
         TreeView1->show();
         Button_podluchit_bazy->hide();
         Image1->show();

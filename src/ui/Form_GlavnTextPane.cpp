@@ -1,9 +1,11 @@
-// The text pane's commands: show it for writing, save its text into the clicked branch's
-// own record, copy, paste and change the font.
+// The text pane's commands: show it for writing, save its text into the own record of the
+// branch whose text it holds, copy, paste and change the font.
 #include "infobase/store/BranchText.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
 #include "ui/TextFontDialog.h"
+#include "ui/TreeInputDrop.h"
+#include "ui/TreeModelAdapter.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -14,6 +16,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QTreeView>
 
 void TForm_Glavn::createTextPaneCommands() {
     FontDialog = new TextFontDialog(this);
@@ -37,28 +40,37 @@ void TForm_Glavn::SpeedButton1Click() {
         QStringLiteral("Ваш текст... (для сохранения кликните правую клавишу мышки)."));
     Image1->hide();
     RichEdit->show();
+    // The text written here is the selected branch's.
+    infobase::TTreeNode* selected = TreeNodes.Selected();
+    paneBranch_ =
+        selected ? QPersistentModelIndex(TreeModel->indexOf(selected)) : QPersistentModelIndex();
 }
 
 void TForm_Glavn::N5Click() {
-    // The text goes only into the own record of the branch the last click showed. The store
-    // stays where the last lookup left it, which can be another branch's record.
-    if (clickedBranchName_.isEmpty()) {
+    const TreeInputDrop drop(TreeView1);
+    // The text goes only into the own record of the branch whose text the pane holds.
+    infobase::TTreeNode* owner = nodeOf(paneBranch_);
+    if (owner == nullptr) {
         showMessage(QStringLiteral("Вы не выбрали ветку!"));
         return;
     }
+    bool editing = false;
     try {
-        if (!Query_Glav.LocateOwn(clickedBranchName_)) {
+        if (!Query_Glav.LocateOwn(owner->Text())) {
             showMessage(QStringLiteral("У этой ветки нет своей записи в базе!"));
             return;
         }
         Query_Glav.Edit();
+        editing = true;
         Query_Glav.FieldByName(QStringLiteral("Texty"))
             .SetAsString(infobase::textyFromPaneText(RichEdit->document()->toRawText()));
         Query_Glav.Post();
         showMessage(QStringLiteral("Сохранено."));
     } catch (...) {
-        // The record keeps its earlier text and the store stays usable.
-        Query_Glav.Cancel();
+        // The record keeps its earlier text; the refused change is dropped, never posted later.
+        if (editing) {
+            Query_Glav.Cancel();
+        }
         showMessage(QStringLiteral("Не удалось сохранить."));
     }
 }

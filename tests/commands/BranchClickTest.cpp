@@ -143,14 +143,19 @@ TEST_F(BranchClick, KeyboardSelectionDoesNotShowTheBranch) {
     EXPECT_EQ(program.messages(), QStringList());
 }
 
-TEST(BranchClickNames, APrefixLookupShowsTheRecordItFindsAndNoRecordShowsEmptyPanes) {
-    // Фото has no record of its own: the lookup lands on Фотоальбом.
-    BranchWindow program({"Фото", "Новая"},
-                         {{"Фотоальбом", "альбом", {}, 0, jpegPicture({8, 8}, Qt::red)}});
+TEST(BranchClickNames, ABranchWithoutARecordOfItsOwnShowsEmptyPanesNeverAnothersRecord) {
+    // Фото has no record of its own: neither the record a prefix finds (Фотоальбом) nor
+    // one of another letter case (фото) is shown for it.
+    BranchWindow program({"Фото", "фото", "Новая"},
+                         {{"Фотоальбом", "альбом", {}, 0, jpegPicture({8, 8}, Qt::red)},
+                          {"фото", "маленькое", "текст фото"}});
     TForm_Glavn& window = program.window();
+    program.clickLabel("фото");
+    EXPECT_TRUE(window.RichEdit->isVisible());
     program.clickLabel("Фото");
-    EXPECT_EQ(window.Memo_opisanie->toPlainText(), "альбом");
-    EXPECT_FALSE(window.Image1->picture().isNull());
+    EXPECT_EQ(window.Memo_opisanie->toPlainText(), "");
+    EXPECT_TRUE(window.Image1->picture().isNull());
+    EXPECT_FALSE(window.RichEdit->isVisible());
     program.clickLabel("Новая");
     EXPECT_EQ(window.Memo_opisanie->toPlainText(), "");
     EXPECT_TRUE(window.Image1->picture().isNull());

@@ -1,11 +1,13 @@
-// A click the user makes while a command paints its progress waits until the command has
-// ended. The click is queued as the window system queues a person's click.
+// A click the user makes while a command works is dropped once the command has ended: applied
+// then, it would land on the tree as the command left it, where its place may hold another
+// branch. The click is queued as the window system queues a person's click.
 #include "BranchWindow.h"
 #include "ui/Form_Glavn.h"
 #include "ui/TreeModelAdapter.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QToolButton>
 #include <QTreeView>
 #include <QWindow>
@@ -51,7 +53,7 @@ private:
     std::function<void()> click_;
 };
 
-TEST(CommandInput, AClickDuringADeleteRunsOnlyAfterTheDelete) {
+TEST(CommandInput, AClickDuringADeleteNeverRunsOnTheChangedTree) {
     BranchWindow program({"Первая", "Вторая"}, {{"Первая"}, {"Вторая"}});
     TForm_Glavn& window = program.window();
     program.clickLabel("Вторая");
@@ -73,9 +75,30 @@ TEST(CommandInput, AClickDuringADeleteRunsOnlyAfterTheDelete) {
     for (int i = 0; i < 5 && nodesWhenShown < 0; ++i) {
         QCoreApplication::processEvents();
     }
-    EXPECT_EQ(nodesWhenShown, 1) << "the click ran before the delete had ended";
+    EXPECT_EQ(nodesWhenShown, -1) << "the click ran on the tree the delete changed";
     EXPECT_EQ(program.recordNames(), QStringList{"Первая"});
     EXPECT_EQ(program.treeFileNodes(), QStringList{"Первая"});
+}
+
+TEST(CommandInput, AClickOnARowThatMovesDuringADeleteSelectsNothing) {
+    BranchWindow program({"A", "B", "C"}, {{"A", "a"}, {"B", "b"}, {"C", "c"}});
+    TForm_Glavn& window = program.window();
+    program.clickLabel("A");
+    // B's row; once A is gone it is C's.
+    const QRect rowOfB = window.TreeView1->visualRect(window.TreeModel->indexOf(program.node("B")));
+    ClickWhileWaiting during(window.SpeedButton_Delete, [&] {
+        queueUserClick(window.TreeView1->viewport(), rowOfB.topLeft() + QPoint(4, 4));
+    });
+    program.press(window.SpeedButton_Delete);
+    ASSERT_TRUE(during.clicked);
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_NE(window.TreeNodes.Selected(), program.node("C"));
+    EXPECT_NE(window.Edit_Mame_Vetok->text(), "C");
+    EXPECT_NE(window.Memo_opisanie->toPlainText(), "c");
+    EXPECT_EQ(program.recordNames(), (QStringList{"B", "C"}));
+    EXPECT_EQ(program.treeFileNodes(), (QStringList{"B", "C"}));
 }
 
 } // namespace

@@ -91,15 +91,20 @@ void stepOnce(SqlStatement& statement) {
 }
 
 // One write transaction: it takes the base's write lock at once (waiting for it as long as
-// the connection's busy timeout allows) and is rolled back unless committed.
+// the connection's busy timeout allows) and is rolled back unless committed. Inside a shared
+// write the writes join the transaction the shared write's owner began, commits and rolls
+// back.
 class WriteTransaction {
 public:
-    explicit WriteTransaction(const SqlcipherConnection& connection) : connection_(connection) {
-        connection_.execute("BEGIN IMMEDIATE");
+    WriteTransaction(const SqlcipherConnection& connection, bool shared)
+        : connection_(connection), own_(!shared) {
+        if (own_) {
+            connection_.execute("BEGIN IMMEDIATE");
+        }
     }
     ~WriteTransaction() {
         // Some failures (a full disk, an I/O error) end the transaction themselves.
-        if (!committed_ && !sqlite3_get_autocommit(connection_.handle())) {
+        if (own_ && !committed_ && !sqlite3_get_autocommit(connection_.handle())) {
             sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
         }
     }
@@ -107,12 +112,15 @@ public:
     WriteTransaction& operator=(const WriteTransaction&) = delete;
 
     void commit() {
-        connection_.execute("COMMIT");
+        if (own_) {
+            connection_.execute("COMMIT");
+        }
         committed_ = true;
     }
 
 private:
     const SqlcipherConnection& connection_;
+    bool own_;
     bool committed_ = false;
 };
 
@@ -313,7 +321,7 @@ void BranchQuery::postPending() {
     if (!posted) {
         // Nothing was saved, and the record is gone from the file. Forget it here too
         // rather than post the change forever.
-        forgetRecordAt(positionOf(current_->rowId));
+        afterCommit([this, rowId = current_->rowId] { forgetRecordAt(positionOf(rowId)); });
         raise(QStringLiteral("The record was deleted by another program; the change was not "
                              "saved"));
     }
@@ -333,7 +341,7 @@ void BranchQuery::postInsert() {
         (written & bitOf(Column::File)) ? pending_->attachment->size() : 0;
     auto record = std::make_unique<StoredRecord>(pending_->values);
     {
-        WriteTransaction transaction(*connection_);
+        WriteTransaction transaction(*connection_, sharedWrite_);
         SqlStatement& insert = statementFor(sql);
         bindWritten(insert, pending_->values, attachmentSize, written);
         stepOnce(insert);
@@ -342,12 +350,14 @@ void BranchQuery::postInsert() {
         rereadRow(*record);
         transaction.commit();
     }
-    const qint64 rowId = record->rowId;
-    const auto position = std::upper_bound(
-        records_.begin(), records_.end(), rowId,
-        [](qint64 id, const std::unique_ptr<StoredRecord>& r) { return id < r->rowId; });
-    current_ = records_.insert(position, std::move(record))->get();
-    nameIndex_.add(current_);
+    afterCommit([this, posted = std::shared_ptr<StoredRecord>(std::move(record))] {
+        const qint64 rowId = posted->rowId;
+        const auto position = std::upper_bound(
+            records_.begin(), records_.end(), rowId,
+            [](qint64 id, const std::unique_ptr<StoredRecord>& r) { return id < r->rowId; });
+        current_ = records_.insert(position, std::make_unique<StoredRecord>(*posted))->get();
+        nameIndex_.add(current_);
+    });
 }
 
 bool BranchQuery::postEdit() {
@@ -361,7 +371,7 @@ bool BranchQuery::postEdit() {
         (written & bitOf(Column::File)) ? pending_->attachment->size() : 0;
     StoredRecord updated = pending_->values;
     {
-        WriteTransaction transaction(*connection_);
+        WriteTransaction transaction(*connection_, sharedWrite_);
         if (!rowStillHolds(record)) {
             return false;
         }
@@ -375,15 +385,17 @@ bool BranchQuery::postEdit() {
         rereadRow(updated);
         transaction.commit();
     }
-    // Most edits leave the name alone: the index then keeps its entry.
-    const bool renamed = updated.name != record.name;
-    if (renamed) {
-        nameIndex_.remove(&record);
-    }
-    record = std::move(updated);
-    if (renamed) {
-        nameIndex_.add(&record);
-    }
+    afterCommit([this, &record, updated = std::move(updated)] {
+        // Most edits leave the name alone: the index then keeps its entry.
+        const bool renamed = updated.name != record.name;
+        if (renamed) {
+            nameIndex_.remove(&record);
+        }
+        record = updated;
+        if (renamed) {
+            nameIndex_.add(&record);
+        }
+    });
     return true;
 }
 
@@ -441,7 +453,7 @@ void BranchQuery::Delete() {
         raise(QStringLiteral("Cannot perform this operation on an empty dataset"));
     }
     {
-        WriteTransaction transaction(*connection_);
+        WriteTransaction transaction(*connection_, sharedWrite_);
         // A row that another program deleted first is just as gone; a row it put under the
         // same key is its own and stays.
         if (rowStillHolds(*current_)) {
@@ -453,7 +465,39 @@ void BranchQuery::Delete() {
     }
     pending_.reset();
     state_ = dsBrowse;
-    forgetRecordAt(positionOf(current_->rowId));
+    afterCommit([this, rowId = current_->rowId] { forgetRecordAt(positionOf(rowId)); });
+}
+
+void BranchQuery::afterCommit(std::function<void()> change) {
+    if (sharedWrite_) {
+        afterSharedWrite_.push_back(std::move(change));
+    } else {
+        change();
+    }
+}
+
+void BranchQuery::beginSharedWrite() {
+    requireActive();
+    sharedWrite_ = true;
+    currentBeforeSharedWrite_ = current_;
+    afterSharedWrite_.clear();
+}
+
+void BranchQuery::endSharedWrite(bool committed) {
+    sharedWrite_ = false;
+    std::vector<std::function<void()>> changes = std::move(afterSharedWrite_);
+    afterSharedWrite_.clear();
+    if (committed) {
+        for (const auto& change : changes) {
+            change();
+        }
+        return;
+    }
+    // Nothing of the work reached the file: the records in memory are as they were, and a
+    // change the work left pending goes with it.
+    pending_.reset();
+    state_ = dsBrowse;
+    current_ = currentBeforeSharedWrite_;
 }
 
 BranchField& BranchQuery::FieldByName(const QString& fieldName) {

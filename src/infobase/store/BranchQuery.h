@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QString>
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -110,6 +111,16 @@ public:
     // The field of that name (ignoring letter case); "Field '<name>' not found" otherwise.
     BranchField& FieldByName(const QString& fieldName);
 
+    // A shared write: the caller has begun a transaction on the connection and commits or
+    // rolls it back itself, so that the record work between beginSharedWrite and
+    // endSharedWrite is stored together with the caller's own writes. Posts and deletes
+    // then write inside that transaction, and the records in memory change only at
+    // endSharedWrite(true), once the caller's commit succeeded. endSharedWrite(false) (the
+    // transaction was rolled back) drops a pending change and makes the record current
+    // before the shared write current again.
+    void beginSharedWrite();
+    void endSharedWrite(bool committed);
+
 private:
     friend class BranchField;
 
@@ -136,6 +147,8 @@ private:
     // row carry the table's defaults); keeps the values as they are when that fails.
     void rereadRow(StoredRecord& record);
     void forgetRecordAt(std::size_t position);
+    // Runs a change of the records in memory now, or inside a shared write once it commits.
+    void afterCommit(std::function<void()> change);
     SqlStatement& statementFor(const QByteArray& sql);
 
     // Field access for BranchField.
@@ -155,6 +168,9 @@ private:
     std::unique_ptr<PendingChange> pending_;
     std::array<BranchField, branch_table::kColumnCount> fields_;
     std::map<QByteArray, SqlStatement> statements_;
+    bool sharedWrite_ = false;
+    const StoredRecord* currentBeforeSharedWrite_ = nullptr;
+    std::vector<std::function<void()>> afterSharedWrite_;
 };
 
 } // namespace infobase

@@ -55,18 +55,27 @@ NameIndex::firstAtOrAfter(const QString& folded) const {
 const StoredRecord* NameIndex::findOwn(const QString& name) const {
     const QString folded = fold(name);
     // The names equal to it ignoring case stand together, in name order, from here on.
-    const auto first = firstAtOrAfter(folded);
-    auto end = first;
-    while (end != entries_.end() && end->folded == folded) {
-        if (end->record->name == name) {
-            return end->record;
+    for (auto it = firstAtOrAfter(folded); it != entries_.end() && it->folded == folded; ++it) {
+        if (it->record->name == name) {
+            return it->record;
         }
-        ++end;
     }
-    if (first != end) {
-        return first->record;
+    if (name.size() != kMaxBranchNameLength) {
+        return nullptr;
     }
-    return name.size() == kMaxBranchNameLength ? findFirst(name) : nullptr;
+    // A cut name: the names that begin with it, ignoring case, stand together too; of them
+    // exactly one may begin with it as written.
+    const StoredRecord* only = nullptr;
+    for (auto it = firstAtOrAfter(folded); it != entries_.end() && it->folded.startsWith(folded);
+         ++it) {
+        if (it->record->name.startsWith(name)) {
+            if (only != nullptr) {
+                return nullptr;
+            }
+            only = it->record;
+        }
+    }
+    return only;
 }
 
 const StoredRecord* NameIndex::findFirst(const QString& value) const {

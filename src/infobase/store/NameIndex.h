@@ -27,9 +27,10 @@ public:
     const StoredRecord* findFirst(const QString& value) const;
 
     // The record a branch of that name owns: the first record in name order whose name
-    // equals the name exactly; failing that, the first equal to it ignoring letter case;
-    // for a name of kMaxBranchNameLength code units (a branch name kept in the tree file
-    // is cut there), the first that begins with it. nullptr when none.
+    // equals the name exactly (letter case counts); failing that, for a name of
+    // kMaxBranchNameLength code units (a branch name kept in the tree file is cut there),
+    // the one record whose name begins with it exactly, when only one does. nullptr when
+    // none, or when the cut name could be either of two records.
     const StoredRecord* findOwn(const QString& name) const;
 
     std::size_t size() const { return entries_.size(); }

@@ -71,14 +71,16 @@ TEST_F(Lookup, FindsTheFirstNameInNameOrderThatBeginsWithTheValue) {
     }
 }
 
-// The lookup for commands that write: never another branch's record through a prefix.
-TEST_F(Lookup, OwnRecordIsTheExactNameThenTheNameIgnoringCaseNeverAPrefix) {
+// The lookup a branch's own record is found by: never another branch's record through a
+// prefix or a name that differs only in letter case.
+TEST_F(Lookup, OwnRecordIsTheExactNameNeverAnotherCaseNorAPrefix) {
     const LookupCase cases[] = {
         {"Фото", QStringLiteral("Фото")},
         {"фото", QStringLiteral("фото")}, // exact, though Фото comes first in name order
-        {"ФОТО", QStringLiteral("Фото")}, // no exact one: the first equal ignoring case
+        {"ФОТО", std::nullopt},           // Фото and фото are other branches' names
         {"Фотоальбом", QStringLiteral("Фотоальбом")},
-        {"A_B", QStringLiteral("A_b")},
+        {"A_b", QStringLiteral("A_b")},
+        {"A_B", std::nullopt},
         {"", QStringLiteral("")},
         {"Фот", std::nullopt},     // a prefix of three names is none of their own
         {"Фотоаль", std::nullopt}, // the display's lookup would land on Фотоальбом
@@ -95,18 +97,39 @@ TEST_F(Lookup, OwnRecordIsTheExactNameThenTheNameIgnoringCaseNeverAPrefix) {
 }
 
 // A branch name is cut at 255 code units in the tree file; its record keeps the whole name.
-TEST(LookupAlone, OwnRecordOfANameCutAt255IsTheFirstThatBeginsWithIt) {
-    const QString whole = QString(300, QChar(u'я'));
-    TempBase base;
-    base.seed({{whole}, {"Фото"}});
-    RecordStore store;
-    store.connect(base.path());
-    EXPECT_TRUE(store.Query_Glav.LocateOwn(whole.left(255)));
-    EXPECT_EQ(currentName(store.Query_Glav), whole);
-    EXPECT_TRUE(store.Query_Glav.LocateOwn("Фото"));
-    EXPECT_FALSE(store.Query_Glav.LocateOwn(whole.left(254)));
-    EXPECT_FALSE(store.Query_Glav.CurrentIsOwnOf(whole.left(255)));
-    EXPECT_EQ(currentName(store.Query_Glav), "Фото");
+// The cut name owns the one record that begins with it as written, and none when two do.
+TEST(LookupAlone, OwnRecordOfANameCutAt255IsTheOnlyOneThatBeginsWithIt) {
+    const QString cut = QString(255, QChar(u'я'));
+    const QString upper = QString(255, QChar(u'Я'));
+    const struct {
+        const char* what;
+        QStringList names;
+        QString asked;
+        std::optional<QString> found;
+    } cases[] = {
+        {"one longer name", {cut + "ааа", "Фото"}, cut, cut + "ааа"},
+        {"the exact name beside a longer one", {cut + "ааа", cut}, cut, cut},
+        {"two longer names", {cut + "ааа", cut + "ббб"}, cut, std::nullopt},
+        {"a longer name in another case", {upper + "ааа"}, cut, std::nullopt},
+        {"a case twin beside the one", {upper + "ааа", cut + "ббб"}, cut, cut + "ббб"},
+        {"none", {"Фото"}, cut, std::nullopt},
+        {"254 units are no cut", {cut + "ааа"}, cut.left(254), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempBase base;
+        std::vector<store_test::Seed> seeds;
+        for (const QString& name : c.names) {
+            seeds.push_back({name});
+        }
+        base.seed(seeds);
+        RecordStore store;
+        store.connect(base.path());
+        const QString before = currentName(store.Query_Glav);
+        EXPECT_EQ(store.Query_Glav.LocateOwn(c.asked), c.found.has_value());
+        EXPECT_EQ(currentName(store.Query_Glav), c.found.value_or(before));
+        EXPECT_EQ(store.Query_Glav.CurrentIsOwnOf(c.asked), c.found.has_value());
+    }
 }
 
 TEST(LookupAlone, PrefixOfTheOnlyNameFindsItAndTheEmptyValueDoesNot) {

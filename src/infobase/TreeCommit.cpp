@@ -1,0 +1,223 @@
+#include "infobase/TreeCommit.h"
+
+#include "common/DurableSave.h"
+#include "common/Failure.h"
+#include "infobase/store/BranchQuery.h"
+#include "infobase/store/SqlcipherApi.h"
+#include "infobase/store/SqlcipherConnection.h"
+#include "infobase/tree/TreeStream.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace infobase {
+namespace {
+
+std::function<void(TreeCommitStep)>& stepHook() {
+    static std::function<void(TreeCommitStep)> hook;
+    return hook;
+}
+
+void reached(TreeCommitStep step) {
+    if (stepHook()) {
+        stepHook()(step);
+    }
+}
+
+// The side table of the base that holds the digest of the tree file last committed.
+constexpr const char* kCreateDigestTable =
+    "CREATE TABLE IF NOT EXISTS TreeFileDigest (id INTEGER PRIMARY KEY CHECK (id = 1), "
+    "digest TEXT NOT NULL)";
+
+// Tells the file a commit wrote from any other: its size and a 64-bit fingerprint of its
+// bytes, the same on every machine and run. It guards against a leftover of an uncommitted
+// commit, not against tampering, and a cryptographic hash of a large tree would cost an add
+// several times the time it takes to write the file.
+QByteArray digestOf(const QByteArray& bytes) {
+    constexpr quint64 kMultiplier = 0x9E3779B97F4A7C15ull;
+    quint64 hash = quint64(bytes.size()) * kMultiplier;
+    const char* data = bytes.constData();
+    const qsizetype words = bytes.size() / 8;
+    for (qsizetype i = 0; i < words; ++i) {
+        quint64 word;
+        std::memcpy(&word, data + i * 8, 8);
+        hash = (hash ^ word) * kMultiplier;
+        hash ^= hash >> 29;
+    }
+    for (qsizetype i = words * 8; i < bytes.size(); ++i) {
+        hash = (hash ^ quint8(data[i])) * kMultiplier;
+        hash ^= hash >> 29;
+    }
+    return QByteArray::number(bytes.size()) + ':' + QByteArray::number(hash, 16);
+}
+
+QString shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// Writes the bytes to the file, replacing it, and puts them on the disk; on failure no file
+// is left.
+void writeSynced(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        throw Failure(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(shown(path), file.errorString()));
+    }
+    const bool written = file.write(bytes) == bytes.size() && file.flush() &&
+#if defined(Q_OS_UNIX)
+                         ::fsync(file.handle()) == 0;
+#else
+                         true;
+#endif
+    file.close();
+    if (!written) {
+        QFile::remove(path);
+        throw Failure(QStringLiteral("Stream write error"));
+    }
+}
+
+// Renames the new file over the old one in one step.
+bool replaceWith(const QString& from, const QString& to) {
+#if defined(Q_OS_UNIX)
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#else
+    QFile::remove(to);
+    return QFile::rename(from, to);
+#endif
+}
+
+// The path from the top of the tree to the node, as positions among siblings.
+std::vector<int> positionsOf(const TTreeNode* node) {
+    std::vector<int> positions;
+    for (; node != nullptr; node = node->Parent()) {
+        positions.insert(positions.begin(), node->Index());
+    }
+    return positions;
+}
+
+TTreeNode* nodeAt(const TTreeNodes& items, const std::vector<int>& positions) {
+    TTreeNode* node = nullptr;
+    for (const int position : positions) {
+        node = node == nullptr ? items.TopItem(position) : node->Item(position);
+    }
+    return node;
+}
+
+} // namespace
+
+void setTreeCommitStepHook(std::function<void(TreeCommitStep)> hook) {
+    stepHook() = std::move(hook);
+}
+
+QString pendingTreeFile(const QString& treeFile) {
+    return treeFile + QStringLiteral(".commit");
+}
+
+QByteArray treeFileBytes(const TreeViewState& view, const TTreeNodes& items) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    WriteComponent(buffer, view, items);
+    return bytes;
+}
+
+QByteArray treeFileBytesWithout(const TreeViewState& view, const TTreeNodes& items,
+                                const TTreeNode* leaf) {
+    QByteArray whole = treeFileBytes(view, items);
+    QBuffer buffer(&whole);
+    buffer.open(QIODevice::ReadOnly);
+    TreeViewState copyView = view;
+    TTreeNodes copy;
+    ReadComponent(buffer, copyView, copy);
+    copy.Delete(nodeAt(copy, positionsOf(leaf)));
+    return treeFileBytes(copyView, copy);
+}
+
+void commitTree(const SqlcipherConnection& connection, BranchQuery& query, const QString& treeFile,
+                const QByteArray& bytes, const std::function<void()>& recordWork) {
+    // Checked before anything is written: once the base has committed, the rename must not
+    // be refused.
+    if (QFileInfo(treeFile).isDir()) {
+        throw Failure(
+            QStringLiteral("Cannot create file \"%1\". Is a directory").arg(shown(treeFile)));
+    }
+    const QString pending = pendingTreeFile(treeFile);
+    writeSynced(pending, bytes);
+    reached(TreeCommitStep::TemporaryWritten);
+    try {
+        connection.execute("BEGIN IMMEDIATE");
+        query.beginSharedWrite();
+        try {
+            if (recordWork) {
+                recordWork();
+            }
+            reached(TreeCommitStep::RecordWorkDone);
+            connection.execute(kCreateDigestTable);
+            SqlStatement store = connection.prepare(
+                "INSERT OR REPLACE INTO TreeFileDigest (id, digest) VALUES (1, ?)");
+            store.bindText(1, digestOf(bytes));
+            store.step();
+            store.reset();
+            reached(TreeCommitStep::DigestStored);
+            connection.execute("COMMIT");
+        } catch (...) {
+            // Some failures (a full disk, an I/O error) end the transaction themselves.
+            if (!sqlite3_get_autocommit(connection.handle())) {
+                sqlite3_exec(connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+            }
+            query.endSharedWrite(false);
+            throw;
+        }
+        query.endSharedWrite(true);
+    } catch (...) {
+        QFile::remove(pending);
+        throw;
+    }
+    reached(TreeCommitStep::Committed);
+    // The base holds the change now; a rename that fails here is finished at the next connect.
+    if (replaceWith(pending, treeFile)) {
+        reached(TreeCommitStep::Replaced);
+        syncFolder(QFileInfo(treeFile).absolutePath());
+        reached(TreeCommitStep::FolderSynced);
+    }
+}
+
+bool reconcileTreeFile(const SqlcipherConnection& connection, const QString& treeFile) {
+    const QString pending = pendingTreeFile(treeFile);
+    if (!QFileInfo(pending).isFile()) {
+        return false;
+    }
+    QByteArray stored;
+    try {
+        SqlStatement hasTable = connection.prepare(
+            "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'TreeFileDigest'");
+        if (hasTable.step()) {
+            SqlStatement select =
+                connection.prepare("SELECT digest FROM TreeFileDigest WHERE id = 1");
+            if (select.step()) {
+                stored = select.columnText(0);
+            }
+        }
+    } catch (const Failure&) {
+        return false; // not known whether the base committed it: keep it for the next start
+    }
+    QFile file(pending);
+    const bool committed =
+        !stored.isEmpty() && file.open(QIODevice::ReadOnly) && digestOf(file.readAll()) == stored;
+    file.close();
+    if (committed && replaceWith(pending, treeFile)) {
+        syncFolder(QFileInfo(treeFile).absolutePath());
+        return true;
+    }
+    if (!committed) {
+        QFile::remove(pending);
+    }
+    return false;
+}
+
+} // namespace infobase

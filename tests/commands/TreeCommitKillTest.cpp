@@ -1,0 +1,265 @@
+// The tree file and the base agree after the program is killed at any step of a tree
+// command: the change is wholly in both or wholly in neither. The test runs the program's
+// window in a child process of its own binary, which kills itself at one step of the
+// commit; a second child then starts on the same folder and connects.
+#include "app/QuorlentApplication.h"
+#include "infobase/TreeCommit.h"
+#include "infobase/store/BranchTable.h"
+#include "infobase/store/SqlcipherConnection.h"
+#include "infobase/tree/TreeFile.h"
+#include "platform/ProgramFonts.h"
+#include "ui/Form_Glavn.h"
+#include "ui/ProgramWindows.h"
+#include "ui/TreeModelAdapter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+#include <csignal>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+using infobase::TTreeNode;
+using infobase::TTreeNodes;
+
+const QStringList kTree{"Корень", "Корень/Лист", "Другой"};
+const QStringList kRecords{"Корень", "Лист", "Другой"};
+
+struct Command {
+    const char* name;
+    const char* selected;
+    const char* typed;
+    QStringList treeAfter;
+    QStringList recordsAfter;
+};
+
+const Command kCommands[] = {
+    {"add",
+     "Другой",
+     "Новая",
+     {"Корень", "Корень/Лист", "Другой", "Новая"},
+     {"Корень", "Лист", "Другой", "Новая"}},
+    {"sub-branch",
+     "Другой",
+     "Подветка",
+     {"Корень", "Корень/Лист", "Другой", "Другой/Подветка"},
+     {"Корень", "Лист", "Другой", "Подветка"}},
+    {"rename",
+     "Корень/Лист",
+     "Листок",
+     {"Корень", "Корень/Листок", "Другой"},
+     {"Корень", "Листок", "Другой"}},
+    {"delete", "Другой", "", {"Корень", "Корень/Лист"}, {"Корень", "Лист"}},
+};
+
+QString pathOf(const TTreeNode* node) {
+    QString path = node->Text();
+    for (const TTreeNode* up = node->Parent(); up; up = up->Parent()) {
+        path = up->Text() + u'/' + path;
+    }
+    return path;
+}
+
+void collect(const TTreeNode* node, QStringList& paths) {
+    for (; node; node = node->getNextSibling()) {
+        paths << pathOf(node);
+        collect(node->getFirstChild(), paths);
+    }
+}
+
+QStringList pathsOf(const TTreeNodes& nodes) {
+    QStringList paths;
+    collect(nodes.getFirstNode(), paths);
+    return paths;
+}
+
+TTreeNode* find(const TTreeNodes& nodes, const QString& path) {
+    QList<TTreeNode*> todo;
+    for (int i = 0; i < nodes.TopCount(); ++i) {
+        todo << nodes.TopItem(i);
+    }
+    while (!todo.isEmpty()) {
+        TTreeNode* node = todo.takeFirst();
+        if (pathOf(node) == path) {
+            return node;
+        }
+        for (int i = 0; i < node->Count(); ++i) {
+            todo << node->Item(i);
+        }
+    }
+    return nullptr;
+}
+
+// --- The child: the program's window on a folder.
+
+TForm_Glavn& startWindow(const QString& folder, std::unique_ptr<TForm_Glavn>& window) {
+    QDir::setCurrent(folder);
+    window = ui::createProgramWindows();
+    TForm_Glavn* shown = window.get();
+    QTimer::singleShot(0, shown, [shown] { shown->Timer1Timer(); });
+    shown->show();
+    shown->Button_podluchit_bazyClick();
+    shown->PokazatClick();
+    return *shown;
+}
+
+// Runs one command, killing the process after the given step of its commit.
+[[noreturn]] void runCommand(const QString& folder, const QString& name, int killAt) {
+    std::unique_ptr<TForm_Glavn> owned;
+    TForm_Glavn& window = startWindow(folder, owned);
+    const Command* command = nullptr;
+    for (const Command& c : kCommands) {
+        if (name == c.name) {
+            command = &c;
+        }
+    }
+    TTreeNode* node = find(window.TreeNodes, command->selected);
+    window.TreeView1->setCurrentIndex(window.TreeModel->indexOf(node));
+    window.TreeView1Click();
+    window.Edit_Mame_Vetok->setText(command->typed);
+    infobase::setTreeCommitStepHook([killAt](infobase::TreeCommitStep step) {
+        if (static_cast<int>(step) == killAt) {
+            ::kill(::getpid(), SIGKILL);
+        }
+    });
+    try {
+        if (name == "add") {
+            window.SpeedButton_vvod_vetkiClick();
+        } else if (name == "sub-branch") {
+            window.SpeedButton_vvod_podvetkiClick();
+        } else if (name == "rename") {
+            window.SpeedButton3Click();
+        } else {
+            window.SpeedButton_DeleteClick();
+        }
+    } catch (...) {
+        ::_exit(3);
+    }
+    ::_exit(0);
+}
+
+// Starts again on the folder, connects, and prints the tree the window then holds.
+[[noreturn]] void printTreeAfterConnect(const QString& folder) {
+    std::unique_ptr<TForm_Glavn> owned;
+    TForm_Glavn& window = startWindow(folder, owned);
+    std::printf("%s\n", pathsOf(window.TreeNodes).join('|').toUtf8().constData());
+    std::fflush(stdout);
+    ::_exit(window.Store.Connected() ? 0 : 4);
+}
+
+// --- The test.
+
+QString baseFile(const QString& folder) {
+    return folder + "/Data/Quorlent.mdb";
+}
+QString treeFile(const QString& folder) {
+    return folder + "/Data/TreeView.dat";
+}
+
+void seed(const QString& folder) {
+    QDir(folder).mkpath("Data");
+    infobase::branch_table::createBaseFile(baseFile(folder));
+    auto base = infobase::SqlcipherConnection::open(baseFile(folder),
+                                                    infobase::branch_table::kPassword, {});
+    for (const QString& name : kRecords) {
+        infobase::SqlStatement insert =
+            base.prepare("INSERT INTO Tab_DB_Delphi_10 (Dat, Imya_vetok, Opisanie) VALUES "
+                         "('01.01.2026', ?, '')");
+        insert.bindText(1, name.toUtf8());
+        insert.step();
+    }
+    TTreeNodes nodes;
+    for (const QString& path : kTree) {
+        const qsizetype slash = path.lastIndexOf(u'/');
+        nodes.AddChild(slash < 0 ? nullptr : find(nodes, path.left(slash)), path.mid(slash + 1));
+    }
+    infobase::writeTreeFile(treeFile(folder), infobase::TreeViewState{}, nodes);
+}
+
+QStringList recordNames(const QString& folder) {
+    auto base = infobase::SqlcipherConnection::open(baseFile(folder),
+                                                    infobase::branch_table::kPassword, {});
+    infobase::SqlStatement select =
+        base.prepare("SELECT Imya_vetok FROM Tab_DB_Delphi_10 ORDER BY rowid");
+    QStringList names;
+    while (select.step()) {
+        names << QString::fromUtf8(select.columnText(0));
+    }
+    return names;
+}
+
+QStringList treeFileNodes(const QString& folder) {
+    infobase::TreeViewState view;
+    TTreeNodes nodes;
+    infobase::readTreeFile(treeFile(folder), view, nodes);
+    return pathsOf(nodes);
+}
+
+// "killed", or "exit <code>".
+QString runChild(const QStringList& arguments, QByteArray* output = nullptr) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    EXPECT_TRUE(child.waitForFinished(60000));
+    if (output) {
+        *output = child.readAllStandardOutput().trimmed();
+    }
+    return child.exitStatus() == QProcess::CrashExit
+               ? QStringLiteral("killed")
+               : QStringLiteral("exit %1").arg(child.exitCode());
+}
+
+TEST(TreeCommitKill, EveryStepOfEveryTreeCommandLeavesTheFilesAgreeing) {
+    for (const Command& command : kCommands) {
+        for (int step = 1; step <= infobase::kTreeCommitSteps + 1; ++step) {
+            const bool killed = step <= infobase::kTreeCommitSteps;
+            SCOPED_TRACE(QStringLiteral("%1, %2")
+                             .arg(command.name)
+                             .arg(killed ? QString::number(step) : "no kill")
+                             .toStdString());
+            QTemporaryDir folder;
+            seed(folder.path());
+            EXPECT_EQ(runChild({"--command", folder.path(), command.name, QString::number(step)}),
+                      killed ? "killed" : "exit 0");
+
+            QByteArray shown;
+            ASSERT_EQ(runChild({"--connect", folder.path()}, &shown), "exit 0");
+            const bool in = step > static_cast<int>(infobase::TreeCommitStep::DigestStored);
+            const QStringList tree = in ? command.treeAfter : kTree;
+            EXPECT_EQ(treeFileNodes(folder.path()), tree);
+            EXPECT_EQ(QString::fromUtf8(shown).split('|', Qt::SkipEmptyParts), tree);
+            EXPECT_EQ(recordNames(folder.path()), in ? command.recordsAfter : kRecords);
+            EXPECT_FALSE(QFile::exists(infobase::pendingTreeFile(treeFile(folder.path()))));
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    const bool child =
+        argc >= 3 && (std::string(argv[1]) == "--command" || std::string(argv[1]) == "--connect");
+    if (!child) {
+        ::testing::InitGoogleTest(&argc, argv);
+    }
+    QuorlentApplication application(argc, argv);
+    platform::registerProgramFonts();
+    if (child) {
+        const QString folder = QString::fromLocal8Bit(argv[2]);
+        if (std::string(argv[1]) == "--connect") {
+            printTreeAfterConnect(folder);
+        }
+        runCommand(folder, QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]));
+    }
+    return RUN_ALL_TESTS();
+}
