@@ -114,8 +114,10 @@ void setTreeCommitStepHook(std::function<void(TreeCommitStep)> hook) {
     stepHook() = std::move(hook);
 }
 
+// Seven letters after the dot: start-up removes a save's temporary, "TreeView.dat." and six
+// letters or digits, and must never take a committed tree file for one.
 QString pendingTreeFile(const QString& treeFile) {
-    return treeFile + QStringLiteral(".commit");
+    return treeFile + QStringLiteral(".pending");
 }
 
 QByteArray treeFileBytes(const TreeViewState& view, const TTreeNodes& items) {
