@@ -75,6 +75,9 @@ void TForm_Glavn::createTreeMoves() {
     // the view's own internal-move mode would also refuse the drops a test makes.
     TreeView1->setDragDropMode(QAbstractItemView::DragDrop);
     TreeView1->setDefaultDropAction(Qt::MoveAction);
+    // A collapsed branch opens when a drag rests on it, so that a branch can be put between
+    // its sub-branches.
+    TreeView1->setAutoExpandDelay(700);
     // Installed after the click watch, so that it sees a release first.
     TreeView1->viewport()->installEventFilter(new TreeDragReleaseWatch(TreeView1));
     connect(TreeModel.get(), &TreeModelAdapter::branchDropped, this, &TForm_Glavn::DropBranch);
