@@ -90,7 +90,8 @@ public:
 };
 
 // The information tree: an ordered forest of nodes. Siblings keep the order in which they
-// were added; texts need not be unique and have no length limit.
+// were added until the user moves or orders them (Move, Reorder); texts need not be unique
+// and have no length limit.
 class TTreeNodes {
 public:
     TTreeNodes();
