@@ -29,6 +29,7 @@ TForm_Glavn::TForm_Glavn(QWidget* parent)
             &TForm_Glavn::Button_podluchit_bazyClick);
     connectBranchDisplay();
     connectBranchEditing();
+    createTreeMoves();
     FormCreate();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "infobase/store/RecordStore.h"
+#include "infobase/tree/BranchMoves.h"
 #include "infobase/tree/TreeNodes.h"
 #include "infobase/tree/TreeViewState.h"
 #include "ui/ImageList.h"
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class PictureView;
 class QAction;
@@ -38,8 +40,8 @@ class BackupCopies;
 // handlers. Its definition is split by concern: components (Form_GlavnComponents.cpp),
 // menus (Form_GlavnMenus.cpp), layout (Form_GlavnLayout.cpp), start and shut-down
 // (Form_GlavnLifecycle.cpp), the tree view's display settings (Form_GlavnTreeView.cpp),
-// the connect command (Form_GlavnConnect.cpp), attachments (Form_GlavnAttachments.cpp)
-// and the text pane (Form_GlavnTextPane.cpp).
+// the connect command (Form_GlavnConnect.cpp), attachments (Form_GlavnAttachments.cpp),
+// the text pane (Form_GlavnTextPane.cpp) and moving branches (Form_GlavnTreeMoves.cpp).
 class TForm_Glavn : public QMainWindow {
     Q_OBJECT
 public:
@@ -114,6 +116,14 @@ public:
     QAction* N8;
     QAction* N9;
     QAction* N10;
+    // The tree's menu: the four moves of the selected branch and the ordering of its
+    // sub-branches; the moves also answer their keys in the tree.
+    QMenu* PopupMenu_Tree;
+    QAction* N_vverh;
+    QAction* N_vniz;
+    QAction* N_uroven_vyshe;
+    QAction* N_uroven_nizhe;
+    QAction* N_po_alfavitu;
 
     // --- The record store: ADOConnection1, Query_Glav and Query_Parole.
     infobase::RecordStore Store;
@@ -156,6 +166,12 @@ public:
     void SpeedButton_DeleteClick();
     void SpeedButton3Click();
     void SpeedButton_zam_opisanie_podvetkiClick();
+    // Moving branches: one step of the selected branch (nothing when the step is not
+    // possible or no branch is selected), ordering its sub-branches by name, and a dragged
+    // branch dropped at its new place. Each rewrites the tree file.
+    void MoveSelectedBranch(infobase::BranchStep step);
+    void N_po_alfavituClick();
+    void DropBranch(infobase::TTreeNode* node, infobase::TTreeNode* newParent, int index);
     void N_save_copyClick();
     // Copies one file into the set of backup copies, the progress bar following the copy.
     void CopyFileWithProgressBar1(infobase::BackupCopies& copies, const QString& source,
@@ -200,6 +216,12 @@ private:
     // The branch whose text the text pane holds, or for which the pane was opened for
     // writing: its save goes to this branch's record only.
     QPersistentModelIndex paneBranch_;
+    // Moving branches (Form_GlavnTreeMoves.cpp).
+    void createTreeMoves();
+    // Keeps a change of the tree's shape: writes the tree file and shows the branch where it
+    // went. When the file cannot be written, the change is taken back and the failure thrown.
+    void keepShapeChange(const std::optional<infobase::ShapeChange>& change,
+                         infobase::TTreeNode* shown);
     // Set while PaintPendingWork lets events through, and while a close waits for the
     // command that was running when it was asked for.
     bool paintingPendingWork_ = false;

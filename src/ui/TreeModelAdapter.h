@@ -9,6 +9,12 @@
 // the node has children.
 // It follows every change of the tree through the tree's observer. Labels cannot be
 // edited in place: a branch is joined to its record by its text.
+// A branch can be dragged within the view that shows this model: onto a branch (it becomes
+// the last child), between branches, or onto the empty space (the last top-level branch).
+// The model does not move it itself; it asks through branchDropped, so that whoever owns
+// the tree also keeps the tree file. A drag carries the model's identity and the branch's
+// path; it cannot be dropped into another model, another copy of the program or into the
+// branch's own sub-tree.
 class TreeModelAdapter : public QAbstractItemModel, private infobase::TreeNodesObserver {
     Q_OBJECT
 public:
@@ -26,6 +32,20 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+
+Q_SIGNALS:
+    // A dragged branch was dropped: it is to become the child at `index` of the new parent
+    // (nullptr: the top level), counted as TTreeNodes::Move counts.
+    void branchDropped(infobase::TTreeNode* node, infobase::TTreeNode* newParent, int index);
+
 private:
     void nodeAboutToBeInserted(infobase::TTreeNode* parent, int row) override;
     void nodeInserted() override;
@@ -34,6 +54,16 @@ private:
     void nodeChanged(infobase::TTreeNode* node) override;
     void treeAboutToBeReset() override;
     void treeReset() override;
+    void nodeAboutToBeMoved(infobase::TTreeNode* oldParent, int oldRow,
+                            infobase::TTreeNode* newParent, int newRow) override;
+    void nodeMoved() override;
+    void childrenAboutToBeReordered(infobase::TTreeNode* parent) override;
+    void childrenReordered(infobase::TTreeNode* parent) override;
+
+    // The dragged branch, when the data is a drag of this model's and the move is allowed.
+    infobase::TTreeNode* droppable(const QMimeData* data, Qt::DropAction action,
+                                   const QModelIndex& parent) const;
+    QList<QPersistentModelIndex> reorderedParents(infobase::TTreeNode* parent) const;
 
     infobase::TTreeNodes& tree_;
 };

@@ -35,6 +35,16 @@ public:
         }
         items_[size_++] = node;
     }
+    void insert(int index, TTreeNode* node) {
+        if (size_ == capacity()) {
+            reallocate(std::max(4, 2 * capacity()));
+        }
+        std::memmove(items_ + index + 1, items_ + index,
+                     sizeof(TTreeNode*) * size_t(size_ - index));
+        items_[index] = node;
+        ++size_;
+    }
+    void set(int index, TTreeNode* node) { items_[index] = node; }
     void erase(int index) {
         std::memmove(items_ + index, items_ + index + 1,
                      sizeof(TTreeNode*) * size_t(size_ - index - 1));

@@ -84,15 +84,78 @@ void TTreeNodes::Delete(TTreeNode* node) {
     }
     ChildList& siblings = parent->children_;
     siblings.erase(row);
-    for (int i = row; i < siblings.size(); ++i) {
-        siblings[i]->index_ = i;
-    }
+    renumber(parent, row);
     destroySubtree(node);
     if (notifying()) {
         observer_->nodeRemoved();
     }
     if (parent != &root_ && siblings.empty()) {
         setHasChildren(parent, false);
+    }
+}
+
+bool TTreeNodes::CanMoveUnder(const TTreeNode* node, const TTreeNode* newParent) {
+    for (const TTreeNode* up = newParent; up; up = up->Parent()) {
+        if (up == node) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TTreeNodes::Move(TTreeNode* node, TTreeNode* newParent, int index) {
+    if (!CanMoveUnder(node, newParent)) {
+        return false;
+    }
+    TTreeNode* from = node->parent_;
+    TTreeNode* to = parentOrRoot(newParent);
+    const int oldRow = node->index_;
+    index = std::clamp(index, 0, to->Count() - (to == from ? 1 : 0));
+    if (to == from && index == oldRow) {
+        return false;
+    }
+    if (notifying()) {
+        // The views count the new place among the children as they are before the move.
+        const int newRow = to == from && index > oldRow ? index + 1 : index;
+        observer_->nodeAboutToBeMoved(outside(from), oldRow, outside(to), newRow);
+    }
+    from->children_.erase(oldRow);
+    to->children_.insert(index, node);
+    node->parent_ = to;
+    renumber(from, oldRow);
+    renumber(to, to == from ? std::min(oldRow, index) : index);
+    if (notifying()) {
+        observer_->nodeMoved();
+    }
+    if (from != &root_ && from->children_.empty()) {
+        setHasChildren(from, false);
+    }
+    if (to != &root_) {
+        setHasChildren(to, true);
+    }
+    return true;
+}
+
+void TTreeNodes::Reorder(TTreeNode* parent, const std::vector<TTreeNode*>& order) {
+    TTreeNode* above = parentOrRoot(parent);
+    Q_ASSERT(int(order.size()) == above->Count());
+    if (notifying()) {
+        observer_->childrenAboutToBeReordered(parent);
+    }
+    for (int i = 0; i < int(order.size()); ++i) {
+        Q_ASSERT(order[i]->parent_ == above);
+        above->children_.set(i, order[i]);
+        order[i]->index_ = i;
+    }
+    if (notifying()) {
+        observer_->childrenReordered(parent);
+    }
+}
+
+void TTreeNodes::renumber(TTreeNode* parent, int from) {
+    ChildList& children = parent->children_;
+    for (int i = from; i < children.size(); ++i) {
+        children[i]->index_ = i;
     }
 }
 

@@ -75,6 +75,14 @@ public:
     virtual void nodeRemoved() = 0;
     // The node's text or its HasChildren flag changed.
     virtual void nodeChanged(TTreeNode* node) = 0;
+    // Around a Move: the node at oldRow of oldParent goes to newParent, in front of the child
+    // that is at newRow there before the move (newRow equal to their number: at the end).
+    virtual void nodeAboutToBeMoved(TTreeNode* oldParent, int oldRow, TTreeNode* newParent,
+                                    int newRow) = 0;
+    virtual void nodeMoved() = 0;
+    // Around a Reorder: the parent's children change places, and only they.
+    virtual void childrenAboutToBeReordered(TTreeNode* parent) = 0;
+    virtual void childrenReordered(TTreeNode* parent) = 0;
     // Around Clear and around a bulk update (BeginUpdate … EndUpdate), instead of the
     // single-node notifications.
     virtual void treeAboutToBeReset() = 0;
@@ -82,7 +90,8 @@ public:
 };
 
 // The information tree: an ordered forest of nodes. Siblings keep the order in which they
-// were added; texts need not be unique and have no length limit.
+// were added until the user moves or orders them (Move, Reorder); texts need not be unique
+// and have no length limit.
 class TTreeNodes {
 public:
     TTreeNodes();
@@ -101,6 +110,19 @@ public:
     void Delete(TTreeNode* node);
     // Removes every node.
     void Clear();
+    // Moves the node with its whole sub-tree to be the child at `index` of the new parent
+    // (nullptr: the top level), the index counted among the new parent's children without
+    // the node and limited to their number. Every node stays where it is in memory, so
+    // pointers to the moved nodes stay valid. When the old parent loses its last child its
+    // HasChildren is cleared; the new parent's is set. Returns false, changing nothing, when
+    // the new parent is the node or inside its sub-tree, or the place is the node's own.
+    bool Move(TTreeNode* node, TTreeNode* newParent, int index);
+    // Whether the node may go under the parent (nullptr: the top level): not into itself and
+    // not into its own sub-tree.
+    static bool CanMoveUnder(const TTreeNode* node, const TTreeNode* newParent);
+    // Puts the parent's children (nullptr: the top level) in the order given, which holds
+    // each of them exactly once.
+    void Reorder(TTreeNode* parent, const std::vector<TTreeNode*>& order);
 
     void setText(TTreeNode* node, const QString& text);
     void setHasChildren(TTreeNode* node, bool hasChildren);
@@ -152,6 +174,8 @@ private:
         return node;
     }
     TTreeNode* parentOrRoot(TTreeNode* node) { return node ? node : &root_; }
+    // Gives the parent's children from that position on their positions again.
+    static void renumber(TTreeNode* parent, int from);
     TTreeNode* outside(TTreeNode* parent) const { return parent == &root_ ? nullptr : parent; }
     // Takes every node of the subtree out of the tree without recursion, so that any depth
     // is safe; their places are reused by the next nodes added.

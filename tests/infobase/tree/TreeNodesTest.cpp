@@ -183,6 +183,21 @@ public:
     }
     void nodeRemoved() override { events.append("removed"); }
     void nodeChanged(TTreeNode* node) override { events.append("changed " + node->Text()); }
+    void nodeAboutToBeMoved(TTreeNode* oldParent, int oldRow, TTreeNode* newParent,
+                            int newRow) override {
+        events.append(QStringLiteral("move %1 %2 to %3 %4")
+                          .arg(name(oldParent))
+                          .arg(oldRow)
+                          .arg(name(newParent))
+                          .arg(newRow));
+    }
+    void nodeMoved() override { events.append("moved"); }
+    void childrenAboutToBeReordered(TTreeNode* parent) override {
+        events.append("reorder " + name(parent));
+    }
+    void childrenReordered(TTreeNode* parent) override {
+        events.append("reordered " + name(parent));
+    }
     void treeAboutToBeReset() override { events.append("reset"); }
     void treeReset() override { events.append("was reset"); }
 
@@ -206,6 +221,26 @@ TEST(TreeNodes, TellsAnObserverEveryChange) {
               QStringList({"insert - 0", "inserted", "insert A 0", "inserted", "changed A",
                            "changed B2", "remove A 0", "removed", "changed A", "reset", "was reset",
                            "reset", "was reset"}));
+}
+
+// The views count a move's new row among the children as they are before it; the flags
+// change after the move, each heard as a change of its node.
+TEST(TreeNodes, TellsAnObserverOfMovesAndReorders) {
+    TTreeNodes items;
+    TTreeNode* a = items.Add(nullptr, "A");
+    TTreeNode* b = items.Add(nullptr, "B");
+    TTreeNode* c = items.Add(nullptr, "C");
+    RecordingObserver observer;
+    items.setObserver(&observer);
+    items.Move(a, nullptr, 2); // to the end of its own level
+    items.Move(c, nullptr, 0);
+    items.Move(c, b, 0);
+    items.Move(c, b, 0); // its own place: nothing
+    items.Move(b, c, 0); // into its own sub-tree: nothing
+    items.Reorder(nullptr, {a, b});
+    EXPECT_EQ(observer.events,
+              QStringList({"move - 0 to - 3", "moved", "move - 1 to - 0", "moved",
+                           "move - 0 to B 0", "moved", "changed B", "reorder -", "reordered -"}));
 }
 
 } // namespace
