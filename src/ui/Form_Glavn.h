@@ -174,6 +174,8 @@ private:
     void dockTreeView(QSize clientSize);
     void setPaneLeft(int left);
     void createAttachmentCommands();
+    // Says that the desktop has no application for an extracted attachment.
+    void reportNoApplication(const QString& path);
     void createTextPaneCommands();
     // Branch display (Form_GlavnBranchDisplay.cpp) and editing (Form_GlavnBranchEditing.cpp).
     void connectBranchDisplay();

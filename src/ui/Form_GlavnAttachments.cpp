@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QLocale>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -131,7 +132,21 @@ void TForm_Glavn::SpeedButton4Click() {
         showMessage(QStringLiteral("Файл") + Path + QStringLiteral(" в папке Data не найден."));
         return;
     }
-    if (!platform::desktopServices().openFile(Path)) {
-        showMessage(QStringLiteral("Нет программы, которая открывает файл %1.").arg(Path));
+    // The opener tells only when it has ended whether the desktop had an application for
+    // the file; the window stays usable meanwhile.
+    platform::openFile(Path, this, [this, path = Path](bool opened) {
+        if (!opened) {
+            reportNoApplication(path);
+        }
+    });
+}
+
+void TForm_Glavn::reportNoApplication(const QString& path) {
+    // The answer can come while a command lets events through between its steps; its
+    // message waits until that command has ended.
+    if (paintingPendingWork_) {
+        QTimer::singleShot(100, this, [this, path] { reportNoApplication(path); });
+        return;
     }
+    showMessage(QStringLiteral("Нет программы, которая открывает файл %1.").arg(path));
 }

@@ -44,5 +44,5 @@ void TForm_Glavn::Word1Click() {
                               exportUserName(*this), platform::todayShortDate()},
                              path);
     // Having no application for the document is no failure: the file is saved.
-    platform::desktopServices().openFile(path);
+    platform::openFile(path, this, [](bool) {});
 }

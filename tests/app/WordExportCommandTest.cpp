@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -26,6 +27,7 @@ struct DialogSeen {
     QString defaultSuffix;
     bool ownDialog = false;
     bool asksBeforeReplacing = true;
+    QStringList captions; // of the buttons and labels, in the language Qt speaks
 };
 
 class WordExportCommand : public ::testing::Test {
@@ -75,8 +77,15 @@ protected:
                           dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
                           dialog.defaultSuffix(),
                           dialog.testOption(QFileDialog::DontUseNativeDialog),
-                          !dialog.testOption(QFileDialog::DontConfirmOverwrite)};
+                          !dialog.testOption(QFileDialog::DontConfirmOverwrite),
+                          {}};
         auto* buttons = dialog.findChild<QDialogButtonBox*>();
+        for (const QAbstractButton* button : buttons->buttons()) {
+            seen.captions << button->text();
+        }
+        for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+            seen.captions << label->text();
+        }
         if (chosen.isEmpty()) {
             buttons->button(QDialogButtonBox::Cancel)->click();
             return;
@@ -109,7 +118,9 @@ protected:
         [] { return QLocale(QLocale::Russian, QLocale::Russia); },
         [this](const QString& path) {
             opened << path;
-            return false; // no application for it: still no error
+            // No application for it (xdg-open's status): still no error.
+            return QStringList{QStringLiteral("sh"), QStringLiteral("-c"),
+                               QStringLiteral("exit 3")};
         },
     }};
 };
@@ -125,6 +136,11 @@ TEST_F(WordExportCommand, OffersTheSaveDialogAndMakesNothingWhenCancelled) {
     EXPECT_EQ(seen.defaultSuffix, QString());
     EXPECT_TRUE(seen.ownDialog);
     EXPECT_FALSE(seen.asksBeforeReplacing);
+    // Qt's own dialog speaks Russian, whatever the system's language.
+    EXPECT_EQ(seen.captions,
+              (QStringList{QStringLiteral("&Сохранить"), QStringLiteral("Отмена"),
+                           QStringLiteral("Перейти к:"), QStringLiteral("&Имя файла:"),
+                           QStringLiteral("Типы файлов:")}));
 
     EXPECT_EQ(windowsShown(), QStringList{QStringLiteral("QFileDialog")});
     // (Qt's dialog keeps its own settings under the home folder's hidden folders.)
