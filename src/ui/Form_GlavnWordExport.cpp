@@ -38,7 +38,7 @@ void TForm_Glavn::Word1Click() {
     if (SaveDialog_Word.exec() != QDialog::Accepted) {
         return;
     }
-    const QString path = SaveDialog_Word.selectedFiles().value(0);
+    const QString path = platform::exportFilePath(SaveDialog_Word.selectedFiles().value(0));
 
     platform::saveWordExport({Edit_Mame_Vetok->text(), RichEdit->document()->toRawText(),
                               exportUserName(*this), platform::todayShortDate()},

@@ -187,6 +187,28 @@ TEST_F(WordExportCommand, ReplacesAnExistingFileWithoutAsking) {
     EXPECT_EQ(opened, QStringList{path});
 }
 
+// The name as typed, or with ".docx" added when it does not end in a Word extension.
+TEST_F(WordExportCommand, ANameWithoutTheDocumentsExtensionGetsDocx) {
+    const struct {
+        const char* typed;
+        const char* saved;
+    } cases[] = {{"Заметки", "Заметки.docx"},
+                 {"Протокол 10.12", "Протокол 10.12.docx"},
+                 {"Список.txt", "Список.txt.docx"},
+                 {"Письмо.doc", "Письмо.doc"},
+                 {"Отчёт.DOCX", "Отчёт.DOCX"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        opened.clear();
+        exportTo(inHome(QString::fromUtf8(c.typed)));
+        const QString saved = inHome(QString::fromUtf8(c.saved));
+        EXPECT_EQ(opened, QStringList{saved});
+        EXPECT_EQ(paragraphTexts(readDocxBack(saved)).value(0), QStringLiteral("Сад"));
+    }
+    EXPECT_FALSE(QFile::exists(inHome(QStringLiteral("Заметки"))));
+    EXPECT_FALSE(QFile::exists(inHome(QStringLiteral("Письмо.doc.docx"))));
+}
+
 TEST_F(WordExportCommand, AFolderThatCannotBeWrittenGivesTheErrorReportAndNoFile) {
     // Not even an administrator can create a file there.
     const QString path = QStringLiteral("/proc/Сад.docx");
