@@ -120,6 +120,9 @@ public:
     // Shows a message: MessageDlg on MessageDl with mtInformation, the one button mbYes
     // and help context 0.
     void showMessage(const QString& text);
+    // Shows a text in the text pane, in the pane's own font whatever font was chosen for
+    // the text shown before.
+    void showPaneText(const QString& text);
     // Applies TreeView1State to TreeView1 (after the tree file was read).
     void applyTreeViewState();
     // Paints what is waiting to be painted in the middle of a command without taking the

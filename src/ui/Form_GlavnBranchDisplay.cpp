@@ -127,7 +127,7 @@ void showBranchRecord(TForm_Glavn& window, const QString& name) {
     if (!texty.isEmpty()) {
         window.Image1->hide();
         window.RichEdit->show();
-        window.RichEdit->setPlainText(infobase::paneTextFromTexty(texty));
+        window.showPaneText(infobase::paneTextFromTexty(texty));
         return;
     }
     window.RichEdit->hide();
