@@ -120,6 +120,11 @@ public:
     // Shows a message: MessageDlg on MessageDl with mtInformation, the one button mbYes
     // and help context 0.
     void showMessage(const QString& text);
+    // Makes sure the Temp folder is there and private before an attachment is extracted to
+    // it. False, after saying so, when a folder of that name is not the user's own.
+    bool prepareTempFolder();
+    // Says that the Temp folder is not the user's own, so that nothing is extracted to it.
+    void reportTempNotOwn();
     // Shows a text in the text pane, in the pane's own font whatever font was chosen for
     // the text shown before.
     void showPaneText(const QString& text);

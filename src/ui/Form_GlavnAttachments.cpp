@@ -5,7 +5,6 @@
 #include "infobase/store/AttachmentFiles.h"
 #include "infobase/store/AttachmentPresence.h"
 #include "platform/DesktopServices.h"
-#include "platform/Folders.h"
 #include "ui/Form_Glavn.h"
 
 #include <QAbstractItemView>
@@ -124,9 +123,10 @@ void TForm_Glavn::SpeedButton4Click() {
                         .arg(kind));
         return;
     }
-    const QString temp = infobase::AppPaths{Base}.tempFolder();
-    platform::createPrivateFolder(temp);
-    Path = temp + fileName;
+    if (!prepareTempFolder()) {
+        return;
+    }
+    Path = infobase::AppPaths{Base}.tempFolder() + fileName;
     infobase::extractAttachment(attachment, Path);
     if (!QFileInfo::exists(Path)) {
         showMessage(QStringLiteral("Файл") + Path + QStringLiteral(" в папке Data не найден."));

@@ -71,6 +71,9 @@ void showAttachment(TForm_Glavn& window) {
         }
         return;
     }
+    if (!window.prepareTempFolder()) {
+        return;
+    }
     const QString path = infobase::AppPaths{window.Base}.tempFolder() + fileName;
     if (infobase::extractAttachment(file, path) == 0) {
         return;
