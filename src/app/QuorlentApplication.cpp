@@ -1,9 +1,12 @@
 #include "app/QuorlentApplication.h"
 
+#include "app/QtTranslation.h"
 #include "common/Failure.h"
 #include "ui/GeneralErrorReport.h"
 
-QuorlentApplication::QuorlentApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+QuorlentApplication::QuorlentApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    installQtRussianTranslation(*this);
+}
 
 bool QuorlentApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -4,7 +4,7 @@
 
 // The application object. A failure that no command caught ends at the event loop here:
 // its text is shown in the standard error box and the program goes on; a silent abort
-// ends the command without anything shown.
+// ends the command without anything shown. Qt's own dialogs speak Russian.
 class QuorlentApplication : public QApplication {
     Q_OBJECT
 public:

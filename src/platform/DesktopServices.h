@@ -3,7 +3,10 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <functional>
+
+class QObject;
 
 namespace platform {
 
@@ -14,13 +17,19 @@ namespace platform {
 struct DesktopServices {
     std::function<QDateTime()> now;  // the current local time
     std::function<QLocale()> locale; // the user's regional settings (short date format)
-    // Hands a file to the desktop's default application for its kind; false when the
-    // desktop has no application for it or refused.
-    std::function<bool(const QString& path)> openFile;
+    // The command line that hands a file to the desktop's default application for its
+    // kind (xdg-open). It exits with status 0 when it did; any other status means the
+    // desktop has no application for the file or refused it.
+    std::function<QStringList(const QString& path)> opener;
 };
 
 // The services in force: the desktop's own unless a test replaced them.
 const DesktopServices& desktopServices();
+
+// Runs the opener for `path` without waiting for it; `whenDone` is called later from the
+// event loop with whether the opener succeeded (also false when it could not be started),
+// unless `context` is gone by then.
+void openFile(const QString& path, QObject* context, std::function<void(bool opened)> whenDone);
 
 // Today's date (the date part of now()) in the user's short date format.
 QString todayShortDate();

@@ -2,6 +2,8 @@
 
 #include "platform/DocxWriter.h"
 
+#include <QFileInfo>
+
 namespace platform {
 namespace {
 
@@ -12,6 +14,15 @@ constexpr QRgb kPink = 0xFF00FF;
 constexpr DocxPage kPage{595.3, 841.9, 20, 15, 90, 10};
 
 } // namespace
+
+QString exportFilePath(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.compare(QLatin1String("doc"), Qt::CaseInsensitive) == 0 ||
+        suffix.compare(QLatin1String("docx"), Qt::CaseInsensitive) == 0) {
+        return path;
+    }
+    return path + QStringLiteral(".docx");
+}
 
 QString signatureLine(const QString& userName, const QString& date) {
     return QStringLiteral("Вывел:  (") + userName + QStringLiteral(");   Дата: ") + date;

@@ -132,6 +132,14 @@ public:
     // Shows a message: MessageDlg on MessageDl with mtInformation, the one button mbYes
     // and help context 0.
     void showMessage(const QString& text);
+    // Makes sure the Temp folder is there and private before an attachment is extracted to
+    // it. False, after saying so, when a folder of that name is not the user's own.
+    bool prepareTempFolder();
+    // Says that the Temp folder is not the user's own, so that nothing is extracted to it.
+    void reportTempNotOwn();
+    // Shows a text in the text pane, in the pane's own font whatever font was chosen for
+    // the text shown before.
+    void showPaneText(const QString& text);
     // Applies TreeView1State to TreeView1 (after the tree file was read).
     void applyTreeViewState();
     // Paints what is waiting to be painted in the middle of a command without taking the
@@ -201,6 +209,8 @@ private:
     void dockTreeView(QSize clientSize);
     void setPaneLeft(int left);
     void createAttachmentCommands();
+    // Says that the desktop has no application for an extracted attachment.
+    void reportNoApplication(const QString& path);
     void createTextPaneCommands();
     // Branch display (Form_GlavnBranchDisplay.cpp) and editing (Form_GlavnBranchEditing.cpp).
     void connectBranchDisplay();

@@ -5,7 +5,6 @@
 #include "infobase/store/AttachmentFiles.h"
 #include "infobase/store/AttachmentPresence.h"
 #include "platform/DesktopServices.h"
-#include "platform/Folders.h"
 #include "ui/Form_Glavn.h"
 
 #include <QAbstractItemView>
@@ -15,6 +14,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QLocale>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -123,15 +123,30 @@ void TForm_Glavn::SpeedButton4Click() {
                         .arg(kind));
         return;
     }
-    const QString temp = infobase::AppPaths{Base}.tempFolder();
-    platform::createPrivateFolder(temp);
-    Path = temp + fileName;
+    if (!prepareTempFolder()) {
+        return;
+    }
+    Path = infobase::AppPaths{Base}.tempFolder() + fileName;
     infobase::extractAttachment(attachment, Path);
     if (!QFileInfo::exists(Path)) {
         showMessage(QStringLiteral("Файл") + Path + QStringLiteral(" в папке Data не найден."));
         return;
     }
-    if (!platform::desktopServices().openFile(Path)) {
-        showMessage(QStringLiteral("Нет программы, которая открывает файл %1.").arg(Path));
+    // The opener tells only when it has ended whether the desktop had an application for
+    // the file; the window stays usable meanwhile.
+    platform::openFile(Path, this, [this, path = Path](bool opened) {
+        if (!opened) {
+            reportNoApplication(path);
+        }
+    });
+}
+
+void TForm_Glavn::reportNoApplication(const QString& path) {
+    // The answer can come while a command lets events through between its steps; its
+    // message waits until that command has ended.
+    if (paintingPendingWork_) {
+        QTimer::singleShot(100, this, [this, path] { reportNoApplication(path); });
+        return;
     }
+    showMessage(QStringLiteral("Нет программы, которая открывает файл %1.").arg(path));
 }

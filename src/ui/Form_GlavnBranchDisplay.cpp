@@ -71,6 +71,9 @@ void showAttachment(TForm_Glavn& window) {
         }
         return;
     }
+    if (!window.prepareTempFolder()) {
+        return;
+    }
     const QString path = infobase::AppPaths{window.Base}.tempFolder() + fileName;
     if (infobase::extractAttachment(file, path) == 0) {
         return;
@@ -125,7 +128,7 @@ void showBranchRecord(TForm_Glavn& window, const QString& name) {
     if (!texty.isEmpty()) {
         window.Image1->hide();
         window.RichEdit->show();
-        window.RichEdit->setPlainText(infobase::paneTextFromTexty(texty));
+        window.showPaneText(infobase::paneTextFromTexty(texty));
         return;
     }
     window.RichEdit->hide();

@@ -67,6 +67,9 @@ void TForm_Glavn::createComponents() {
     Image1->setProportional(true);
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Reached by Tab or a click, so that its menu opens from the keyboard too.
+    Image1->setFocusPolicy(Qt::StrongFocus);
+    Image1->setAccessibleName(QStringLiteral("Картинка ветки"));
     Image1->hide();
 
     TreeView1 = place(new QTreeView(client), "TreeView1", {0, 0, kTreeWidth, 0}, 19);
@@ -74,6 +77,7 @@ void TForm_Glavn::createComponents() {
     TreeView1->setIndentation(19);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView1->viewport()->setCursor(Qt::PointingHandCursor);
+    TreeView1->setAccessibleName(QStringLiteral("Дерево веток"));
     TreeView1->hide();
 
     GroupBox_Rab_Vet_Tree = place(new QGroupBox(client), "GroupBox_Rab_Vet_Tree",
@@ -113,10 +117,14 @@ void TForm_Glavn::createComponents() {
     Edit_Mame_Vetok = place(new QLineEdit(panel), "Edit_Mame_Vetok", {8, 56, 441, 31});
     Memo_opisanie = place(new QPlainTextEdit(panel), "Memo_opisanie", {40, 213, 409, 217});
     Memo_opisanie->setTabChangesFocus(true);
+    // Read out by their own labels, not by the panel's title.
+    Label1->setBuddy(Edit_Mame_Vetok);
+    Label2->setBuddy(Memo_opisanie);
 
     ProgressBar1 = place(new QProgressBar(client), "ProgressBar1", {122, 8, 329, 25});
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
+    ProgressBar1->setAccessibleName(QStringLiteral("Ход копирования"));
     ProgressBar1->hide();
 
     RichEdit = place(new QTextEdit(client), "RichEdit", {927, 8, 389, 716}, 19);

@@ -9,6 +9,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeView>
+#include <algorithm>
 
 void TForm_Glavn::FormResize() {
     // W and H are the outer size: frame, caption and menu bar included.
@@ -17,17 +18,19 @@ void TForm_Glavn::FormResize() {
     const int T = kTreeWidth;
 
     Button_podluchit_bazy->move(W / 2 - Button_podluchit_bazy->width() / 2, H / 2);
-    // The panes keep the full width W - T even while the panel pushes them right by P:
-    // they then reach past the right edge and the window clips them.
-    const int paneLeft = GroupBox_Rab_Vet_Tree->isVisibleTo(this) ? T + kPanelWidth : T;
-    Image1->setGeometry(paneLeft, 0, W - T, H);
     GroupBox_Rab_Vet_Tree->move(T, 0);
-    RichEdit->setGeometry(paneLeft, 0, W - T, H);
+    setPaneLeft(GroupBox_Rab_Vet_Tree->isVisibleTo(this) ? T + kPanelWidth : T);
 }
 
 void TForm_Glavn::setPaneLeft(int left) {
-    Image1->move(left, Image1->y());
-    RichEdit->move(left, RichEdit->y());
+    // The rule's size for the panes, W - T by H, is larger than what the client area has
+    // right of the tree: a pane of that size reaches past the window's right and bottom
+    // edges, with its scroll bar, the ends of its lines and the right part of a centred
+    // picture out of sight. A pane ends at the client area's edges instead.
+    const QSize client = centralWidget()->size();
+    const QRect pane(left, 0, std::max(0, client.width() - left), client.height());
+    Image1->setGeometry(pane);
+    RichEdit->setGeometry(pane);
 }
 
 void TForm_Glavn::PokazatClick() {
@@ -63,6 +66,7 @@ bool TForm_Glavn::eventFilter(QObject* watched, QEvent* event) {
     // The tree is docked to the left edge over the full client height.
     if (watched == centralWidget() && event->type() == QEvent::Resize) {
         dockTreeView(centralWidget()->size());
+        setPaneLeft(Image1->x()); // the panes end at the client area's edges
     }
     return QMainWindow::eventFilter(watched, event);
 }

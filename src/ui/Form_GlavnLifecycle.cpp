@@ -42,7 +42,8 @@ void TForm_Glavn::setVisible(bool visible) {
 void TForm_Glavn::FormShow() {
     const infobase::AppPaths paths = pathsOf(Base);
     // Temp receives decrypted attachments: readable by this user only.
-    platform::createPrivateFolder(paths.tempFolder());
+    const bool tempOwn =
+        platform::createPrivateFolder(paths.tempFolder()) != platform::PrivateFolder::NotOwn;
     Timer1->start();
 
     // The tree file is read while the splash stands, so that the wait after the splash does
@@ -72,6 +73,9 @@ void TForm_Glavn::FormShow() {
     Memo_opisanie->clear();
     applyTreeViewState();
 
+    if (!tempOwn) {
+        reportTempNotOwn();
+    }
     if (missing) {
         showMessage(QStringLiteral("Возможно Вы в первый раз открываете приложение.\r"
                                    "Не найден файл: TreeView.dat.\r"
@@ -81,6 +85,22 @@ void TForm_Glavn::FormShow() {
         // The window is shown all the same, with what the reading left in the tree.
         ui::showGeneralErrorReport(*failure);
     }
+}
+
+bool TForm_Glavn::prepareTempFolder() {
+    if (platform::createPrivateFolder(pathsOf(Base).tempFolder()) ==
+        platform::PrivateFolder::NotOwn) {
+        reportTempNotOwn();
+        return false;
+    }
+    return true;
+}
+
+void TForm_Glavn::reportTempNotOwn() {
+    showMessage(QStringLiteral("Папка %1 принадлежит не Вам, и другие пользователи могут "
+                               "подменить в ней файлы.\rПрикреплённые файлы в неё не "
+                               "выкладываются. Удалите эту папку.")
+                    .arg(QDir::toNativeSeparators(QDir::cleanPath(pathsOf(Base).tempFolder()))));
 }
 
 void TForm_Glavn::Timer1Timer() {

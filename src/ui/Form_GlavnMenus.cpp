@@ -4,6 +4,7 @@
 #include "ui/MenuBarStyle.h"
 #include "ui/PictureView.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTextEdit>
@@ -21,6 +22,43 @@ QAction* item(QWidget* menu, const char* name, const QString& caption, const QIc
     QAction* action = item(menu, name, caption);
     action->setIcon(picture);
     return action;
+}
+
+// Opens a pane's menu from the keyboard, as the menu key and Shift+F10 do elsewhere: below
+// the caret of a text, in the middle of a picture.
+class KeyboardMenu : public QObject {
+public:
+    KeyboardMenu(QWidget* pane, QMenu* menu) : QObject(pane), menu_(menu) {
+        pane->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Menu &&
+            !(key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            return false;
+        }
+        auto* pane = static_cast<QWidget*>(watched);
+        const QRect caret = pane->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        menu_->popup(
+            pane->mapToGlobal(caret.isValid() ? caret.bottomLeft() : pane->rect().center()));
+        return true;
+    }
+
+private:
+    QMenu* menu_;
+};
+
+// A context menu is announced to assistive technology by its title, as a menu of the menu
+// bar is.
+QMenu* contextMenu(QWidget* parent, const char* name, const QString& title) {
+    auto* menu = new QMenu(title, parent);
+    menu->setObjectName(QLatin1String(name));
+    menu->setAccessibleName(title);
+    return menu;
 }
 
 } // namespace
@@ -52,18 +90,17 @@ void TForm_Glavn::createMainMenu() {
 }
 
 void TForm_Glavn::createPopupMenus() {
-    PopupMenu_Image = new QMenu(this);
-    PopupMenu_Image->setObjectName(QStringLiteral("PopupMenu_Image"));
+    PopupMenu_Image = contextMenu(this, "PopupMenu_Image", QStringLiteral("Меню картинки"));
     N_Strech = item(PopupMenu_Image, "N_Strech", QStringLiteral("Во весь размер"));
     N_norm_syze = item(PopupMenu_Image, "N_norm_syze", QStringLiteral("В нормальный размер"));
     connect(N_Strech, &QAction::triggered, this, &TForm_Glavn::N_StrechClick);
     connect(N_norm_syze, &QAction::triggered, this, &TForm_Glavn::N_norm_syzeClick);
     connect(Image1, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { PopupMenu_Image->popup(Image1->mapToGlobal(at)); });
+    new KeyboardMenu(Image1, PopupMenu_Image);
 
     const QString divider(17, QLatin1Char('_'));
-    PopupMenu_Text = new QMenu(this);
-    PopupMenu_Text->setObjectName(QStringLiteral("PopupMenu_Text"));
+    PopupMenu_Text = contextMenu(this, "PopupMenu_Text", QStringLiteral("Меню текста"));
     Word1 = item(PopupMenu_Text, "Word1", QStringLiteral("  Сохранить в Word"),
                  ImageList1.icon(ImageList::WordDocument));
     connect(Word1, &QAction::triggered, this, &TForm_Glavn::Word1Click);
@@ -79,4 +116,5 @@ void TForm_Glavn::createPopupMenus() {
                ImageList1.icon(ImageList::ColouredLetters));
     connect(RichEdit, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { PopupMenu_Text->popup(RichEdit->mapToGlobal(at)); });
+    new KeyboardMenu(RichEdit, PopupMenu_Text);
 }

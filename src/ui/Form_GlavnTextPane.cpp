@@ -34,10 +34,16 @@ void TForm_Glavn::createTextPaneCommands() {
     connect(N10, &QAction::triggered, this, &TForm_Glavn::N10Click);
 }
 
+void TForm_Glavn::showPaneText(const QString& text) {
+    // The caret's format, with a font the user chose for a piece of the earlier text, would
+    // carry over to the whole new text: the text starts in the pane's own font instead.
+    RichEdit->setCurrentCharFormat(QTextCharFormat());
+    RichEdit->setPlainText(text);
+}
+
 void TForm_Glavn::SpeedButton1Click() {
     RichEdit->clear();
-    RichEdit->setPlainText(
-        QStringLiteral("Ваш текст... (для сохранения кликните правую клавишу мышки)."));
+    showPaneText(QStringLiteral("Ваш текст... (для сохранения кликните правую клавишу мышки)."));
     Image1->hide();
     RichEdit->show();
     // The text written here is the selected branch's.

@@ -38,11 +38,11 @@ void TForm_Glavn::Word1Click() {
     if (SaveDialog_Word.exec() != QDialog::Accepted) {
         return;
     }
-    const QString path = SaveDialog_Word.selectedFiles().value(0);
+    const QString path = platform::exportFilePath(SaveDialog_Word.selectedFiles().value(0));
 
     platform::saveWordExport({Edit_Mame_Vetok->text(), RichEdit->document()->toRawText(),
                               exportUserName(*this), platform::todayShortDate()},
                              path);
     // Having no application for the document is no failure: the file is saved.
-    platform::desktopServices().openFile(path);
+    platform::openFile(path, this, [](bool) {});
 }

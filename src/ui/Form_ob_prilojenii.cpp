@@ -48,6 +48,7 @@ TForm_ob_prilojenii::TForm_ob_prilojenii(QWidget* parent)
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setGeometry(rect());
     Memo1->setReadOnly(true);
+    Memo1->setAccessibleName(QStringLiteral("О приложении"));
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setPlainText(kAboutLines.join(QLatin1Char('\n')));

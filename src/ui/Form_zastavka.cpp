@@ -24,12 +24,15 @@ TForm_zastavka::TForm_zastavka(QWidget* parent)
       Label1(new QLabel(this)) {
     setObjectName(QStringLiteral("Form_zastavka"));
     setWindowTitle(QStringLiteral("Form_zastavka"));
+    // The title is never shown; assistive technology reads the window by this name.
+    setAccessibleName(QStringLiteral("Заставка"));
     setFixedSize(kClientSize);
 
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(rect());
     Image1->setStretch(true);
     Image1->setPicture(splashPicture());
+    Image1->setAccessibleName(QStringLiteral("Картинка заставки"));
 
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setText(QStringLiteral("Тальверо v.9.0"));

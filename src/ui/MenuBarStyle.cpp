@@ -60,7 +60,12 @@ void MenuBarStyle::drawControl(ControlElement element, const QStyleOption* optio
     if (!proxy()->styleHint(SH_UnderlineShortcut, item, widget)) {
         flags |= Qt::TextHideMnemonic;
     }
-    const bool highlighted = enabled && (item->state & (State_Selected | State_Sunken));
+    // The caption takes the highlighted colour exactly when the base style (Fusion) drew the
+    // highlight under it: while the item is pressed or its menu is open. An item that is
+    // only selected, as the one under a resting pointer is after its window opened, stands
+    // on the plain bar and keeps the bar's text colour.
+    const bool highlighted =
+        enabled && (item->state & State_Selected) && (item->state & State_Sunken);
     proxy()->drawItemText(painter, text, flags, item->palette, enabled, item->text,
                           highlighted ? QPalette::HighlightedText : QPalette::ButtonText);
 }

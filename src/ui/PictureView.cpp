@@ -1,8 +1,27 @@
 #include "ui/PictureView.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 
-PictureView::PictureView(QWidget* parent) : QWidget(parent) {}
+namespace {
+
+// Assistive technology reads a picture display as a picture, by its accessible name.
+QAccessibleInterface* pictureAccessibility(const QString& className, QObject* object) {
+    if (className == QLatin1String("PictureView") && object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+PictureView::PictureView(QWidget* parent) : QWidget(parent) {
+    static const bool installed = [] {
+        QAccessible::installFactory(pictureAccessibility);
+        return true;
+    }();
+    (void)installed;
+}
 
 void PictureView::setPicture(const QImage& picture) {
     picture_ = picture;

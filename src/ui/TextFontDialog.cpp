@@ -3,12 +3,36 @@
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+namespace {
+
+// The toolkit's font choices look a face up by its style name. For a font that names none
+// they make one from its weight in the language of the interface ("Жирный"), which the
+// face's own list ("Regular", "Bold") does not hold, and the font came back regular. The
+// font is therefore given the name its face uses for that weight and slant.
+QFont withFaceStyleName(QFont font) {
+    if (!font.styleName().isEmpty()) {
+        return font;
+    }
+    const QString family = font.family();
+    for (const QString& style : QFontDatabase::styles(family)) {
+        if (QFontDatabase::weight(family, style) == font.weight() &&
+            QFontDatabase::italic(family, style) == font.italic()) {
+            font.setStyleName(style);
+            break;
+        }
+    }
+    return font;
+}
+
+} // namespace
 
 TextFontDialog::TextFontDialog(QWidget* parent)
     : QDialog(parent), fonts_(new QFontDialog(this)), colourButton_(new QToolButton(this)) {
@@ -46,7 +70,7 @@ QFont TextFontDialog::currentFont() const {
 }
 
 void TextFontDialog::setCurrentFont(const QFont& font) {
-    fonts_->setCurrentFont(font);
+    fonts_->setCurrentFont(withFaceStyleName(font));
     acceptedFont_ = fonts_->currentFont();
 }
 
@@ -68,7 +92,7 @@ void TextFontDialog::done(int result) {
         acceptedColour_ = colour_;
     } else {
         // A cancelled dialog offers the last confirmed choice next time.
-        fonts_->setCurrentFont(acceptedFont_);
+        fonts_->setCurrentFont(withFaceStyleName(acceptedFont_));
         showColour(acceptedColour_);
     }
     QDialog::done(result);

@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -82,6 +83,35 @@ TEST(StartUp, SplashStandsModallyThenTheFirstStartMessageThenTheMainWindow) {
                                             QFileDevice::WriteOther | QFileDevice::ExeOther;
     EXPECT_FALSE(QFile::permissions(program.path(QStringLiteral("Temp"))) & others)
         << "Temp is its owner's alone";
+}
+
+// Temp receives decrypted attachments: a Temp of the user's own left open to others is made
+// private; one that is not the user's own is reported after the splash and left alone.
+TEST(StartUp, MakesAnOpenTempPrivateAndReportsOneThatIsNotTheUsersOwn) {
+    {
+        ProgramFolder program;
+        ASSERT_TRUE(QDir().mkdir(program.path(QStringLiteral("Temp"))));
+        ASSERT_TRUE(QFile::setPermissions(program.path(QStringLiteral("Temp")),
+                                          QFileDevice::Permissions(0x7777)));
+        program.start();
+        EXPECT_EQ(program.watch.texts(), QStringList{kFirstStartMessage});
+        EXPECT_EQ(QFile::permissions(program.path(QStringLiteral("Temp"))),
+                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
+                      QFile::WriteUser | QFile::ExeUser);
+    }
+    ProgramFolder program;
+    const QString temp = program.path(QStringLiteral("Temp"));
+    ASSERT_TRUE(QDir().mkdir(temp));
+    if (::chown(QFile::encodeName(temp).constData(), 65534, 65534) != 0) {
+        GTEST_SKIP() << "cannot give a folder to another user here";
+    }
+    program.start();
+    EXPECT_EQ(program.watch.texts(),
+              (QStringList{QStringLiteral("Папка %1 принадлежит не Вам, и другие пользователи "
+                                          "могут подменить в ней файлы.\rПрикреплённые файлы в "
+                                          "неё не выкладываются. Удалите эту папку.")
+                               .arg(temp),
+                           kFirstStartMessage}));
 }
 
 TEST(StartUp, TakesTheApplicationFolderAndLogonName) {

@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -26,6 +27,7 @@ struct DialogSeen {
     QString defaultSuffix;
     bool ownDialog = false;
     bool asksBeforeReplacing = true;
+    QStringList captions; // of the buttons and labels, in the language Qt speaks
 };
 
 class WordExportCommand : public ::testing::Test {
@@ -75,8 +77,15 @@ protected:
                           dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
                           dialog.defaultSuffix(),
                           dialog.testOption(QFileDialog::DontUseNativeDialog),
-                          !dialog.testOption(QFileDialog::DontConfirmOverwrite)};
+                          !dialog.testOption(QFileDialog::DontConfirmOverwrite),
+                          {}};
         auto* buttons = dialog.findChild<QDialogButtonBox*>();
+        for (const QAbstractButton* button : buttons->buttons()) {
+            seen.captions << button->text();
+        }
+        for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+            seen.captions << label->text();
+        }
         if (chosen.isEmpty()) {
             buttons->button(QDialogButtonBox::Cancel)->click();
             return;
@@ -109,7 +118,9 @@ protected:
         [] { return QLocale(QLocale::Russian, QLocale::Russia); },
         [this](const QString& path) {
             opened << path;
-            return false; // no application for it: still no error
+            // No application for it (xdg-open's status): still no error.
+            return QStringList{QStringLiteral("sh"), QStringLiteral("-c"),
+                               QStringLiteral("exit 3")};
         },
     }};
 };
@@ -125,6 +136,11 @@ TEST_F(WordExportCommand, OffersTheSaveDialogAndMakesNothingWhenCancelled) {
     EXPECT_EQ(seen.defaultSuffix, QString());
     EXPECT_TRUE(seen.ownDialog);
     EXPECT_FALSE(seen.asksBeforeReplacing);
+    // Qt's own dialog speaks Russian, whatever the system's language.
+    EXPECT_EQ(seen.captions,
+              (QStringList{QStringLiteral("&Сохранить"), QStringLiteral("Отмена"),
+                           QStringLiteral("Перейти к:"), QStringLiteral("&Имя файла:"),
+                           QStringLiteral("Типы файлов:")}));
 
     EXPECT_EQ(windowsShown(), QStringList{QStringLiteral("QFileDialog")});
     // (Qt's dialog keeps its own settings under the home folder's hidden folders.)
@@ -169,6 +185,28 @@ TEST_F(WordExportCommand, ReplacesAnExistingFileWithoutAsking) {
     EXPECT_EQ(windowsShown(), QStringList{QStringLiteral("QFileDialog")});
     EXPECT_EQ(paragraphTexts(readDocxBack(path)).value(0), QStringLiteral("Сад"));
     EXPECT_EQ(opened, QStringList{path});
+}
+
+// The name as typed, or with ".docx" added when it does not end in a Word extension.
+TEST_F(WordExportCommand, ANameWithoutTheDocumentsExtensionGetsDocx) {
+    const struct {
+        const char* typed;
+        const char* saved;
+    } cases[] = {{"Заметки", "Заметки.docx"},
+                 {"Протокол 10.12", "Протокол 10.12.docx"},
+                 {"Список.txt", "Список.txt.docx"},
+                 {"Письмо.doc", "Письмо.doc"},
+                 {"Отчёт.DOCX", "Отчёт.DOCX"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        opened.clear();
+        exportTo(inHome(QString::fromUtf8(c.typed)));
+        const QString saved = inHome(QString::fromUtf8(c.saved));
+        EXPECT_EQ(opened, QStringList{saved});
+        EXPECT_EQ(paragraphTexts(readDocxBack(saved)).value(0), QStringLiteral("Сад"));
+    }
+    EXPECT_FALSE(QFile::exists(inHome(QStringLiteral("Заметки"))));
+    EXPECT_FALSE(QFile::exists(inHome(QStringLiteral("Письмо.doc.docx"))));
 }
 
 TEST_F(WordExportCommand, AFolderThatCannotBeWrittenGivesTheErrorReportAndNoFile) {

@@ -241,6 +241,57 @@ TEST(TextPane, FontDialogAppliesFontAndColourAndKeepsTheLastChoice) {
     EXPECT_EQ(formatAt(1).foreground().color(), formatAt(3).foreground().color());
 }
 
+// A font chosen in the pane belongs to the text it was chosen for: a text shown next, from a
+// record or as the placeholder, is in the pane's own font throughout.
+TEST(TextPane, AChosenFontDoesNotSpreadToTheTextsShownLater) {
+    BranchProgram program({QStringLiteral("Заметки"), QStringLiteral("Другое")});
+    TForm_Glavn& window = program.window();
+    for (const QString& branch : {QStringLiteral("Другое"), QStringLiteral("Заметки")}) {
+        program.clickBranch(branch);
+        QTest::mouseClick(window.SpeedButton1, Qt::LeftButton);
+        window.N5->trigger();
+        ASSERT_EQ(program.takeMessages(), QStringList{kSaved});
+    }
+    selectAll(window.RichEdit);
+    whenShown<TextFontDialog>([](TextFontDialog* dialog) {
+        dialog->fontChoices()->setCurrentFont(QFont(QStringLiteral("MS Sans Serif"), 20));
+        whenShown<QColorDialog>([](QColorDialog* colours) {
+            colours->setCurrentColor(Qt::red);
+            colours->accept();
+        });
+        dialog->colourButton()->click();
+        dialog->accept();
+    });
+    window.N10->trigger();
+    ASSERT_EQ(window.RichEdit->currentCharFormat().font().family(),
+              QStringLiteral("MS Sans Serif"));
+
+    const auto expectPaneFont = [&](const char* shown) {
+        SCOPED_TRACE(shown);
+        const int end = window.RichEdit->document()->characterCount() - 1;
+        for (const int position : {0, 1, end}) {
+            QTextCursor cursor(window.RichEdit->document());
+            cursor.setPosition(position);
+            const QTextCharFormat format = cursor.charFormat();
+            EXPECT_EQ(format.font().family(), QStringLiteral("Tahoma")) << position;
+            EXPECT_EQ(format.font().pixelSize(), 19) << position;
+            EXPECT_TRUE(format.font().bold()) << position;
+            EXPECT_FALSE(format.hasProperty(QTextFormat::ForegroundBrush)) << position;
+        }
+    };
+    program.clickBranch(QStringLiteral("Другое"));
+    ASSERT_EQ(window.RichEdit->toPlainText(), kPlaceholder);
+    expectPaneFont("a text from the record");
+    selectAll(window.RichEdit);
+    // The dialog offers the last choice; accepted as it stands.
+    whenShown<TextFontDialog>([](TextFontDialog* dialog) { dialog->accept(); });
+    window.N10->trigger();
+    ASSERT_EQ(window.RichEdit->currentCharFormat().font().family(),
+              QStringLiteral("MS Sans Serif"));
+    QTest::mouseClick(window.SpeedButton1, Qt::LeftButton);
+    expectPaneFont("the placeholder");
+}
+
 TEST(TextPane, RightClickOpensTheMenuAndItsDividersDoNothing) {
     BranchProgram program({QStringLiteral("Заметки")});
     TForm_Glavn& window = program.window();

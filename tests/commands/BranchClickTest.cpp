@@ -41,6 +41,10 @@ protected:
 };
 
 TEST_F(BranchClick, AJpegIsExtractedAndShownScaledDownWithTheDescriptionAsStored) {
+    // At its designed size the window has room for the picture pane beside the panel.
+    window.showNormal();
+    QTest::qWait(0);
+    ASSERT_FALSE(window.Image1->size().isEmpty());
     program.clickLabel("Фото");
     EXPECT_EQ(program.messages(), QStringList());
     EXPECT_EQ(window.Edit_Mame_Vetok->text(), "Фото");

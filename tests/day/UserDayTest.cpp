@@ -237,7 +237,7 @@ TEST(UserDay, FromTheFirstStartToTheSecond) {
     QStringList opened;
     platform::ScopedDesktopServices desktop({{}, {}, [&](const QString& path) {
                                                  opened << path;
-                                                 return true;
+                                                 return QStringList{QStringLiteral("true")};
                                              }});
 
     // --- The first start: a new folder has no tree file yet.

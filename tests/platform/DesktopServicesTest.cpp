@@ -1,6 +1,9 @@
 #include "platform/DesktopServices.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -19,24 +22,59 @@ TEST(DesktopServicesTest, TodayIsTheClocksDateInTheUsersShortFormat) {
 }
 
 TEST(DesktopServicesTest, AReplacementLastsForItsScopeAndKeepsWhatItLeavesEmpty) {
-    QString opened;
+    const QStringList desktopOpener =
+        platform::desktopServices().opener(QStringLiteral("/tmp/a.pdf"));
+    EXPECT_EQ(desktopOpener,
+              (QStringList{QStringLiteral("xdg-open"), QStringLiteral("/tmp/a.pdf")}));
+    const auto echo = [](const QString& path) { return QStringList{QStringLiteral("echo"), path}; };
     {
-        platform::ScopedDesktopServices seam({{}, {}, [&](const QString& path) {
-                                                  opened = path;
-                                                  return true;
-                                              }});
-        EXPECT_TRUE(platform::desktopServices().openFile(QStringLiteral("/tmp/a.pdf")));
-        EXPECT_EQ(opened, QStringLiteral("/tmp/a.pdf"));
+        platform::ScopedDesktopServices seam({{}, {}, echo});
+        EXPECT_EQ(platform::desktopServices().opener(QStringLiteral("/tmp/a.pdf")),
+                  (QStringList{QStringLiteral("echo"), QStringLiteral("/tmp/a.pdf")}));
         // The clock stays the desktop's own.
         EXPECT_LE(qAbs(platform::desktopServices().now().secsTo(QDateTime::currentDateTime())), 5);
         {
             platform::ScopedDesktopServices inner({[] { return kPinned; }, {}, {}});
             EXPECT_EQ(platform::desktopServices().now(), kPinned);
             // What the inner one leaves empty is the outer replacement, not the desktop's.
-            platform::desktopServices().openFile(QStringLiteral("/tmp/b.pdf"));
-            EXPECT_EQ(opened, QStringLiteral("/tmp/b.pdf"));
+            EXPECT_EQ(platform::desktopServices().opener(QStringLiteral("/tmp/b.pdf")).value(0),
+                      QStringLiteral("echo"));
         }
         EXPECT_NE(platform::desktopServices().now(), kPinned);
+    }
+    EXPECT_EQ(platform::desktopServices().opener(QStringLiteral("/tmp/a.pdf")), desktopOpener);
+}
+
+// The opener's answer comes from the event loop once it has ended: success only for a
+// normal end with status 0; a program that cannot be started is no success either.
+TEST(DesktopServicesTest, OpenFileTellsWhetherTheOpenerSucceeded) {
+    int argc = 1;
+    char name[] = "platform_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    const struct {
+        QStringList command;
+        bool opened;
+    } cases[] = {
+        {{QStringLiteral("true")}, true},
+        {{QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("exit 3")}, false},
+        {{QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("kill -9 $$")}, false},
+        {{QStringLiteral("/nonexistent/opener")}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command.join(u' ').toStdString());
+        platform::ScopedDesktopServices seam({{}, {}, [&](const QString&) { return c.command; }});
+        QObject context;
+        std::optional<bool> answer;
+        platform::openFile(QStringLiteral("/tmp/a.pdf"), &context,
+                           [&](bool opened) { answer = opened; });
+        EXPECT_FALSE(answer.has_value()) << "not waited for";
+        QDeadlineTimer deadline(10000);
+        while (!answer && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
+        ASSERT_TRUE(answer.has_value());
+        EXPECT_EQ(*answer, c.opened);
     }
 }
 
