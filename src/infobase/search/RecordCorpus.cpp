@@ -1,0 +1,122 @@
+#include "infobase/search/RecordCorpus.h"
+
+#include "infobase/search/SearchFold.h"
+#include "infobase/store/NameIndex.h"
+#include "infobase/store/SqlcipherConnection.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace infobase::search {
+
+void RecordCorpus::Builder::reserve(qsizetype records, qsizetype textBytes) {
+    corpus_->rowIds_.reserve(records);
+    corpus_->nameStarts_.reserve(records + 1);
+    corpus_->fieldStarts_.reserve(2 * records + 1);
+    corpus_->folded_.reserve(textBytes + 2 * records);
+}
+
+void RecordCorpus::Builder::add(qint64 rowId, QStringView name, QByteArrayView description,
+                                QByteArrayView text) {
+    RecordCorpus& c = *corpus_;
+    c.rowIds_.push_back(rowId);
+    c.nameStarts_.push_back(c.names_.size());
+    c.names_.append(name);
+    c.fieldStarts_.push_back(c.folded_.size());
+    appendFoldedUtf8(description, c.folded_);
+    c.folded_.append('\0');
+    c.fieldStarts_.push_back(c.folded_.size());
+    appendFoldedUtf8(text, c.folded_);
+    c.folded_.append('\0');
+}
+
+std::shared_ptr<const RecordCorpus> RecordCorpus::Builder::finish() {
+    RecordCorpus& c = *corpus_;
+    c.nameStarts_.push_back(c.names_.size());
+    c.fieldStarts_.push_back(c.folded_.size());
+    c.byName_.resize(c.rowIds_.size());
+    for (int i = 0; i < c.size(); ++i) {
+        c.byName_[i] = i;
+    }
+    std::sort(c.byName_.begin(), c.byName_.end(), [&c](int a, int b) {
+        if (const int byText = c.name(a).compare(c.name(b)); byText != 0) {
+            return byText < 0;
+        }
+        return c.rowIds_[a] < c.rowIds_[b];
+    });
+    c.names_.squeeze();
+    c.folded_.squeeze();
+    std::shared_ptr<const RecordCorpus> done(std::move(corpus_));
+    corpus_ = std::make_unique<RecordCorpus>();
+    return done;
+}
+
+std::shared_ptr<const RecordCorpus> RecordCorpus::read(const SqlcipherConnection& connection) {
+    SqlStatement size =
+        connection.prepare("SELECT count(*), coalesce(sum(length(CAST(Opisanie AS BLOB)) + "
+                           "length(CAST(Texty AS BLOB))), 0) FROM Tab_DB_Delphi_10");
+    size.step();
+    Builder builder;
+    builder.reserve(size.columnInt64(0), size.columnInt64(1));
+    SqlStatement rows =
+        connection.prepare("SELECT rowid, Imya_vetok, Opisanie, Texty FROM Tab_DB_Delphi_10");
+    while (rows.step()) {
+        builder.add(rows.columnInt64(0), QString::fromUtf8(rows.columnText(1)), rows.columnText(2),
+                    rows.columnText(3));
+    }
+    return builder.finish();
+}
+
+QStringView RecordCorpus::name(int record) const {
+    return QStringView(names_).sliced(nameStarts_[record],
+                                      nameStarts_[record + 1] - nameStarts_[record]);
+}
+
+int RecordCorpus::ownRecordOf(QStringView nodeText) const {
+    const auto first = std::lower_bound(
+        byName_.begin(), byName_.end(), nodeText,
+        [this](int record, QStringView text) { return name(record).compare(text) < 0; });
+    if (first == byName_.end()) {
+        return -1;
+    }
+    if (name(*first) == nodeText) {
+        return *first;
+    }
+    if (nodeText.size() != NameIndex::kMaxBranchNameLength || !name(*first).startsWith(nodeText)) {
+        return -1;
+    }
+    const auto next = first + 1;
+    return next == byName_.end() || !name(*next).startsWith(nodeText) ? *first : -1;
+}
+
+void RecordCorpus::match(QByteArrayView foldedQuery, std::vector<MatchPlace>& places) const {
+    places.assign(rowIds_.size(), MatchPlace::None);
+    if (foldedQuery.isEmpty()) {
+        return;
+    }
+    const char* block = folded_.constData();
+    const qsizetype end = folded_.size();
+    qsizetype from = 0;
+    while (from < end) {
+        const void* found =
+            memmem(block + from, end - from, foldedQuery.data(), foldedQuery.size());
+        if (!found) {
+            break;
+        }
+        const qsizetype at = static_cast<const char*>(found) - block;
+        const auto field = std::upper_bound(fieldStarts_.begin(), fieldStarts_.end(), at) -
+                           fieldStarts_.begin() - 1;
+        const auto record = field / 2;
+        places[record] = field % 2 == 0 ? MatchPlace::Description : MatchPlace::Text;
+        // The first place of a record is all a result shows: go on with the next record.
+        from = fieldStarts_[2 * record + 2];
+    }
+}
+
+std::size_t RecordCorpus::memoryBytes() const {
+    return rowIds_.capacity() * sizeof(qint64) + names_.capacity() * sizeof(char16_t) +
+           nameStarts_.capacity() * sizeof(qsizetype) + byName_.capacity() * sizeof(int) +
+           folded_.capacity() + fieldStarts_.capacity() * sizeof(qsizetype);
+}
+
+} // namespace infobase::search
