@@ -129,7 +129,7 @@ void appendFoldedUtf8(QStringView text, QByteArray& out) {
             c = QChar::surrogateToUcs4(unit, from[i + 1]);
             ++i;
         } else if (QChar::isSurrogate(unit)) {
-            c = QChar::ReplacementCharacter; // as QString::toUtf8 writes it
+            c = u'?'; // as QString::toUtf8 writes it
         }
         appendUtf8(foldForSearch(c), out);
     }
