@@ -1,5 +1,6 @@
 #include "infobase/search/FindBranches.h"
 
+#include "infobase/search/ByteFinder.h"
 #include "infobase/search/RecordCorpus.h"
 #include "infobase/search/SearchFold.h"
 #include "infobase/search/TreeOrder.h"
@@ -13,17 +14,31 @@ std::vector<BranchHit> findBranches(const TreeOrder& tree, const RecordCorpus& r
     if (folded.isEmpty()) {
         return hits;
     }
-    std::vector<bool> inName;
-    tree.matchNames(folded, inName);
+    const ByteFinder finder(folded);
+    std::vector<char> inName;
+    tree.matchNames(finder, inName);
+    // Only the records of branches whose names do not hold the query need looking at.
+    std::vector<char> wanted(records.size(), 0);
+    for (int i = 0; i < tree.size(); ++i) {
+        if (!inName[i] && tree.ownRecord(i) >= 0) {
+            wanted[tree.ownRecord(i)] = 1;
+        }
+    }
     std::vector<MatchPlace> inRecord;
-    records.match(folded, inRecord);
+    records.match(finder, wanted, inRecord);
+    const auto placeOf = [&](int i) {
+        const int own = tree.ownRecord(i);
+        return inName[i] ? MatchPlace::Name : own < 0 ? MatchPlace::None : inRecord[own];
+    };
+    std::size_t count = 0;
+    for (int i = 0; i < tree.size(); ++i) {
+        count += placeOf(i) != MatchPlace::None;
+    }
+    hits.reserve(count);
     for (int i = 0; i < tree.size(); ++i) {
         const int own = tree.ownRecord(i);
-        const qint64 rowId = own < 0 ? 0 : records.rowId(own);
-        if (inName[i]) {
-            hits.push_back({tree.node(i), rowId, MatchPlace::Name});
-        } else if (own >= 0 && inRecord[own] != MatchPlace::None) {
-            hits.push_back({tree.node(i), rowId, inRecord[own]});
+        if (const MatchPlace place = placeOf(i); place != MatchPlace::None) {
+            hits.push_back({tree.node(i), own < 0 ? 0 : records.rowId(own), place});
         }
     }
     return hits;

@@ -1,11 +1,11 @@
 #include "infobase/search/RecordCorpus.h"
 
+#include "infobase/search/ByteFinder.h"
 #include "infobase/search/SearchFold.h"
 #include "infobase/store/NameIndex.h"
 #include "infobase/store/SqlcipherConnection.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace infobase::search {
 
@@ -89,27 +89,38 @@ int RecordCorpus::ownRecordOf(QStringView nodeText) const {
     return next == byName_.end() || !name(*next).startsWith(nodeText) ? *first : -1;
 }
 
-void RecordCorpus::match(QByteArrayView foldedQuery, std::vector<MatchPlace>& places) const {
-    places.assign(rowIds_.size(), MatchPlace::None);
-    if (foldedQuery.isEmpty()) {
+void RecordCorpus::match(const ByteFinder& query, const std::vector<char>& wanted,
+                         std::vector<MatchPlace>& places) const {
+    const int count = size();
+    places.assign(count, MatchPlace::None);
+    if (query.isEmpty()) {
         return;
     }
     const char* block = folded_.constData();
-    const qsizetype end = folded_.size();
-    qsizetype from = 0;
-    while (from < end) {
-        const void* found =
-            memmem(block + from, end - from, foldedQuery.data(), foldedQuery.size());
-        if (!found) {
-            break;
+    const char* end = block + folded_.size();
+    int record = 0;
+    for (;;) {
+        while (record < count && !wanted[record]) {
+            ++record;
         }
-        const qsizetype at = static_cast<const char*>(found) - block;
-        const auto field = std::upper_bound(fieldStarts_.begin(), fieldStarts_.end(), at) -
-                           fieldStarts_.begin() - 1;
-        const auto record = field / 2;
-        places[record] = field % 2 == 0 ? MatchPlace::Description : MatchPlace::Text;
+        if (record == count) {
+            return;
+        }
+        const char* found = query.find(block + fieldStarts_[2 * record], end);
+        if (!found) {
+            return;
+        }
+        // Hits come in order: the record that holds this one is at or after the last.
+        const qsizetype at = found - block;
+        while (fieldStarts_[2 * record + 2] <= at) {
+            ++record;
+        }
+        if (wanted[record]) {
+            places[record] =
+                at < fieldStarts_[2 * record + 1] ? MatchPlace::Description : MatchPlace::Text;
+        }
         // The first place of a record is all a result shows: go on with the next record.
-        from = fieldStarts_[2 * record + 2];
+        ++record;
     }
 }
 

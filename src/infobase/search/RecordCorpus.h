@@ -14,6 +14,8 @@ class SqlcipherConnection;
 
 namespace infobase::search {
 
+class ByteFinder;
+
 // What a search looks through in the branch records, read from the base at one moment: each
 // record's hidden key and name, and its description and text folded (SearchFold.h) as UTF-8
 // in one block, each followed by a zero byte so that no match runs from one into the next.
@@ -45,9 +47,11 @@ public:
     // exactly one does.
     int ownRecordOf(QStringView nodeText) const;
 
-    // For each record, Description or Text when that field holds the folded query (the
-    // description first), None otherwise.
-    void match(QByteArrayView foldedQuery, std::vector<MatchPlace>& places) const;
+    // For each wanted record, Description or Text when that field holds the folded query
+    // (the description first); None otherwise and for the records not wanted, which are
+    // not looked at.
+    void match(const ByteFinder& query, const std::vector<char>& wanted,
+               std::vector<MatchPlace>& places) const;
 
     // The heap this corpus holds.
     std::size_t memoryBytes() const;

@@ -1,11 +1,9 @@
 #include "infobase/search/TreeOrder.h"
 
+#include "infobase/search/ByteFinder.h"
 #include "infobase/search/RecordCorpus.h"
 #include "infobase/search/SearchFold.h"
 #include "infobase/tree/TreeNodes.h"
-
-#include <algorithm>
-#include <cstring>
 
 namespace infobase::search {
 
@@ -33,24 +31,26 @@ TreeOrder::TreeOrder(const TTreeNodes& tree, const RecordCorpus& records) {
     nameStarts_.push_back(folded_.size());
 }
 
-void TreeOrder::matchNames(QByteArrayView foldedQuery, std::vector<bool>& found) const {
-    found.assign(nodes_.size(), false);
-    if (foldedQuery.isEmpty()) {
+void TreeOrder::matchNames(const ByteFinder& query, std::vector<char>& found) const {
+    const int count = size();
+    found.assign(count, 0);
+    if (query.isEmpty()) {
         return;
     }
     const char* block = folded_.constData();
-    const qsizetype end = folded_.size();
-    qsizetype from = 0;
-    while (from < end) {
-        const void* hit = memmem(block + from, end - from, foldedQuery.data(), foldedQuery.size());
+    const char* end = block + folded_.size();
+    int index = 0;
+    while (index < count) {
+        const char* hit = query.find(block + nameStarts_[index], end);
         if (!hit) {
-            break;
+            return;
         }
-        const qsizetype at = static_cast<const char*>(hit) - block;
-        const auto index =
-            std::upper_bound(nameStarts_.begin(), nameStarts_.end(), at) - nameStarts_.begin() - 1;
-        found[index] = true;
-        from = nameStarts_[index + 1];
+        const qsizetype at = hit - block;
+        while (nameStarts_[index + 1] <= at) {
+            ++index;
+        }
+        found[index] = 1;
+        ++index;
     }
 }
 

@@ -11,6 +11,7 @@ class TTreeNodes;
 
 namespace infobase::search {
 
+class ByteFinder;
 class RecordCorpus;
 
 // The branches of a tree in the tree's order (each node before its children, siblings in
@@ -26,7 +27,7 @@ public:
     int ownRecord(int index) const { return ownRecords_[index]; }
 
     // For each branch, whether its name holds the folded query.
-    void matchNames(QByteArrayView foldedQuery, std::vector<bool>& found) const;
+    void matchNames(const ByteFinder& query, std::vector<char>& found) const;
 
     std::size_t memoryBytes() const;
 

@@ -1,3 +1,4 @@
+#include "infobase/search/ByteFinder.h"
 #include "infobase/search/FindBranches.h"
 #include "infobase/search/HitText.h"
 #include "infobase/search/RecordCorpus.h"
@@ -54,6 +55,31 @@ TEST(SearchFold, FoldsCaseAndYoKeepingEveryLength) {
     search::appendFoldedUtf8(QByteArrayView("\xFF\xD0\x90\xC3"), broken);
     EXPECT_EQ(broken, QByteArray("\xFF\xD0\xB0\xC3")) << "invalid bytes stay, А folds";
     EXPECT_EQ(search::foldedQuery(QString("А") + QChar(0) + "Б"), QString("аб").toUtf8());
+}
+
+TEST(ByteFinder, FindsWhatIndexOfFindsAtEveryPlaceAndLength) {
+    // Runs long enough for the sixteen-place steps and their tails, with the string at every
+    // place: first, inside, straddling a step's end, last, and cut off by the end.
+    const QByteArray needles[] = {"a", "ab", QString("ёж").toUtf8(), QString("молоко").toUtf8(),
+                                  "abcdefghijklmnopqrstuvwxyz0123456789"};
+    for (const QByteArray& needle : needles) {
+        const search::ByteFinder finder(needle);
+        for (int length = 0; length < 80; ++length) {
+            for (int place = 0; place <= length; ++place) {
+                QByteArray hay(length, 'x');
+                hay.replace(place, needle.size(), needle);
+                hay.truncate(length);
+                const char* found = finder.find(hay.constData(), hay.constData() + hay.size());
+                const qsizetype expected = hay.indexOf(needle);
+                EXPECT_EQ(found ? found - hay.constData() : -1, expected)
+                    << needle.constData() << " " << length << " " << place;
+            }
+        }
+    }
+    // The probed bytes alike but the string not: no match.
+    const QByteArray near = QString("малоко").toUtf8();
+    EXPECT_EQ(search::ByteFinder(QString("молоко").toUtf8()).find(near.begin(), near.end()),
+              nullptr);
 }
 
 TEST(RecordCorpus, OwnRecordIsTheExactNameOrTheOnlyLongerOneOfALongName) {
