@@ -8,7 +8,8 @@
 // Also the reading the search does off the window's thread after the base changed (every
 // record read and folded), against the bare sqlite3 API reading the same columns.
 //
-// Counters of the query: searchBytes, the heap of the search's own structures, and
+// Counters of the query: searchBytes, the heap of the search's own structures as they count
+// it, and searchHeapBytes, as the allocator counts it;
 // textBytes, the UTF-8 bytes of the names, descriptions and texts it searches (textUtf16Bytes
 // the same as UTF-16). Run with repetitions and compare medians:
 //   bench_branch_search --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
@@ -23,6 +24,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <memory>
 #include <random>
 
@@ -59,6 +61,12 @@ QString words(std::mt19937& random, int bytes, bool withMilk) {
     return text.trimmed();
 }
 
+// The heap in use: small blocks from the arena and large ones mapped on their own.
+std::size_t heapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
 struct Branch {
     QString name;
     QString description;
@@ -73,6 +81,7 @@ struct SampleData {
     std::unique_ptr<search::TreeOrder> order;
     qint64 textBytes = 0;
     qint64 textUtf16Bytes = 0;
+    qint64 searchHeapBytes = 0; // measured by the allocator
 
     SampleData() {
         growSampleTree(tree);
@@ -90,6 +99,7 @@ struct SampleData {
             }
             node = node ? node->getNextSibling() : nullptr;
         }
+        const std::size_t heapBefore = heapInUse();
         search::RecordCorpus::Builder builder;
         qint64 rowId = 0;
         for (const Branch& branch : branches) {
@@ -102,6 +112,8 @@ struct SampleData {
         }
         corpus = builder.finish();
         order = std::make_unique<search::TreeOrder>(tree, *corpus);
+        // Every branch's UTF-8 text was made and dropped meanwhile: what stays is the search's.
+        searchHeapBytes = qint64(heapInUse() - heapBefore);
     }
 };
 
@@ -126,6 +138,7 @@ void BM_Search(benchmark::State& state) {
     state.SetLabel(query.toStdString());
     state.counters["found"] = double(found);
     state.counters["searchBytes"] = double(data.corpus->memoryBytes() + data.order->memoryBytes());
+    state.counters["searchHeapBytes"] = double(data.searchHeapBytes);
     state.counters["textBytes"] = double(data.textBytes);
     state.counters["textUtf16Bytes"] = double(data.textUtf16Bytes);
 }
@@ -148,6 +161,16 @@ void BM_BareScan(benchmark::State& state) {
     }
     state.SetLabel(query.toStdString());
     state.counters["found"] = double(found);
+}
+
+// The branches in tree order with their folded names and own records: made again on the
+// window's thread after every change of the tree, before the next query.
+void BM_TreeOrder(benchmark::State& state) {
+    SampleData& data = sample();
+    for (auto _ : state) {
+        const search::TreeOrder order(data.tree, *data.corpus);
+        benchmark::DoNotOptimize(order.size());
+    }
 }
 
 // --- reading the records after a change -------------------------------------------------
@@ -216,6 +239,7 @@ void BM_BareRead(benchmark::State& state) {
 
 BENCHMARK(BM_Search)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareScan)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TreeOrder)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadCorpus)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_BareRead)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -28,7 +28,7 @@ SearchBar::SearchBar(const infobase::TTreeNodes& tree, const infobase::Sqlcipher
     setObjectName(QStringLiteral("SearchBar"));
     setWindowTitle(QStringLiteral("Поиск"));
     setAccessibleName(QStringLiteral("Поиск"));
-    setFont(ui::tahoma(11));
+    setFont(ui::tahoma(13));
     resize(kSize);
 
     field_->setObjectName(QStringLiteral("Edit_poisk"));
@@ -45,7 +45,9 @@ SearchBar::SearchBar(const infobase::TTreeNodes& tree, const infobase::Sqlcipher
     list_->setModel(results_);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setWordWrap(true);
+    // Every row is two lines high: only the rows on screen are asked for their text (and
+    // read their excerpt), however many were found.
+    list_->setUniformItemSizes(true);
     list_->setTextElideMode(Qt::ElideMiddle);
     list_->setSpacing(2);
     list_->installEventFilter(this);

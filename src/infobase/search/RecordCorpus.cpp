@@ -46,6 +46,13 @@ std::shared_ptr<const RecordCorpus> RecordCorpus::Builder::finish() {
     });
     c.names_.squeeze();
     c.folded_.squeeze();
+    // After the squeeze: the table's keys point into the names.
+    c.byExactName_.reserve(c.size());
+    for (const int record : c.byName_) {
+        if (!c.byExactName_.contains(c.name(record))) {
+            c.byExactName_.insert(c.name(record), record);
+        }
+    }
     std::shared_ptr<const RecordCorpus> done(std::move(corpus_));
     corpus_ = std::make_unique<RecordCorpus>();
     return done;
@@ -73,16 +80,16 @@ QStringView RecordCorpus::name(int record) const {
 }
 
 int RecordCorpus::ownRecordOf(QStringView nodeText) const {
+    if (const auto exact = byExactName_.constFind(nodeText); exact != byExactName_.cend()) {
+        return *exact;
+    }
+    if (nodeText.size() != NameIndex::kMaxBranchNameLength) {
+        return -1;
+    }
     const auto first = std::lower_bound(
         byName_.begin(), byName_.end(), nodeText,
         [this](int record, QStringView text) { return name(record).compare(text) < 0; });
-    if (first == byName_.end()) {
-        return -1;
-    }
-    if (name(*first) == nodeText) {
-        return *first;
-    }
-    if (nodeText.size() != NameIndex::kMaxBranchNameLength || !name(*first).startsWith(nodeText)) {
+    if (first == byName_.end() || !name(*first).startsWith(nodeText)) {
         return -1;
     }
     const auto next = first + 1;
@@ -127,7 +134,8 @@ void RecordCorpus::match(const ByteFinder& query, const std::vector<char>& wante
 std::size_t RecordCorpus::memoryBytes() const {
     return rowIds_.capacity() * sizeof(qint64) + names_.capacity() * sizeof(char16_t) +
            nameStarts_.capacity() * sizeof(qsizetype) + byName_.capacity() * sizeof(int) +
-           folded_.capacity() + fieldStarts_.capacity() * sizeof(qsizetype);
+           folded_.capacity() + fieldStarts_.capacity() * sizeof(qsizetype) +
+           byExactName_.capacity() * (1 + sizeof(QStringView) + sizeof(int));
 }
 
 } // namespace infobase::search

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -53,16 +54,17 @@ public:
     void match(const ByteFinder& query, const std::vector<char>& wanted,
                std::vector<MatchPlace>& places) const;
 
-    // The heap this corpus holds.
+    // The heap this corpus holds (the name table's estimated).
     std::size_t memoryBytes() const;
 
 private:
     std::vector<qint64> rowIds_;
-    QString names_;                      // every name, one after the other
-    std::vector<qsizetype> nameStarts_;  // where each name begins, and the end
-    std::vector<int> byName_;            // records in order of name (code units), then key
-    QByteArray folded_;                  // description \0 text \0, record after record
-    std::vector<qsizetype> fieldStarts_; // where each description and text begins, and the end
+    QString names_;                       // every name, one after the other
+    std::vector<qsizetype> nameStarts_;   // where each name begins, and the end
+    std::vector<int> byName_;             // records in order of name (code units), then key
+    QHash<QStringView, int> byExactName_; // each name's record with the lowest key
+    QByteArray folded_;                   // description \0 text \0, record after record
+    std::vector<qsizetype> fieldStarts_;  // where each description and text begins, and the end
 };
 
 } // namespace infobase::search
