@@ -44,6 +44,9 @@ std::shared_ptr<const RecordCorpus> RecordCorpus::Builder::finish() {
         }
         return c.rowIds_[a] < c.rowIds_[b];
     });
+    c.rowIds_.shrink_to_fit();
+    c.nameStarts_.shrink_to_fit();
+    c.fieldStarts_.shrink_to_fit();
     c.names_.squeeze();
     c.folded_.squeeze();
     // After the squeeze: the table's keys point into the names.
@@ -59,12 +62,9 @@ std::shared_ptr<const RecordCorpus> RecordCorpus::Builder::finish() {
 }
 
 std::shared_ptr<const RecordCorpus> RecordCorpus::read(const SqlcipherConnection& connection) {
-    SqlStatement size =
-        connection.prepare("SELECT count(*), coalesce(sum(length(CAST(Opisanie AS BLOB)) + "
-                           "length(CAST(Texty AS BLOB))), 0) FROM Tab_DB_Delphi_10");
-    size.step();
+    // No count first: that would read every text twice. The block grows as it fills, and
+    // finish() gives back what is left over.
     Builder builder;
-    builder.reserve(size.columnInt64(0), size.columnInt64(1));
     SqlStatement rows =
         connection.prepare("SELECT rowid, Imya_vetok, Opisanie, Texty FROM Tab_DB_Delphi_10");
     while (rows.step()) {

@@ -1,6 +1,7 @@
 #include "infobase/search/SearchFold.h"
 
 #include <QChar>
+#include <array>
 
 namespace infobase::search {
 
@@ -8,24 +9,6 @@ namespace {
 
 int utf8Length(char32_t c) {
     return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-}
-
-void appendUtf8(char32_t c, QByteArray& out) {
-    if (c < 0x80) {
-        out.append(char(c));
-    } else if (c < 0x800) {
-        out.append(char(0xC0 | (c >> 6)));
-        out.append(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.append(char(0xE0 | (c >> 12)));
-        out.append(char(0x80 | ((c >> 6) & 0x3F)));
-        out.append(char(0x80 | (c & 0x3F)));
-    } else {
-        out.append(char(0xF0 | (c >> 18)));
-        out.append(char(0x80 | ((c >> 12) & 0x3F)));
-        out.append(char(0x80 | ((c >> 6) & 0x3F)));
-        out.append(char(0x80 | (c & 0x3F)));
-    }
 }
 
 // The length of the UTF-8 sequence at `at`, and its code point; 0 when it is not a valid,
@@ -62,9 +45,7 @@ int decodeUtf8(const unsigned char* at, qsizetype left, char32_t& c) {
     return length;
 }
 
-} // namespace
-
-char32_t foldForSearch(char32_t c) {
+char32_t foldUncached(char32_t c) {
     if (c < 0x80) {
         return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
     }
@@ -73,6 +54,50 @@ char32_t foldForSearch(char32_t c) {
         folded = U'е';
     }
     return utf8Length(folded) == utf8Length(c) ? folded : c;
+}
+
+// The characters of one and two bytes in UTF-8 (Latin, Greek, Cyrillic and their
+// neighbours), worked out once: most of what the search folds.
+constexpr char32_t kTableEnd = 0x800;
+const std::array<char16_t, kTableEnd>& smallFolds() {
+    static const std::array<char16_t, kTableEnd> table = [] {
+        std::array<char16_t, kTableEnd> folds{};
+        for (char32_t c = 0; c < kTableEnd; ++c) {
+            folds[c] = char16_t(foldUncached(c));
+        }
+        return folds;
+    }();
+    return table;
+}
+
+// Writes the character as UTF-8 at `to`; the number of bytes written.
+int writeUtf8(char32_t c, char* to) {
+    if (c < 0x80) {
+        to[0] = char(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        to[0] = char(0xC0 | (c >> 6));
+        to[1] = char(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        to[0] = char(0xE0 | (c >> 12));
+        to[1] = char(0x80 | ((c >> 6) & 0x3F));
+        to[2] = char(0x80 | (c & 0x3F));
+        return 3;
+    }
+    to[0] = char(0xF0 | (c >> 18));
+    to[1] = char(0x80 | ((c >> 12) & 0x3F));
+    to[2] = char(0x80 | ((c >> 6) & 0x3F));
+    to[3] = char(0x80 | (c & 0x3F));
+    return 4;
+}
+
+} // namespace
+
+char32_t foldForSearch(char32_t c) {
+    return c < kTableEnd ? smallFolds()[c] : foldUncached(c);
 }
 
 QString foldedText(QStringView text) {
@@ -97,24 +122,28 @@ QString foldedText(QStringView text) {
 }
 
 void appendFoldedUtf8(QByteArrayView utf8, QByteArray& out) {
-    const auto* at = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* from = reinterpret_cast<const unsigned char*>(utf8.data());
     const qsizetype size = utf8.size();
+    const qsizetype start = out.size();
+    out.resize(start + size); // folding keeps every character's length in UTF-8
+    char* to = out.data() + start;
+    const std::array<char16_t, kTableEnd>& folds = smallFolds();
     qsizetype i = 0;
     while (i < size) {
-        const unsigned char byte = at[i];
+        const unsigned char byte = from[i];
         if (byte < 0x80) {
-            out.append(char(byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte));
+            to[i] = char(byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte);
             ++i;
             continue;
         }
         char32_t c = 0;
-        const int length = decodeUtf8(at + i, size - i, c);
+        const int length = decodeUtf8(from + i, size - i, c);
         if (length == 0) {
-            out.append(char(byte));
+            to[i] = char(byte);
             ++i;
             continue;
         }
-        appendUtf8(foldForSearch(c), out);
+        writeUtf8(c < kTableEnd ? folds[c] : foldUncached(c), to + i);
         i += length;
     }
 }
@@ -122,6 +151,10 @@ void appendFoldedUtf8(QByteArrayView utf8, QByteArray& out) {
 void appendFoldedUtf8(QStringView text, QByteArray& out) {
     const char16_t* from = text.utf16();
     const qsizetype size = text.size();
+    const qsizetype start = out.size();
+    out.resize(start + 3 * size); // at most three bytes for each code unit
+    char* to = out.data() + start;
+    char* const begin = to;
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t unit = from[i];
         char32_t c = unit;
@@ -131,8 +164,9 @@ void appendFoldedUtf8(QStringView text, QByteArray& out) {
         } else if (QChar::isSurrogate(unit)) {
             c = u'?'; // as QString::toUtf8 writes it
         }
-        appendUtf8(foldForSearch(c), out);
+        to += writeUtf8(foldForSearch(c), to);
     }
+    out.resize(start + (to - begin));
 }
 
 QByteArray foldedQuery(QStringView query) {
