@@ -99,6 +99,15 @@ void SearchBar::choose(int row) {
     }
 }
 
+bool SearchBar::event(QEvent* event) {
+    // Before the window paints (its controls paint together, on this request), so that no
+    // picture of it shows results older than the base.
+    if (event->type() == QEvent::UpdateRequest) {
+        search_->checkBase();
+    }
+    return QWidget::event(event);
+}
+
 void SearchBar::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         close();

@@ -39,6 +39,7 @@ Q_SIGNALS:
     void branchChosen(infobase::TTreeNode* node);
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -71,12 +71,26 @@ protected:
         for (int i = 0; i < 500 && !ready(); ++i) {
             pause(10);
         }
+        return shown();
+    }
+
+    QStringList shown() {
         QStringList texts;
         const QAbstractItemModel* model = bar().list()->model();
         for (int row = 0; row < model->rowCount(); ++row) {
             texts << model->index(row, 0).data().toString();
         }
         return texts;
+    }
+
+    // Right after a command, before the program waited for input, the list either says it
+    // is searching again or already shows the results as they now are; then it shows them.
+    void expectUpToDate(const QStringList& expected) {
+        bar().repaint();
+        if (bar().count()->text() != "Поиск…") {
+            EXPECT_EQ(shown(), expected) << "shown at once";
+        }
+        EXPECT_EQ(rows(), expected);
     }
 };
 
@@ -156,19 +170,17 @@ TEST_F(Search, ResultsFollowRenameDeleteDescriptionAndAnotherProgramsChange) {
     window.Edit_Mame_Vetok->setText("Хранилище");
     program.press(window.SpeedButton3);
     // Its description still says "склад"; the name no longer does.
-    EXPECT_EQ(
-        rows(),
-        (QStringList{"Документы / Договоры / Аренда / Хранилище\nв описании: склад на окраине"}));
+    expectUpToDate({"Документы / Договоры / Аренда / Хранилище\nв описании: склад на окраине"});
 
     program.clickLabel("Документы/Договоры/Аренда/Хранилище");
     program.press(window.SpeedButton_Delete);
-    EXPECT_EQ(rows(), QStringList{"Ничего не найдено."});
+    expectUpToDate({"Ничего не найдено."});
 
     // A new description changes only the record, not the tree.
     program.clickLabel("Ёлки");
     window.Memo_opisanie->setPlainText("запасы склада");
     program.press(window.SpeedButton_zam_opisanie_podvetki);
-    EXPECT_EQ(rows(), QStringList{"Ёлки\nв описании: запасы склада"});
+    expectUpToDate({"Ёлки\nв описании: запасы склада"});
 
     // Another program writes to the base while the search is open.
     {
@@ -177,9 +189,7 @@ TEST_F(Search, ResultsFollowRenameDeleteDescriptionAndAnotherProgramsChange) {
         other.execute("UPDATE Tab_DB_Delphi_10 SET Texty = 'Склад закрыт' "
                       "WHERE Imya_vetok = 'Quorlent'");
     }
-    pause(1100); // at most a second before the search looks at the base again
-    EXPECT_EQ(rows(),
-              (QStringList{"Ёлки\nв описании: запасы склада", "Quorlent\nв тексте: Склад закрыт"}));
+    expectUpToDate({"Ёлки\nв описании: запасы склада", "Quorlent\nв тексте: Склад закрыт"});
 }
 
 TEST_F(Search, EscapeClosesTheWindowAndItsControlsAreNamed) {

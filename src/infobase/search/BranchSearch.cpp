@@ -40,10 +40,7 @@ BranchSearch::~BranchSearch() {
 void BranchSearch::setQuery(const QString& text) {
     query_ = text;
     failure_.clear();
-    checkBase();
-    if (records_ && !reader_) {
-        run();
-    }
+    refresh();
 }
 
 void BranchSearch::treeChanged() {
@@ -53,9 +50,7 @@ void BranchSearch::treeChanged() {
         runQueued_ = true;
         QTimer::singleShot(0, this, [this] {
             runQueued_ = false;
-            if (records_ && !reader_) {
-                run();
-            }
+            refresh();
         });
     }
 }
@@ -130,11 +125,18 @@ void BranchSearch::finishReading(std::shared_ptr<const RecordCorpus> records, QS
     recordsStamp_ = readingStamp_;
     order_.reset();
     // The base may have changed again while it was read.
+    refresh();
+    if (!records_ && !failure_.isEmpty()) {
+        Q_EMIT resultsChanged();
+    }
+}
+
+void BranchSearch::refresh() {
+    // A command may have changed the tree and the base together: never run over records
+    // older than the base.
     checkBase();
     if (records_ && !reader_) {
         run();
-    } else if (!failure_.isEmpty()) {
-        Q_EMIT resultsChanged();
     }
 }
 

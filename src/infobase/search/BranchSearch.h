@@ -54,8 +54,9 @@ public:
     // program next waits for input.
     void treeChanged();
     // Whether the base changed since the records were read; when it did, drops the results
-    // and reads the records again. While watching, this runs each time the program waits
-    // for input and at least once a second.
+    // and reads the records again. Cheap enough to call before each paint of the results.
+    // While watching, this also runs each time the program waits for input and at least
+    // once a second.
     void checkBase();
     void setWatching(bool watching);
 
@@ -66,6 +67,8 @@ Q_SIGNALS:
 private:
     void startReading();
     void finishReading(std::shared_ptr<const RecordCorpus> records, QString failure);
+    // Runs the query, unless the base changed since the records were read.
+    void refresh();
     void run();
     void drop();
 
