@@ -190,6 +190,14 @@ TEST_F(Search, ResultsFollowRenameDeleteDescriptionAndAnotherProgramsChange) {
                       "WHERE Imya_vetok = 'Quorlent'");
     }
     expectUpToDate({"Ёлки\nв описании: запасы склада", "Quorlent\nв тексте: Склад закрыт"});
+
+    // Changes made while the search window is closed show when it opens again.
+    QTest::keyClick(bar().field(), Qt::Key_Escape);
+    program.clickLabel("Ёлки");
+    program.press(window.SpeedButton_Delete);
+    window.N_poisk->trigger();
+    EXPECT_EQ(bar().field()->text(), "склад");
+    expectUpToDate({"Quorlent\nв тексте: Склад закрыт"});
 }
 
 TEST_F(Search, EscapeClosesTheWindowAndItsControlsAreNamed) {

@@ -46,7 +46,7 @@ void BranchSearch::setQuery(const QString& text) {
 void BranchSearch::treeChanged() {
     order_.reset();
     drop();
-    if (!runQueued_) {
+    if (watching_ && !runQueued_) {
         runQueued_ = true;
         QTimer::singleShot(0, this, [this] {
             runQueued_ = false;
@@ -76,6 +76,7 @@ void BranchSearch::checkBase() {
 }
 
 void BranchSearch::setWatching(bool watching) {
+    watching_ = watching;
     disconnect(idleWatch_);
     heartbeat_->stop();
     if (watching) {
@@ -83,7 +84,7 @@ void BranchSearch::setWatching(bool watching) {
             connect(QAbstractEventDispatcher::instance(thread()),
                     &QAbstractEventDispatcher::aboutToBlock, this, &BranchSearch::checkBase);
         heartbeat_->start();
-        checkBase();
+        refresh();
     }
 }
 

@@ -50,14 +50,16 @@ public:
     const QString& failure() const { return failure_; }
 
     // Call before the tree's nodes change or go (every notification of its view model): the
-    // results, which point at nodes, are dropped at once and the query runs again when the
-    // program next waits for input.
+    // results, which point at nodes, are dropped at once and, while watching, the query runs
+    // again once the change is done.
     void treeChanged();
     // Whether the base changed since the records were read; when it did, drops the results
     // and reads the records again. Cheap enough to call before each paint of the results.
     // While watching, this also runs each time the program waits for input and at least
     // once a second.
     void checkBase();
+    // Watching while the results are on screen; a search not watching keeps no results up
+    // to date until it watches again.
     void setWatching(bool watching);
 
 Q_SIGNALS:
@@ -83,6 +85,7 @@ private:
     std::vector<BranchHit> hits_;
     bool ready_ = false;
     bool runQueued_ = false;
+    bool watching_ = false;
     QString failure_;
     QThread* reader_ = nullptr;
     QTimer* heartbeat_ = nullptr;
