@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QVBoxLayout>
 
 namespace {
@@ -89,7 +90,9 @@ void SearchBar::showCount() {
     } else if (!search_->ready()) {
         count_->setText(search_->failure().isEmpty() ? QStringLiteral("Поиск…") : QString());
     } else {
-        count_->setText(QStringLiteral("Найдено: %1").arg(search_->hits().size()));
+        // "Найдено: 12 345", its thousands apart as a Russian reader writes them.
+        count_->setText(QStringLiteral("Найдено: ") +
+                        QLocale(QLocale::Russian).toString(qulonglong(search_->hits().size())));
     }
 }
 
