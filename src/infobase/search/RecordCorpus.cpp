@@ -9,13 +9,6 @@
 
 namespace infobase::search {
 
-void RecordCorpus::Builder::reserve(qsizetype records, qsizetype textBytes) {
-    corpus_->rowIds_.reserve(records);
-    corpus_->nameStarts_.reserve(records + 1);
-    corpus_->fieldStarts_.reserve(2 * records + 1);
-    corpus_->folded_.reserve(textBytes + 2 * records);
-}
-
 void RecordCorpus::Builder::add(qint64 rowId, QStringView name, QByteArrayView description,
                                 QByteArrayView text) {
     RecordCorpus& c = *corpus_;

@@ -25,7 +25,6 @@ class RecordCorpus {
 public:
     class Builder {
     public:
-        void reserve(qsizetype records, qsizetype textBytes);
         // Description and text as UTF-8, as the base holds them.
         void add(qint64 rowId, QStringView name, QByteArrayView description, QByteArrayView text);
         std::shared_ptr<const RecordCorpus> finish();
