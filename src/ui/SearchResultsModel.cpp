@@ -35,7 +35,9 @@ SearchResultsModel::SearchResultsModel(const search::BranchSearch& search,
 
 QString SearchResultsModel::notice() const {
     if (!search_.failure().isEmpty()) {
-        return QStringLiteral("Не удалось прочитать базу: ") + search_.failure();
+        // The database's own words are English: the reader gets the fact, not them.
+        return QStringLiteral("Не удалось прочитать базу. Поиск повторится при следующем "
+                              "изменении запроса или базы.");
     }
     if (search_.ready() && search_.hits().empty() && !search_.query().isEmpty()) {
         return QStringLiteral("Ничего не найдено.");

@@ -106,6 +106,8 @@ void BranchSearch::startReading() {
             records = RecordCorpus::read(connection);
         } catch (const Failure& error) {
             failure = error.message();
+        } catch (const std::exception& error) {
+            failure = QString::fromLocal8Bit(error.what()); // out of memory, at most
         }
         // Delivered on this object's thread; dropped if the object is gone by then.
         QMetaObject::invokeMethod(
