@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModel>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -198,6 +199,28 @@ TEST_F(Search, ResultsFollowRenameDeleteDescriptionAndAnotherProgramsChange) {
     window.N_poisk->trigger();
     EXPECT_EQ(bar().field()->text(), "склад");
     expectUpToDate({"Quorlent\nв тексте: Склад закрыт"});
+}
+
+TEST_F(Search, ABaseThatCannotBeReadIsSaidAndReadAgainOnTheNextQuery) {
+    ASSERT_EQ(find("склад").size(), 1);
+    // The base file moves away while the program has it open, and changes there.
+    const QString base = program.program.path("Data/Quorlent.mdb");
+    const QString moved = program.program.path("Data/moved.mdb");
+    ASSERT_TRUE(QFile::rename(base, moved));
+    infobase::SqlcipherConnection::open(moved, infobase::branch_table::kPassword, {})
+        .execute("UPDATE Tab_DB_Delphi_10 SET Texty = 'склад' WHERE Imya_vetok = 'Quorlent'");
+    bar().repaint();
+    for (int i = 0; i < 500 && bar().list()->model()->rowCount() == 0; ++i) {
+        pause(10);
+    }
+    EXPECT_EQ(shown(), QStringList{"Не удалось прочитать базу. Поиск повторится при следующем "
+                                   "изменении запроса или базы."});
+    EXPECT_EQ(bar().count()->text(), "");
+
+    ASSERT_TRUE(QFile::rename(moved, base));
+    EXPECT_EQ(find("склад"), (QStringList{"Документы / Договоры / Аренда / Склад\nв названии",
+                                          "Quorlent\nв тексте: склад"}));
+    EXPECT_EQ(program.messages(), QStringList());
 }
 
 TEST_F(Search, EscapeClosesTheWindowAndItsControlsAreNamed) {
