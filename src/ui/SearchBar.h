@@ -16,9 +16,10 @@ class BranchSearch;
 } // namespace infobase
 
 // The search window: a small window of its own beside the main window, not modal. The field
-// searches as the user types; the list shows what was found and a count above it. Enter or
-// a double click on a result chooses its branch; Escape closes the window. While it is open
-// it keeps its results as new as the tree and the base.
+// searches as the user types; the list shows what was found and a count above it. Down goes
+// from the field to the list, Ctrl+F back to the field; Enter or a double click on a result chooses
+// its branch (the main window's Ctrl+F reaches this window too); Escape closes the window. While it
+// is open it keeps its results as new as the tree and the base.
 class SearchBar : public QWidget {
     Q_OBJECT
 public:

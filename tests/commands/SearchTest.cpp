@@ -135,6 +135,15 @@ TEST_F(Search, NothingFoundSaysSoInTheList) {
 TEST_F(Search, ChoosingAResultExpandsItsParentsAndShowsItAsAClickDoes) {
     ASSERT_EQ(find("4471").size(), 1);
     QTest::keyClick(bar().field(), Qt::Key_Down);
+    EXPECT_TRUE(bar().list()->hasFocus());
+    // Ctrl+F in the search window, as in the main window (a shortcut reaches the active
+    // window and the windows it owns).
+    bar().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&bar()));
+    QTest::keyClick(bar().list(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(bar().field()->hasFocus());
+    EXPECT_EQ(bar().field()->selectedText(), "4471");
+    QTest::keyClick(bar().field(), Qt::Key_Down);
     QTest::keyClick(bar().list(), Qt::Key_Return);
     infobase::TTreeNode* склад = program.node("Документы/Договоры/Аренда/Склад");
     EXPECT_EQ(window.TreeNodes.Selected(), склад);
