@@ -2,6 +2,7 @@
 
 #include "skin/qsMessages.h"
 #include "ui/Fonts.h"
+#include "ui/SearchBar.h"
 #include "ui/TreeModelAdapter.h"
 
 #include <QMenuBar>

@@ -27,6 +27,7 @@ class QTextEdit;
 class QTimer;
 class QToolButton;
 class QTreeView;
+class SearchBar;
 class TForm_ob_prilojenii;
 class TForm_zastavka;
 class TextFontDialog;
@@ -41,7 +42,8 @@ class BackupCopies;
 // menus (Form_GlavnMenus.cpp), layout (Form_GlavnLayout.cpp), start and shut-down
 // (Form_GlavnLifecycle.cpp), the tree view's display settings (Form_GlavnTreeView.cpp),
 // the connect command (Form_GlavnConnect.cpp), attachments (Form_GlavnAttachments.cpp),
-// the text pane (Form_GlavnTextPane.cpp) and moving branches (Form_GlavnTreeMoves.cpp).
+// the text pane (Form_GlavnTextPane.cpp), moving branches (Form_GlavnTreeMoves.cpp) and the
+// search (Form_GlavnSearch.cpp).
 class TForm_Glavn : public QMainWindow {
     Q_OBJECT
 public:
@@ -105,6 +107,7 @@ public:
     QAction* Skryt;
     QAction* N2;
     QAction* N_save_copy;
+    QAction* N_poisk; // the search, also Ctrl+F
     QMenu* PopupMenu_Image;
     QAction* N_Strech;
     QAction* N_norm_syze;
@@ -128,6 +131,9 @@ public:
     // --- The record store: ADOConnection1, Query_Glav and Query_Parole.
     infobase::RecordStore Store;
     infobase::BranchQuery& Query_Glav;
+    // The search window, made at its first opening after the connect. Declared after the
+    // store and the tree, which it reads, so that it goes first.
+    std::unique_ptr<SearchBar> SearchBar1;
 
     // Shows a message: MessageDlg on MessageDl with mtInformation, the one button mbYes
     // and help context 0.
@@ -181,6 +187,11 @@ public:
     void N_po_alfavituClick();
     void DropBranch(infobase::TTreeNode* node, infobase::TTreeNode* newParent, int index);
     void N_save_copyClick();
+    // Opens the search window; before the connect says that the base comes first.
+    void N_poiskClick();
+    // Shows a branch the search found: its parents expanded, the branch selected and shown
+    // by the tree's click handler, so that every command afterwards acts on it.
+    void showFoundBranch(infobase::TTreeNode* node);
     // Copies one file into the set of backup copies, the progress bar following the copy.
     void CopyFileWithProgressBar1(infobase::BackupCopies& copies, const QString& source,
                                   const QString& destination);
@@ -212,6 +223,7 @@ private:
     // Says that the desktop has no application for an extracted attachment.
     void reportNoApplication(const QString& path);
     void createTextPaneCommands();
+    void createSearchCommand();
     // Branch display (Form_GlavnBranchDisplay.cpp) and editing (Form_GlavnBranchEditing.cpp).
     void connectBranchDisplay();
     void connectBranchEditing();

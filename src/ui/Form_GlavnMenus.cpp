@@ -87,6 +87,7 @@ void TForm_Glavn::createMainMenu() {
     connect(Skryt, &QAction::triggered, this, &TForm_Glavn::SkrytClick);
     connect(N2, &QAction::triggered, this, &TForm_Glavn::N2Click);
     connect(N_save_copy, &QAction::triggered, this, &TForm_Glavn::N_save_copyClick);
+    createSearchCommand();
 }
 
 void TForm_Glavn::createPopupMenus() {

@@ -212,10 +212,15 @@ bool samePicture(const QIcon& icon, const QPixmap& picture) {
 TEST(MainWindowComponents, MenusHoldTheirItemsPicturesAndStates) {
     TForm_Glavn window;
     const QList<QAction*> bar = window.menuBar()->actions();
-    ASSERT_EQ(bar.size(), 3);
+    ASSERT_EQ(bar.size(), 4);
     EXPECT_EQ(bar[0], window.N1->menuAction());
     EXPECT_EQ(bar[1], window.N2);
     EXPECT_EQ(bar[2], window.N_save_copy);
+    // The search comes last, enabled before the connect too (it then asks for the connect).
+    EXPECT_EQ(bar[3], window.N_poisk);
+    EXPECT_EQ(window.N_poisk->text(), QStringLiteral("Поиск"));
+    EXPECT_EQ(window.N_poisk->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    EXPECT_TRUE(window.N_poisk->isEnabled());
 
     EXPECT_EQ(window.N1->title(), QStringLiteral("Панель работы с ветками дерева"));
     EXPECT_TRUE(samePicture(window.N1->icon(), window.ImageList1.picture(2)));
@@ -233,11 +238,12 @@ TEST(MainWindowComponents, MenusHoldTheirItemsPicturesAndStates) {
     EXPECT_EQ(window.N_save_copy->text(), QStringLiteral("Сохранить копию данных"));
     EXPECT_TRUE(samePicture(window.N_save_copy->icon(), window.ImageList1.picture(1)));
     EXPECT_TRUE(window.N2->isEnabled() && window.N_save_copy->isEnabled());
-    // The bar shows each item's picture and, beside it, its caption.
+    // The bar shows each item's picture (the search has none) and, beside it, its caption.
     window.menuBar()->resize(1324, window.menuBar()->sizeHint().height());
     for (QAction* item : bar) {
         const int caption = window.menuBar()->fontMetrics().horizontalAdvance(item->text());
-        EXPECT_GE(window.menuBar()->actionGeometry(item).width(), 16 + caption)
+        const int picture = item->icon().isNull() ? 0 : 16;
+        EXPECT_GE(window.menuBar()->actionGeometry(item).width(), picture + caption)
             << item->text().toStdString();
     }
 

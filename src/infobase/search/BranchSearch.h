@@ -1,0 +1,95 @@
+#pragma once
+
+#include "infobase/search/BaseStamp.h"
+#include "infobase/search/MatchPlace.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <vector>
+
+class QThread;
+class QTimer;
+
+namespace infobase {
+class SqlcipherConnection;
+class TTreeNodes;
+} // namespace infobase
+
+namespace infobase::search {
+
+class RecordCorpus;
+class TreeOrder;
+
+// The search over the branches of a tree and the records of its base, kept as new as the
+// data: its results are never older than the last change of the tree or the base.
+//
+// The records are read into a RecordCorpus by a thread of its own, through a read-only
+// connection of its own, so that a large base never holds up the window; the query then
+// runs on the caller's thread over what was read, in a few milliseconds. When the base
+// changes (through the program's connection, which it watches, or through another program)
+// the results are dropped at once and the records read again; until then ready() is false.
+class BranchSearch : public QObject {
+    Q_OBJECT
+public:
+    // The tree and the connection stay the caller's and must outlive this object. Starts
+    // reading the records at once.
+    BranchSearch(const TTreeNodes& tree, const SqlcipherConnection& store, QString baseFile,
+                 QObject* parent = nullptr);
+    ~BranchSearch() override;
+
+    // Searches for the text (SearchFold.h; FindBranches.h).
+    void setQuery(const QString& text);
+    const QString& query() const { return query_; }
+
+    // The results of the query, in the tree's order; empty while not ready().
+    const std::vector<BranchHit>& hits() const { return hits_; }
+    // False while the records are being read again after a change.
+    bool ready() const { return ready_; }
+    // Why the records could not be read the last time, or empty.
+    const QString& failure() const { return failure_; }
+
+    // Call before the tree's nodes change or go (every notification of its view model): the
+    // results, which point at nodes, are dropped at once and, while watching, the query runs
+    // again once the change is done.
+    void treeChanged();
+    // Whether the base changed since the records were read; when it did, drops the results
+    // and reads the records again. Cheap enough to call before each paint of the results.
+    // While watching, this also runs each time the program waits for input and at least
+    // once a second.
+    void checkBase();
+    // Watching while the results are on screen; a search not watching keeps no results up
+    // to date until it watches again.
+    void setWatching(bool watching);
+
+Q_SIGNALS:
+    // The results, ready() or failure() changed.
+    void resultsChanged();
+
+private:
+    void startReading();
+    void finishReading(std::shared_ptr<const RecordCorpus> records, QString failure);
+    // Runs the query, unless the base changed since the records were read.
+    void refresh();
+    void run();
+    void drop();
+
+    const TTreeNodes& tree_;
+    const SqlcipherConnection& store_;
+    const QString baseFile_;
+    QString query_;
+    std::shared_ptr<const RecordCorpus> records_;
+    BaseStamp recordsStamp_; // the base as records_ shows it
+    BaseStamp readingStamp_; // the base as the reading under way shows it
+    std::unique_ptr<TreeOrder> order_;
+    std::vector<BranchHit> hits_;
+    bool ready_ = false;
+    bool runQueued_ = false;
+    bool watching_ = false;
+    QString failure_;
+    QThread* reader_ = nullptr;
+    QTimer* heartbeat_ = nullptr;
+    QMetaObject::Connection idleWatch_;
+};
+
+} // namespace infobase::search

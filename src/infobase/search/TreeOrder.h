@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <vector>
+
+namespace infobase {
+class TTreeNode;
+class TTreeNodes;
+} // namespace infobase
+
+namespace infobase::search {
+
+class ByteFinder;
+class RecordCorpus;
+
+// The branches of a tree in the tree's order (each node before its children, siblings in
+// their order), each with its name folded (SearchFold.h) and its own record in a corpus.
+// It holds node pointers: rebuild it whenever the tree or the corpus changes.
+class TreeOrder {
+public:
+    TreeOrder(const TTreeNodes& tree, const RecordCorpus& records);
+
+    int size() const { return static_cast<int>(nodes_.size()); }
+    TTreeNode* node(int index) const { return nodes_[index]; }
+    // The branch's own record in the corpus, or -1.
+    int ownRecord(int index) const { return ownRecords_[index]; }
+
+    // For each branch, whether its name holds the folded query.
+    void matchNames(const ByteFinder& query, std::vector<char>& found) const;
+
+    std::size_t memoryBytes() const;
+
+private:
+    std::vector<TTreeNode*> nodes_;
+    std::vector<int> ownRecords_;
+    QByteArray folded_;                 // the names, each followed by a zero byte
+    std::vector<qsizetype> nameStarts_; // where each name begins, and the end
+};
+
+} // namespace infobase::search

@@ -1,0 +1,53 @@
+// The search: "Поиск" at the end of the main menu and Ctrl+F open the search window; a
+// result chosen there is shown as a click on its branch shows it.
+#include "infobase/AppPaths.h"
+#include "ui/Form_Glavn.h"
+#include "ui/SearchBar.h"
+#include "ui/TreeModelAdapter.h"
+
+#include <QMenuBar>
+#include <QTreeView>
+
+void TForm_Glavn::createSearchCommand() {
+    N_poisk = new QAction(QStringLiteral("Поиск"), menuBar());
+    N_poisk->setObjectName(QStringLiteral("N_poisk"));
+    N_poisk->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    menuBar()->addAction(N_poisk);
+    connect(N_poisk, &QAction::triggered, this, &TForm_Glavn::N_poiskClick);
+}
+
+void TForm_Glavn::N_poiskClick() {
+    if (!Store.Connected()) {
+        showMessage(QStringLiteral("Сначала подключите базу."));
+        return;
+    }
+    if (!SearchBar1) {
+        SearchBar1 = std::make_unique<SearchBar>(TreeNodes, Store.ADOConnection1,
+                                                 infobase::AppPaths{Base}.baseFile(), this);
+        // Every change of the tree reaches the search before nodes go, so that no result
+        // points at a node that is gone.
+        SearchBar* bar = SearchBar1.get();
+        const auto treeChanged = [bar] { bar->treeChanged(); };
+        connect(TreeModel.get(), &QAbstractItemModel::modelAboutToBeReset, bar, treeChanged);
+        connect(TreeModel.get(), &QAbstractItemModel::rowsAboutToBeRemoved, bar, treeChanged);
+        connect(TreeModel.get(), &QAbstractItemModel::rowsAboutToBeMoved, bar, treeChanged);
+        connect(TreeModel.get(), &QAbstractItemModel::layoutAboutToBeChanged, bar, treeChanged);
+        connect(TreeModel.get(), &QAbstractItemModel::rowsInserted, bar, treeChanged);
+        connect(TreeModel.get(), &QAbstractItemModel::dataChanged, bar, treeChanged);
+        connect(bar, &SearchBar::branchChosen, this, &TForm_Glavn::showFoundBranch);
+    }
+    SearchBar1->open();
+}
+
+void TForm_Glavn::showFoundBranch(infobase::TTreeNode* node) {
+    const QModelIndex index = TreeModel->indexOf(node);
+    if (!index.isValid()) {
+        return;
+    }
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) {
+        TreeView1->expand(up);
+    }
+    TreeView1->setCurrentIndex(index);
+    TreeView1->scrollTo(index);
+    TreeView1Click();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QHash>
+
+namespace infobase {
+class SqlcipherConnection;
+class TTreeNode;
+namespace search {
+class BranchSearch;
+}
+} // namespace infobase
+
+// The search's results as a list: one row per branch found, showing its path, where it
+// matched and an excerpt; or one row that says nothing was found or the base could not be
+// read. It follows every change of the search's results.
+class SearchResultsModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    SearchResultsModel(const infobase::search::BranchSearch& search,
+                       const infobase::SqlcipherConnection& store, QObject* parent = nullptr);
+
+    // The branch of a row, or nullptr for a row that is no result.
+    infobase::TTreeNode* nodeAt(int row) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    QString notice() const;
+    QString resultText(int row) const;
+
+    const infobase::search::BranchSearch& search_;
+    const infobase::SqlcipherConnection& store_;
+    mutable QHash<int, QString> texts_; // rows already shown, read once per result list
+};
