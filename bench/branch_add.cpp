@@ -3,6 +3,7 @@
 // whole tree file replaced safely), against the floor in the same run: the same tree file's
 // bytes written raw with fwrite, fsync and rename, plus one bare INSERT in its own
 // transaction on the same base.
+#include "ConnectedWindow.h"
 #include "GuiBenchmarkMain.h"
 #include "SampleTree.h"
 #include "infobase/store/BranchTable.h"
@@ -10,13 +11,11 @@
 #include "infobase/store/SqlcipherConnection.h"
 #include "infobase/tree/TreeFile.h"
 #include "ui/Form_Glavn.h"
-#include "ui/ProgramWindows.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <memory>
@@ -61,12 +60,7 @@ Program& program() {
         growSampleTree(nodes);
         infobase::writeTreeFile(p->treePath, infobase::TreeViewState{}, nodes);
 
-        p->window = ui::createProgramWindows();
-        TForm_Glavn* window = p->window.get();
-        QTimer::singleShot(0, window, [window] { window->Timer1Timer(); });
-        window->show();
-        window->resize(1920, 1080);
-        window->Button_podluchit_bazyClick();
+        p->window = startConnectedWindow(QSize(1920, 1080));
         QCoreApplication::processEvents();
         return p;
     }();

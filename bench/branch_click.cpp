@@ -7,6 +7,7 @@
 //               setScaledSize to the picture's size in the pane, as a Qt programmer would.
 // The click is the program's own handler: record lookup, the attachment streamed to the
 // Temp folder, the decode, and the pane painted.
+#include "ConnectedWindow.h"
 #include "GuiBenchmarkMain.h"
 #include "infobase/AppPaths.h"
 #include "infobase/store/AttachmentFiles.h"
@@ -17,7 +18,6 @@
 #include "platform/JpegDecoder.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
-#include "ui/ProgramWindows.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -25,7 +25,6 @@
 #include <QImage>
 #include <QImageReader>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <fcntl.h>
@@ -92,12 +91,8 @@ Program& program() {
         infobase::writeTreeFile(p->folder.filePath(QStringLiteral("Data/TreeView.dat")),
                                 infobase::TreeViewState{}, nodes);
 
-        p->window = ui::createProgramWindows();
+        p->window = startConnectedWindow(kScreen);
         TForm_Glavn* window = p->window.get();
-        QTimer::singleShot(0, window, [window] { window->Timer1Timer(); });
-        window->show();
-        window->resize(kScreen);
-        window->Button_podluchit_bazyClick();
         window->FormResize();
         QCoreApplication::processEvents();
         window->TreeNodes.setSelected(window->TreeNodes.getFirstNode());

@@ -4,19 +4,18 @@
 // tree file replaced safely), against the floor in the same run: the same tree file's bytes
 // written raw with fwrite, fsync and rename. The tree file writer alone is measured too: it
 // also syncs the folder after the rename, which is most of what a move costs above the floor.
+#include "ConnectedWindow.h"
 #include "GuiBenchmarkMain.h"
 #include "SampleTree.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/tree/TreeFile.h"
 #include "ui/Form_Glavn.h"
-#include "ui/ProgramWindows.h"
 #include "ui/TreeModelAdapter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTreeView>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -43,12 +42,7 @@ Program& program() {
         growSampleTree(nodes);
         infobase::writeTreeFile(p->treePath, infobase::TreeViewState{}, nodes);
 
-        p->window = ui::createProgramWindows();
-        TForm_Glavn* window = p->window.get();
-        QTimer::singleShot(0, window, [window] { window->Timer1Timer(); });
-        window->show();
-        window->resize(1920, 1080);
-        window->Button_podluchit_bazyClick();
+        p->window = startConnectedWindow(QSize(1920, 1080));
         QCoreApplication::processEvents();
         return p;
     }();

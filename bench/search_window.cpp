@@ -2,13 +2,13 @@
 // base has a record for each (60-byte descriptions, 200-byte texts, Cyrillic): the query
 // runs, the list takes the results and the window paints the rows on screen, their
 // excerpts read from the base. What a person waits for between two keys.
+#include "ConnectedWindow.h"
 #include "GuiBenchmarkMain.h"
 #include "SampleTree.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherConnection.h"
 #include "infobase/tree/TreeFile.h"
 #include "ui/Form_Glavn.h"
-#include "ui/ProgramWindows.h"
 #include "ui/SearchBar.h"
 
 #include <QDir>
@@ -90,12 +90,8 @@ Program& program() {
         infobase::writeTreeFile(p->folder.filePath(QStringLiteral("Data/TreeView.dat")),
                                 infobase::TreeViewState{}, nodes);
 
-        p->window = ui::createProgramWindows();
+        p->window = startConnectedWindow(QSize(1920, 1080));
         TForm_Glavn* window = p->window.get();
-        QTimer::singleShot(0, window, [window] { window->Timer1Timer(); });
-        window->show();
-        window->resize(1920, 1080);
-        window->Button_podluchit_bazyClick();
         window->N_poiskClick();
         window->SearchBar1->field()->setText(QStringLiteral("молок"));
         settle(*window);
