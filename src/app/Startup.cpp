@@ -2,6 +2,7 @@
 
 #include "app/TerminationRequest.h"
 #include "infobase/AppPaths.h"
+#include "infobase/KilledRunLeftovers.h"
 #include "platform/FolderLock.h"
 #include "platform/Folders.h"
 #include "ui/Form_Glavn.h"
@@ -24,6 +25,10 @@ int runProgram() {
         ui::showStandaloneMessage(QStringLiteral("Программа уже работает с папкой\r%1")
                                       .arg(QDir::toNativeSeparators(folder)));
         return 1;
+    }
+    // What a killed run left is cleared only by the one program on the folder.
+    if (folderLock.state() == platform::FolderLock::State::Held) {
+        infobase::clearKilledRunLeftovers(infobase::AppPaths{folder});
     }
     // The main window has no owner, so it carries the program's task-bar button; the
     // splash and about windows belong to it and get none.

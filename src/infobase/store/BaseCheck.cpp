@@ -1,0 +1,170 @@
+#include "infobase/store/BaseCheck.h"
+
+#include "common/Failure.h"
+#include "infobase/store/BranchTable.h"
+#include "infobase/store/SqlcipherApi.h"
+#include "infobase/store/SqlcipherConnection.h"
+
+#include <QFileInfo>
+#include <cstring>
+
+namespace infobase {
+namespace {
+
+// SQLite checks a whole b-tree inside one step of its program, so its own progress
+// callback stays silent for nearly all of the check. The reads of the file are what show
+// how far it has come: a file system layer that hands every call to the system's own and
+// tells the check in progress how many bytes of the base it read.
+
+// Where the reads of the check in progress are told; one check at a time, on one thread.
+struct ReadProgress {
+    const CopyProgress* report = nullptr;
+    qint64 size = 0;
+    qint64 read = 0;
+    qint64 reported = 0;
+
+    void add(qint64 bytes) {
+        read += bytes;
+        // The bar needs no more than a step per mebibyte.
+        if (read - reported >= (qint64(1) << 20)) {
+            reported = read;
+            (*report)(std::min(read, size), size);
+        }
+    }
+};
+thread_local ReadProgress* currentCheck = nullptr;
+
+struct CountingFile {
+    sqlite3_file base;
+    sqlite3_file* real; // the system layer's file, placed right after this one
+    bool mainBase;
+};
+
+sqlite3_file* realOf(sqlite3_file* file) {
+    return reinterpret_cast<CountingFile*>(file)->real;
+}
+
+int countingClose(sqlite3_file* file) {
+    return realOf(file)->pMethods->xClose(realOf(file));
+}
+int countingRead(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset) {
+    const int rc = realOf(file)->pMethods->xRead(realOf(file), buffer, amount, offset);
+    if (rc == SQLITE_OK && currentCheck != nullptr &&
+        reinterpret_cast<CountingFile*>(file)->mainBase) {
+        currentCheck->add(amount);
+    }
+    return rc;
+}
+int countingWrite(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
+    return realOf(file)->pMethods->xWrite(realOf(file), data, amount, offset);
+}
+int countingTruncate(sqlite3_file* file, sqlite3_int64 size) {
+    return realOf(file)->pMethods->xTruncate(realOf(file), size);
+}
+int countingSync(sqlite3_file* file, int flags) {
+    return realOf(file)->pMethods->xSync(realOf(file), flags);
+}
+int countingFileSize(sqlite3_file* file, sqlite3_int64* size) {
+    return realOf(file)->pMethods->xFileSize(realOf(file), size);
+}
+int countingLock(sqlite3_file* file, int lock) {
+    return realOf(file)->pMethods->xLock(realOf(file), lock);
+}
+int countingUnlock(sqlite3_file* file, int lock) {
+    return realOf(file)->pMethods->xUnlock(realOf(file), lock);
+}
+int countingCheckReservedLock(sqlite3_file* file, int* result) {
+    return realOf(file)->pMethods->xCheckReservedLock(realOf(file), result);
+}
+int countingFileControl(sqlite3_file* file, int op, void* argument) {
+    return realOf(file)->pMethods->xFileControl(realOf(file), op, argument);
+}
+int countingSectorSize(sqlite3_file* file) {
+    return realOf(file)->pMethods->xSectorSize(realOf(file));
+}
+int countingDeviceCharacteristics(sqlite3_file* file) {
+    return realOf(file)->pMethods->xDeviceCharacteristics(realOf(file));
+}
+
+// Version 1: no shared memory (the base never uses WAL) and no memory mapping, so every
+// page comes through xRead.
+const sqlite3_io_methods kCountingMethods = {
+    1,
+    countingClose,
+    countingRead,
+    countingWrite,
+    countingTruncate,
+    countingSync,
+    countingFileSize,
+    countingLock,
+    countingUnlock,
+    countingCheckReservedLock,
+    countingFileControl,
+    countingSectorSize,
+    countingDeviceCharacteristics,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+sqlite3_vfs* systemLayer() {
+    static sqlite3_vfs* const system = sqlite3_vfs_find(nullptr);
+    return system;
+}
+
+int countingOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {
+    auto* counting = reinterpret_cast<CountingFile*>(file);
+    counting->real = reinterpret_cast<sqlite3_file*>(counting + 1);
+    counting->mainBase = (flags & SQLITE_OPEN_MAIN_DB) != 0;
+    sqlite3_vfs* system = systemLayer();
+    const int rc = system->xOpen(system, name, counting->real, flags, outFlags);
+    file->pMethods = counting->real->pMethods != nullptr ? &kCountingMethods : nullptr;
+    return rc;
+}
+
+const char* countingLayerName() {
+    static const char* const name = [] {
+        static sqlite3_vfs counting = *systemLayer();
+        counting.zName = "quorlent-counting-reads";
+        counting.szOsFile = int(sizeof(CountingFile)) + systemLayer()->szOsFile;
+        counting.xOpen = countingOpen;
+        counting.pNext = nullptr;
+        sqlite3_vfs_register(&counting, 0);
+        return counting.zName;
+    }();
+    return name;
+}
+
+} // namespace
+
+QString damageInBase(const QString& path, const CopyProgress& progress) {
+    ReadProgress reads{&progress, QFileInfo(path).size()};
+    progress(0, reads.size);
+    currentCheck = &reads;
+    struct Done {
+        ~Done() { currentCheck = nullptr; }
+    } done;
+    try {
+        const SqlcipherConnection base = SqlcipherConnection::open(
+            path, branch_table::kPassword,
+            {.busyTimeoutMs = 0, .readOnly = true, .vfs = countingLayerName()});
+        // One problem is enough to refuse the file.
+        SqlStatement check = base.prepare("PRAGMA integrity_check(1)");
+        if (!check.step()) {
+            return QStringLiteral("no result from the integrity check");
+        }
+        const QString result = QString::fromUtf8(check.columnText(0));
+        if (result != QLatin1String("ok")) {
+            return result;
+        }
+    } catch (const Failure& failure) {
+        return failure.message();
+    }
+    progress(reads.size, reads.size);
+    return QString();
+}
+
+} // namespace infobase
