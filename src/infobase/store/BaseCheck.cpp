@@ -6,6 +6,7 @@
 #include "infobase/store/SqlcipherConnection.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 
 namespace infobase {
@@ -15,6 +16,11 @@ namespace {
 // callback stays silent for nearly all of the check. The reads of the file are what show
 // how far it has come: a file system layer that hands every call to the system's own and
 // tells the check in progress how many bytes of the base it read.
+//
+// The layer also reads the base ahead in large pieces. The cipher keeps SQLite from mapping
+// the file into memory, so it reads every page (a kibibyte here) with a system call of its
+// own; most pages of a base are the attachments' overflow pages, which lie one after the
+// other and are read in that order.
 
 // Where the reads of the check in progress are told; one check at a time, on one thread.
 struct ReadProgress {
@@ -25,8 +31,8 @@ struct ReadProgress {
 
     void add(qint64 bytes) {
         read += bytes;
-        // The bar needs no more than a step per mebibyte.
-        if (read - reported >= (qint64(1) << 20)) {
+        // Told as often as a copy tells its pieces.
+        if (read - reported >= kCopyPieceBytes) {
             reported = read;
             (*report)(std::min(read, size), size);
         }
@@ -34,31 +40,69 @@ struct ReadProgress {
 };
 thread_local ReadProgress* currentCheck = nullptr;
 
+constexpr int kReadAheadBytes = 1 << 20;
+
 struct CountingFile {
     sqlite3_file base;
     sqlite3_file* real; // the system layer's file, placed right after this one
-    bool mainBase;
+    char* ahead;        // bytes of the base read ahead (null for other files)
+    sqlite3_int64 aheadStart;
+    sqlite3_int64 aheadSize; // 0: nothing read ahead
 };
 
+CountingFile* countingOf(sqlite3_file* file) {
+    return reinterpret_cast<CountingFile*>(file);
+}
+
 sqlite3_file* realOf(sqlite3_file* file) {
-    return reinterpret_cast<CountingFile*>(file)->real;
+    return countingOf(file)->real;
+}
+
+// Copies the bytes from what was read ahead, reading the next piece when they are not
+// there; false when the system's own read must answer (the end of the file, an error).
+bool readAhead(CountingFile* file, void* buffer, int amount, sqlite3_int64 offset) {
+    if (offset < file->aheadStart || offset + amount > file->aheadStart + file->aheadSize) {
+        file->aheadSize = 0;
+        sqlite3_int64 size = 0;
+        if (file->real->pMethods->xFileSize(file->real, &size) != SQLITE_OK ||
+            offset + amount > size) {
+            return false;
+        }
+        const sqlite3_int64 length = std::min<sqlite3_int64>(kReadAheadBytes, size - offset);
+        if (file->real->pMethods->xRead(file->real, file->ahead, int(length), offset) !=
+            SQLITE_OK) {
+            return false;
+        }
+        file->aheadStart = offset;
+        file->aheadSize = length;
+    }
+    std::memcpy(buffer, file->ahead + (offset - file->aheadStart), std::size_t(amount));
+    return true;
 }
 
 int countingClose(sqlite3_file* file) {
+    sqlite3_free(countingOf(file)->ahead);
     return realOf(file)->pMethods->xClose(realOf(file));
 }
 int countingRead(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset) {
-    const int rc = realOf(file)->pMethods->xRead(realOf(file), buffer, amount, offset);
-    if (rc == SQLITE_OK && currentCheck != nullptr &&
-        reinterpret_cast<CountingFile*>(file)->mainBase) {
+    CountingFile* counting = countingOf(file);
+    if (counting->ahead == nullptr) {
+        return realOf(file)->pMethods->xRead(realOf(file), buffer, amount, offset);
+    }
+    const int rc = readAhead(counting, buffer, amount, offset)
+                       ? SQLITE_OK
+                       : realOf(file)->pMethods->xRead(realOf(file), buffer, amount, offset);
+    if (rc == SQLITE_OK && currentCheck != nullptr) {
         currentCheck->add(amount);
     }
     return rc;
 }
 int countingWrite(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
+    countingOf(file)->aheadSize = 0;
     return realOf(file)->pMethods->xWrite(realOf(file), data, amount, offset);
 }
 int countingTruncate(sqlite3_file* file, sqlite3_int64 size) {
+    countingOf(file)->aheadSize = 0;
     return realOf(file)->pMethods->xTruncate(realOf(file), size);
 }
 int countingSync(sqlite3_file* file, int flags) {
@@ -71,6 +115,8 @@ int countingLock(sqlite3_file* file, int lock) {
     return realOf(file)->pMethods->xLock(realOf(file), lock);
 }
 int countingUnlock(sqlite3_file* file, int lock) {
+    // Without a lock, another process may change the file: what was read ahead goes.
+    countingOf(file)->aheadSize = 0;
     return realOf(file)->pMethods->xUnlock(realOf(file), lock);
 }
 int countingCheckReservedLock(sqlite3_file* file, int* result) {
@@ -116,12 +162,18 @@ sqlite3_vfs* systemLayer() {
 }
 
 int countingOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {
-    auto* counting = reinterpret_cast<CountingFile*>(file);
+    CountingFile* counting = countingOf(file);
     counting->real = reinterpret_cast<sqlite3_file*>(counting + 1);
-    counting->mainBase = (flags & SQLITE_OPEN_MAIN_DB) != 0;
+    counting->ahead = nullptr;
+    counting->aheadStart = 0;
+    counting->aheadSize = 0;
     sqlite3_vfs* system = systemLayer();
     const int rc = system->xOpen(system, name, counting->real, flags, outFlags);
     file->pMethods = counting->real->pMethods != nullptr ? &kCountingMethods : nullptr;
+    if (rc == SQLITE_OK && (flags & SQLITE_OPEN_MAIN_DB) != 0) {
+        // Without the memory the base is read page by page, as by the system's own layer.
+        counting->ahead = static_cast<char*>(sqlite3_malloc(kReadAheadBytes));
+    }
     return rc;
 }
 
