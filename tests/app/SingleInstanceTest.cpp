@@ -113,4 +113,45 @@ TEST(SingleInstance, ASecondStartOnTheFolderIsRefusedUntouchedAndAKilledFirstBlo
     EXPECT_FALSE(QFileInfo::exists(temp)) << "ended as asked, Temp removed";
 }
 
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+// A start clears what a killed run left: the temporary of a tree file save (QSaveFile's
+// ".XXXXXX"), and a backup's temporary copies with a journal that was not finished. Other
+// files, the earlier backup pair and a user's files among them, stay as they are.
+TEST(KilledRun, TheNextStartClearsItsTemporariesAndNothingElse) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("Data")));
+    ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("Backup copies")));
+    const QStringList kept{"Backup copies/.TreeView.dat.swp", "Backup copies/Quorlent.mdb",
+                           "Backup copies/TreeView.dat",      "Backup copies/notes.txt",
+                           "Data/Quorlent.mdb.AbCdEf",        "Data/TreeView.dat.new",
+                           "Data/TreeView.dat.pending",       "Data/TreeView.dat.unreadable",
+                           "Data/TreeView.dat.unreadable2",   "Data/XTreeView.dat.AbCdEf"};
+    const QStringList cleared{"Backup copies/.Quorlent.mdb.swap",
+                              "Backup copies/.TreeView.dat.swap",
+                              "Backup copies/.backup-journal.swap",
+                              "Backup copies/.Quorlent.mdb.x1Y2z3", "Data/TreeView.dat.qWeRtY"};
+    for (const QString& name : kept + cleared) {
+        writeFile(folder.filePath(name), name.toUtf8());
+    }
+
+    Program program(folder.path());
+    ASSERT_TRUE(program.waitUntilStarted());
+    program.process().terminate();
+    ASSERT_TRUE(program.process().waitForFinished(10000));
+
+    QStringList left;
+    for (const QString& sub : {QStringLiteral("Backup copies"), QStringLiteral("Data")}) {
+        for (const QString& name : entriesIn(folder.filePath(sub))) {
+            left << sub + QLatin1Char('/') + name;
+            EXPECT_EQ(bytesOf(folder.filePath(left.constLast())), left.constLast().toUtf8());
+        }
+    }
+    EXPECT_EQ(left, kept);
+}
+
 } // namespace
