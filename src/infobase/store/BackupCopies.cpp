@@ -54,8 +54,7 @@ BackupCopies::BackupCopies(QString baseFile, const SqlcipherConnection* openBase
 
 BackupCopies::~BackupCopies() {
     // A journal still there names new copies that the next start puts in place.
-    if (!journalFolder_.isEmpty() &&
-        QFileInfo::exists(journalFolder_ + QStringLiteral("/.backup-journal"))) {
+    if (!journalFolder_.isEmpty() && replacementPending(journalFolder_)) {
         return;
     }
     for (const Replacement& copy : staged_) {

@@ -212,8 +212,12 @@ void replaceAll(const QString& journalFolder, std::vector<Replacement>& files,
     placeAll(journalFolder, files, step);
 }
 
+bool replacementPending(const QString& folder) {
+    return QFileInfo::exists(folder + QLatin1Char('/') + kJournal);
+}
+
 void finishReplacements(const QString& folder, const QStringList& names) {
-    if (QFileInfo::exists(folder + QLatin1Char('/') + kJournal)) {
+    if (replacementPending(folder)) {
         std::vector<Replacement> files = readJournal(folder);
         placeAll(folder, files, {});
         // The temporary names now hold the earlier files.

@@ -31,6 +31,10 @@ QString temporaryFor(const QString& destination);
 void replaceAll(const QString& journalFolder, std::vector<Replacement>& files,
                 const std::function<void()>& step);
 
+// Whether a journal in `folder` names new files still to be put in place: their temporary
+// files must stay until finishReplacements has put them there.
+bool replacementPending(const QString& folder);
+
 // What a replacement killed half way left in `folder`: a journal there is carried out to
 // the end (or, when that fails, undone; then Failure is thrown). Afterwards the temporary
 // files of `names` and an unfinished journal are removed: without a journal they hold
