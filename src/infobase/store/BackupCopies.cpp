@@ -106,28 +106,24 @@ void BackupCopies::add(const QString& source, const QString& destination,
     staged_.back().copy = written.st_ino;
 
     if (sourceRecords >= 0) {
-        qint64 copiedRecords = -1;
-        try {
-            const SqlcipherConnection check = SqlcipherConnection::open(
-                temporary, branch_table::kPassword, {.busyTimeoutMs = 0, .readOnly = true});
-            copiedRecords = branchRecordCount(check);
-        } catch (const Failure& failure) {
+        const BaseCheckResult check = checkBaseFile(temporary, checking ? checking : progress);
+        if (!check.failure.isEmpty()) {
             throw Failure(QStringLiteral("The copy \"%1\" of the base does not open. %2")
-                              .arg(shown(destination), failure.message()));
-        }
-        if (copiedRecords != sourceRecords) {
-            throw Failure(
-                QStringLiteral("The copy \"%1\" of the base holds %2 records, the base %3.")
-                    .arg(shown(destination))
-                    .arg(copiedRecords)
-                    .arg(sourceRecords));
+                              .arg(shown(destination), check.failure));
         }
         // The copy is the base byte for byte: a page the cipher refuses, or a broken b-tree,
         // is damage in the base that must not replace the last good copy.
-        if (!damageInBase(temporary, checking ? checking : progress).isEmpty()) {
+        if (!check.damage.isEmpty()) {
             throw Failure(QStringLiteral("Файл %1 повреждён.\r"
                                          "Копия не сохранена, прежние копии остались как были.")
                               .arg(shown(source)));
+        }
+        if (check.records != sourceRecords) {
+            throw Failure(
+                QStringLiteral("The copy \"%1\" of the base holds %2 records, the base %3.")
+                    .arg(shown(destination))
+                    .arg(check.records)
+                    .arg(sourceRecords));
         }
     }
     step();

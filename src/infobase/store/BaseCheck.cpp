@@ -1,6 +1,7 @@
 #include "infobase/store/BaseCheck.h"
 
 #include "common/Failure.h"
+#include "infobase/store/BaseBackup.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"
@@ -192,31 +193,37 @@ const char* countingLayerName() {
 
 } // namespace
 
-QString damageInBase(const QString& path, const CopyProgress& progress) {
+BaseCheckResult checkBaseFile(const QString& path, const CopyProgress& progress) {
     ReadProgress reads{&progress, QFileInfo(path).size()};
     progress(0, reads.size);
     currentCheck = &reads;
     struct Done {
         ~Done() { currentCheck = nullptr; }
     } done;
+    BaseCheckResult result;
+    SqlcipherConnection base;
     try {
-        const SqlcipherConnection base = SqlcipherConnection::open(
+        base = SqlcipherConnection::open(
             path, branch_table::kPassword,
             {.busyTimeoutMs = 0, .readOnly = true, .vfs = countingLayerName()});
+    } catch (const Failure& failure) {
+        result.failure = failure.message();
+        return result;
+    }
+    try {
+        result.records = branchRecordCount(base);
         // One problem is enough to refuse the file.
         SqlStatement check = base.prepare("PRAGMA integrity_check(1)");
-        if (!check.step()) {
-            return QStringLiteral("no result from the integrity check");
-        }
-        const QString result = QString::fromUtf8(check.columnText(0));
-        if (result != QLatin1String("ok")) {
-            return result;
+        result.damage = check.step() ? QString::fromUtf8(check.columnText(0))
+                                     : QStringLiteral("no result from the integrity check");
+        if (result.damage == QLatin1String("ok")) {
+            result.damage.clear();
+            progress(reads.size, reads.size);
         }
     } catch (const Failure& failure) {
-        return failure.message();
+        result.damage = failure.message();
     }
-    progress(reads.size, reads.size);
-    return QString();
+    return result;
 }
 
 } // namespace infobase
