@@ -1,27 +1,38 @@
-// The backup of the data files: a base of 1 GiB (mostly attachments) and a tree file of
-// 100 000 nodes, copied as the command copies them (BackupCopies, with the base connected as
-// it is after the connect button), against `cp` of the same two files in the same run: `cp`
-// alone, and `cp` followed by a sync of the two copies, which is what the backup does too
-// before it replaces the earlier copies. For scale, SQLite's online backup interface copying
-// the base alone (every page decrypted and encrypted again).
+// The backup of the data files: a base of 1 GiB (mostly attachments; another size in MiB
+// with $QUORLENT_BENCH_BASE_MIB) and a tree file of 100 000 nodes, copied as the command
+// copies them: through the main window, connected, its progress bar painted, the success
+// message answered (BM_BackupThroughWindow); and the same copies without the window
+// (BackupCopies, BM_BackupCommand). Both include the check of the base copy, reported apart
+// (check_ms, and without_check_ms for the rest of the same runs) and also timed alone
+// (BM_BaseCheck). The floor in the same run: `cp` of the same
+// two files alone, and `cp` followed by a sync of the two copies, which is what the backup
+// does too before it replaces the earlier copies. For scale, SQLite's online backup
+// interface copying the base alone (every page decrypted and encrypted again).
 //
-// The files are generated once under backup_data/ beside the program (or
-// $QUORLENT_BENCH_DATA/backup); delete the folder to get the disk space back. Every run syncs
-// the disk first so that each copy starts from the same clean page cache; the time is the
+// The files are generated once under backup_data/<size>MiB beside the program (or
+// $QUORLENT_BENCH_DATA/backup/<size>MiB); delete the folder to get the disk space back. Every run
+// syncs the disk first so that each copy starts from the same clean page cache; the time is the
 // copy's alone. Run with --benchmark_enable_random_interleaving=true so that disk noise
 // spreads over all variants alike, and leave the slow backup interface out of that
-// comparison (--benchmark_filter='BM_BackupCommand|BM_Cp'): its 30-second runs with a
+// comparison (--benchmark_filter='BM_Backup|BM_BaseCheck|BM_Cp'): its 30-second runs with a
 // gigabyte of writes each disturb the runs next to them.
+#include "GuiBenchmarkMain.h"
 #include "infobase/store/BackupCopies.h"
+#include "infobase/store/BaseCheck.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/RecordStore.h"
 #include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"
 #include "infobase/tree/TreeFile.h"
+#include "skin/qsMessageForm.h"
+#include "ui/Form_Glavn.h"
+#include "ui/ProgramWindows.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProgressBar>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <random>
@@ -35,15 +46,19 @@ namespace {
 
 using namespace infobase;
 
-constexpr qint64 kBaseBytes = qint64(1) << 30;
+const qint64 kBaseBytes = qEnvironmentVariableIntValue("QUORLENT_BENCH_BASE_MIB") > 0
+                              ? qint64(qEnvironmentVariableIntValue("QUORLENT_BENCH_BASE_MIB"))
+                                    << 20
+                              : qint64(1) << 30;
 constexpr int kAttachmentBytes = 4 << 20;
 constexpr int kTreeNodes = 100000;
 
 QString dataFolder() {
     QString folder = qEnvironmentVariable("QUORLENT_BENCH_DATA");
-    folder = folder.isEmpty()
-                 ? QFileInfo(QFile::symLinkTarget("/proc/self/exe")).dir().filePath("backup_data")
-                 : folder + QStringLiteral("/backup");
+    folder = (folder.isEmpty()
+                  ? QFileInfo(QFile::symLinkTarget("/proc/self/exe")).dir().filePath("backup_data")
+                  : folder + QStringLiteral("/backup")) +
+             QStringLiteral("/%1MiB").arg(kBaseBytes >> 20);
     QDir().mkpath(folder + QStringLiteral("/Data"));
     return folder;
 }
@@ -140,19 +155,135 @@ void run(std::vector<const char*> argv) {
     }
 }
 
+std::unique_ptr<TForm_Glavn> openWindow;
+
+// The main window on the application folder, connected; the splash closed at once.
+TForm_Glavn& window() {
+    if (!openWindow) {
+        QDir::setCurrent(paths().base);
+        openWindow = ui::createProgramWindows();
+        TForm_Glavn* shown = openWindow.get();
+        QTimer::singleShot(0, shown, [shown] { shown->Timer1Timer(); });
+        shown->showMaximized();
+        shown->Button_podluchit_bazyClick();
+        QCoreApplication::processEvents();
+        if (!shown->Store.Connected()) {
+            std::abort();
+        }
+    }
+    return *openWindow;
+}
+
+// Notes when a message window is shown, before its fade-in (which holds the event loop).
+class MessageShown : public QObject {
+public:
+    MessageShown() { QCoreApplication::instance()->installEventFilter(this); }
+    ~MessageShown() override { QCoreApplication::instance()->removeEventFilter(this); }
+    Clock::time_point at;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && qobject_cast<TqsMessageForm*>(watched) != nullptr) {
+            at = Clock::now();
+        }
+        return false;
+    }
+};
+
+double seconds(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// "Сохранить копию данных" chosen as from the menu; the time runs until the success message
+// is shown (its fade-in, the message window's own, left out); the message is then answered.
+// The check of the base copy is timed apart by the bar, which starts again from 0 when the
+// check begins and once more for the tree file: check_ms, and without_check_ms for the rest.
+void BM_BackupThroughWindow(benchmark::State& state) {
+    TForm_Glavn& w = window();
+    const MessageShown shown;
+    QTimer answer;
+    answer.setInterval(1);
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        if (auto* message = qobject_cast<TqsMessageForm*>(QApplication::activeModalWidget())) {
+            message->reject();
+        }
+    });
+    answer.start();
+    std::vector<Clock::time_point> restarts;
+    int last = 0;
+    const QMetaObject::Connection bar =
+        QObject::connect(w.ProgressBar1, &QProgressBar::valueChanged, [&](int value) {
+            if (value == 0 && last > 0) {
+                restarts.push_back(Clock::now());
+            }
+            last = value;
+        });
+    double checkSeconds = 0;
+    double totalSeconds = 0;
+    for (auto _ : state) {
+        ::sync();
+        restarts.clear();
+        last = 0;
+        const Clock::time_point start = Clock::now();
+        w.N_save_copy->trigger();
+        if (shown.at < start || w.ProgressBar1->isVisible() || restarts.size() != 2) {
+            std::abort(); // the backup failed
+        }
+        state.SetIterationTime(seconds(start, shown.at));
+        totalSeconds += seconds(start, shown.at);
+        checkSeconds += seconds(restarts[0], restarts[1]);
+    }
+    QObject::disconnect(bar);
+    state.SetBytesProcessed(state.iterations() * dataBytes());
+    const double n = double(state.iterations());
+    state.counters["check_ms"] = 1000 * checkSeconds / n;
+    state.counters["without_check_ms"] = 1000 * (totalSeconds - checkSeconds) / n;
+}
+
+// The check of the base copy alone: every page read and authenticated, the b-trees checked.
+void BM_BaseCheck(benchmark::State& state) {
+    const QString copy = paths().backupFolder() + QStringLiteral("Quorlent.mdb");
+    if (!QFile::exists(copy)) {
+        QFile::copy(paths().baseFile(), copy);
+    }
+    const qint64 bytes = QFileInfo(copy).size();
+    timeEach(state, bytes, [&] {
+        const BaseCheckResult check = checkBaseFile(copy, [](qint64, qint64) {});
+        if (!check.failure.isEmpty() || !check.damage.isEmpty()) {
+            std::abort();
+        }
+    });
+}
+
 void BM_BackupCommand(benchmark::State& state) {
     const AppPaths& p = paths();
     RecordStore store;
     store.connect(p);
     qint64 reports = 0;
+    double checkSeconds = 0;
+    double totalSeconds = 0;
     timeEach(state, dataBytes(), [&] {
+        const Clock::time_point start = Clock::now();
         BackupCopies copies(p.baseFile(), &store.ADOConnection1);
         const CopyProgress progress = [&](qint64, qint64) { ++reports; };
-        copies.add(p.baseFile(), p.backupFolder() + QStringLiteral("Quorlent.mdb"), progress);
+        Clock::time_point checkStart;
+        const CopyProgress checking = [&](qint64 checked, qint64 total) {
+            if (checked == 0) {
+                checkStart = Clock::now();
+            } else if (checked == total) {
+                checkSeconds += seconds(checkStart, Clock::now());
+            }
+        };
+        copies.add(p.baseFile(), p.backupFolder() + QStringLiteral("Quorlent.mdb"), progress,
+                   checking);
         copies.add(p.treeFile(), p.backupFolder() + QStringLiteral("TreeView.dat"), progress);
         copies.replaceEarlier();
+        totalSeconds += seconds(start, Clock::now());
     });
     state.counters["progress_reports"] = double(reports) / double(state.iterations());
+    state.counters["check_ms"] = 1000 * checkSeconds / double(state.iterations());
+    state.counters["without_check_ms"] =
+        1000 * (totalSeconds - checkSeconds) / double(state.iterations());
 }
 
 void BM_Cp(benchmark::State& state) {
@@ -198,6 +329,16 @@ BENCHMARK(BM_BackupCommand)
     ->UseManualTime()
     ->Iterations(1)
     ->Repetitions(7);
+BENCHMARK(BM_BackupThroughWindow)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(7);
+BENCHMARK(BM_BaseCheck)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(7);
 BENCHMARK(BM_Cp)
     ->ArgName("sync")
     ->Arg(0)
@@ -212,4 +353,6 @@ BENCHMARK(BM_SqliteBackupApiBaseOnly)
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return runGuiBenchmarks(argc, argv, [] { openWindow.reset(); });
+}

@@ -2,17 +2,36 @@
 
 #include "app/TerminationRequest.h"
 #include "infobase/AppPaths.h"
+#include "infobase/KilledRunLeftovers.h"
+#include "platform/FolderLock.h"
 #include "platform/Folders.h"
 #include "ui/Form_Glavn.h"
 #include "ui/ProgramWindows.h"
+#include "ui/StandaloneMessage.h"
 #include "ui/VisualStyle.h"
 
 #include <QApplication>
+#include <QDir>
 
 int runProgram() {
+    ui::applyVisualStyle(QStringLiteral("Amethyst Kamri"));
+    // One running program per application folder: two would each rewrite the whole tree
+    // file over the other's branches and remove Temp under each other. A second start says
+    // so and ends before it touches anything in the folder. Where the folder cannot be
+    // locked at all, the program runs as it would without the guard.
+    const QString folder = infobase::AppPaths::fromCurrentDirectory().base;
+    const platform::FolderLock folderLock(folder);
+    if (folderLock.state() == platform::FolderLock::State::HeldElsewhere) {
+        ui::showStandaloneMessage(QStringLiteral("Программа уже работает с папкой\r%1")
+                                      .arg(QDir::toNativeSeparators(folder)));
+        return 1;
+    }
+    // What a killed run left is cleared only by the one program on the folder.
+    if (folderLock.state() == platform::FolderLock::State::Held) {
+        infobase::clearKilledRunLeftovers(infobase::AppPaths{folder});
+    }
     // The main window has no owner, so it carries the program's task-bar button; the
     // splash and about windows belong to it and get none.
-    ui::applyVisualStyle(QStringLiteral("Amethyst Kamri"));
     const std::unique_ptr<TForm_Glavn> mainWindow = ui::createProgramWindows();
     // A request from the system ends the run as closing the window does (Temp removed, a
     // pending change dropped), but without the closing messages: nobody is there to answer

@@ -246,6 +246,49 @@ TEST(BackupCommand, AFailureHalfWayKeepsTheEarlierPair) {
     }
 }
 
+// Pages of an attachment that the cipher no longer accepts: the box says the base is
+// damaged, and the earlier pair stays byte for byte.
+TEST(BackupCommand, ADamagedAttachmentKeepsTheEarlierPair) {
+    ProgramFolder program;
+    program.createBase();
+    const QString base = program.path(QStringLiteral("Data/Quorlent.mdb"));
+    {
+        const auto connection =
+            infobase::SqlcipherConnection::open(base, infobase::branch_table::kPassword, {});
+        auto insert = connection.prepare(
+            "INSERT INTO Tab_DB_Delphi_10 (Imya_vetok, RashirenieFile, \"File\") VALUES "
+            "('снимок', 0, ?)");
+        insert.bindBlob(1, QByteArray(400000, 'p'));
+        insert.step();
+    }
+    program.start();
+    program.writeFile(QStringLiteral("Data/TreeView.dat"), "TPF0 tree");
+    runBackup(program);
+    ASSERT_EQ(program.watch.texts(), QStringList{kDone});
+    const QString baseCopy = program.path(QStringLiteral("Backup copies/Quorlent.mdb"));
+    const QByteArray earlierBase = bytesOf(baseCopy);
+    program.writeFile(QStringLiteral("Data/TreeView.dat"), "TPF0 later tree");
+    {
+        QFile file(base);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.seek((file.size() / 2) & ~qint64(4095)));
+        file.write(QByteArray(3 * 1024, '\x55'));
+    }
+
+    const BarSeen bar = runBackup(program);
+    ASSERT_EQ(program.watch.seen.size(), 1);
+    EXPECT_EQ(program.watch.seen[0].kind, "box");
+    EXPECT_EQ(program.watch.seen[0].text,
+              QStringLiteral("Файл %1 повреждён.\rКопия не сохранена, прежние копии остались как "
+                             "были.")
+                  .arg(base));
+    EXPECT_FALSE(bar.visible);
+    EXPECT_EQ(bytesOf(baseCopy), earlierBase);
+    EXPECT_EQ(bytesOf(program.path(QStringLiteral("Backup copies/TreeView.dat"))), "TPF0 tree");
+    EXPECT_EQ(filesIn(program.path(QStringLiteral("Backup copies"))),
+              (QStringList{"Quorlent.mdb", "TreeView.dat"}));
+}
+
 // A tree file beyond 2 GiB, sparse so that it costs no disk: copied whole, holes kept, the
 // bar's range halved to fit.
 TEST(BackupCommand, CopiesAFileBeyondTwoGibibytesWithTheBarScaled) {

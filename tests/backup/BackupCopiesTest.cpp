@@ -5,14 +5,18 @@
 #include "infobase/store/BaseBackup.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/RecordStore.h"
+#include "infobase/store/ReplacementJournal.h"
 #include "infobase/store/SqlcipherConnection.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -240,6 +244,162 @@ TEST(BaseBackup, ADamagedBaseKeepsTheEarlierCopy) {
                   .arg(base.path()));
     EXPECT_EQ(fileBytes(copyPath), good);
     EXPECT_EQ(filesIn(base.folder()), (QStringList{"Quorlent.mdb", "backup.mdb"}));
+}
+
+// Pages of an attachment that the cipher no longer accepts: the records still count, but
+// the copy is refused, and the last good copy stays. The check of a sound base reports its
+// progress up to the whole file.
+TEST(BaseBackup, DamagedAttachmentPagesKeepTheEarlierCopy) {
+    TempBase base;
+    base.seed({{"a"}, {"b", "", pattern(400000, 3)}});
+    const QString copyPath = base.folder() + QStringLiteral("/backup.mdb");
+    std::vector<Step> checked;
+    const auto backUp = [&] {
+        checked.clear();
+        return failureOf([&] {
+            BackupCopies copies(base.path(), nullptr);
+            copies.add(
+                base.path(), copyPath, [](qint64, qint64) {},
+                [&](qint64 copied, qint64 total) {
+                    checked.push_back({copied, total});
+                });
+            copies.replaceEarlier();
+        });
+    };
+    ASSERT_EQ(backUp(), "");
+    const qint64 size = QFileInfo(base.path()).size();
+    ASSERT_FALSE(checked.empty());
+    EXPECT_EQ(checked.front().copied, 0);
+    EXPECT_EQ(checked.back().copied, size);
+    EXPECT_EQ(checked.back().total, size);
+    const QByteArray good = fileBytes(copyPath);
+
+    // The attachment fills most of the file: its middle is overflow pages.
+    writeAt(base.path(), (size / 2) & ~qint64(4095), QByteArray(3 * 1024, '\x55'));
+    EXPECT_EQ(branchRecordCount(SqlcipherConnection::open(base.path(), branch_table::kPassword,
+                                                          {.readOnly = true})),
+              2);
+    EXPECT_EQ(backUp(), QStringLiteral("Файл %1 повреждён.\r"
+                                       "Копия не сохранена, прежние копии остались как были.")
+                            .arg(base.path()));
+    EXPECT_EQ(fileBytes(copyPath), good);
+    EXPECT_EQ(filesIn(base.folder()), (QStringList{"Quorlent.mdb", "backup.mdb"}));
+}
+
+// The base and the tree file of the base's folder backed up into `folder` by a child
+// process that kills itself at its k-th step: a step of the backup, or a piece of a copy
+// done. Says whether the child was killed; false when it finished first.
+bool backUpKilledAt(const TempBase& base, const QString& tree, const QString& folder, int k) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        int steps = 0;
+        const auto count = [&] {
+            if (++steps == k) {
+                ::raise(SIGKILL);
+            }
+        };
+        try {
+            BackupCopies copies(base.path(), nullptr);
+            copies.setStepHook(count);
+            const CopyProgress progress = [&](qint64 copied, qint64) {
+                if (copied > 0) {
+                    count();
+                }
+            };
+            copies.add(base.path(), folder + QStringLiteral("/Quorlent.mdb"), progress);
+            copies.add(tree, folder + QStringLiteral("/TreeView.dat"), progress);
+            copies.replaceEarlier();
+        } catch (...) {
+            ::_exit(2);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+// The pair of copies in the folder: the records of the base copy and the tree copy's bytes.
+QString pairIn(const QString& folder) {
+    QStringList names;
+    try {
+        const auto copy = SqlcipherConnection::open(folder + QStringLiteral("/Quorlent.mdb"),
+                                                    branch_table::kPassword, {.readOnly = true});
+        auto select = copy.prepare("SELECT Imya_vetok FROM Tab_DB_Delphi_10 ORDER BY rowid");
+        while (select.step()) {
+            names << QString::fromUtf8(select.columnText(0));
+        }
+    } catch (const Failure& failure) {
+        names << failure.message();
+    }
+    const QByteArray tree = fileBytes(folder + QStringLiteral("/TreeView.dat"));
+    return names.join(',') + QStringLiteral(" + tree of %1 bytes").arg(tree.size());
+}
+
+// A backup killed at any step, then finished by the next start or by the next backup:
+// always one whole set of copies, from one backup, and no temporary file left behind; what
+// earlier versions left is removed as well, and nothing else.
+TEST(BackupCopiesKilled, TheNextStartOrBackupLeavesOneWholeSetAndNoLeftovers) {
+    TempBase base;
+    base.seed({{"первая"}, {"вторая", "", pattern(300000, 5)}});
+    const QString tree = base.folder() + QStringLiteral("/TreeView.dat");
+    const QString folder = base.folder() + QStringLiteral("/Backup copies");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    writeAt(tree, 0, "TPF0 earlier");
+    ASSERT_FALSE(backUpKilledAt(base, tree, folder, -1));
+    const QString earlier = pairIn(folder);
+    const QByteArray earlierBase = fileBytes(folder + QStringLiteral("/Quorlent.mdb"));
+    const QByteArray earlierTree = fileBytes(folder + QStringLiteral("/TreeView.dat"));
+    base.seed({{"третья"}});
+    writeAt(tree, 0, pattern(2 * kCopyPieceBytes + 1, 9)); // copied in three pieces
+    const QString later =
+        QStringLiteral("первая,вторая,третья + tree of %1 bytes").arg(2 * kCopyPieceBytes + 1);
+    const QStringList ours{"Quorlent.mdb", "TreeView.dat", "notes.txt"};
+
+    QSet<QString> afterStart;
+    int k = 1;
+    for (;; ++k) {
+        bool finished = false;
+        for (const bool byStart : {true, false}) {
+            SCOPED_TRACE(QStringLiteral("killed at step %1, finished by the next %2")
+                             .arg(k)
+                             .arg(byStart ? "start" : "backup")
+                             .toStdString());
+            // The earlier set, a user's file, and what an earlier version left.
+            QDir(folder).removeRecursively();
+            QDir().mkpath(folder);
+            writeAt(folder + QStringLiteral("/Quorlent.mdb"), 0, earlierBase);
+            writeAt(folder + QStringLiteral("/TreeView.dat"), 0, earlierTree);
+            writeAt(folder + QStringLiteral("/notes.txt"), 0, "the user's");
+            writeAt(folder + QStringLiteral("/.Quorlent.mdb.a1B2c3"), 0, earlierBase);
+
+            if (!backUpKilledAt(base, tree, folder, k)) {
+                finished = true;
+                EXPECT_EQ(pairIn(folder), later);
+                break;
+            }
+            if (byStart) {
+                EXPECT_EQ(failureOf([&] {
+                              finishReplacements(folder, {"Quorlent.mdb", "TreeView.dat"});
+                          }),
+                          "");
+                const QString pair = pairIn(folder);
+                EXPECT_TRUE(pair == earlier || pair == later) << pair.toStdString();
+                afterStart.insert(pair);
+            } else {
+                EXPECT_FALSE(backUpKilledAt(base, tree, folder, -1));
+                EXPECT_EQ(pairIn(folder), later);
+            }
+            EXPECT_EQ(filesIn(folder), ours);
+            EXPECT_EQ(fileBytes(folder + QStringLiteral("/notes.txt")), "the user's");
+        }
+        if (finished) {
+            break;
+        }
+    }
+    EXPECT_GE(k, 10) << "every step of the backup had its kill";
+    EXPECT_EQ(afterStart, (QSet<QString>{earlier, later}));
 }
 
 // Read-only sources copy; a backup folder that cannot be written, or a copy that cannot be

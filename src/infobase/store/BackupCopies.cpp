@@ -2,15 +2,14 @@
 
 #include "common/Failure.h"
 #include "infobase/store/BaseBackup.h"
+#include "infobase/store/BaseCheck.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherConnection.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,33 +47,17 @@ QString shown(const QString& path) {
                       .arg(QLatin1String(what), shown(path), systemErrorText(error)));
 }
 
-// Makes the renames in the folder durable. A folder that cannot be synced is no reason to
-// report a failure: the copies are complete and in place.
-void syncFolder(const QString& folder) {
-    const int fd =
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-bool exchange(const QString& first, const QString& second) {
-    return ::renameat2(AT_FDCWD, QFile::encodeName(first).constData(), AT_FDCWD,
-                       QFile::encodeName(second).constData(), RENAME_EXCHANGE) == 0;
-}
-
-bool move(const QString& from, const QString& to) {
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-}
-
 } // namespace
 
 BackupCopies::BackupCopies(QString baseFile, const SqlcipherConnection* openBase)
     : baseFile_(std::move(baseFile)), openBase_(openBase) {}
 
 BackupCopies::~BackupCopies() {
-    for (const Staged& copy : staged_) {
+    // A journal still there names new copies that the next start puts in place.
+    if (!journalFolder_.isEmpty() && replacementPending(journalFolder_)) {
+        return;
+    }
+    for (const Replacement& copy : staged_) {
         if (!copy.keep) {
             ::unlink(QFile::encodeName(copy.temporary).constData());
         }
@@ -82,20 +65,25 @@ BackupCopies::~BackupCopies() {
 }
 
 void BackupCopies::add(const QString& source, const QString& destination,
-                       const CopyProgress& progress) {
+                       const CopyProgress& progress, const CopyProgress& checking) {
     const QFileInfo target(destination);
     if (target.isDir()) {
         // Swapped with a copy, a folder could never be removed again.
         throwWith("Cannot create file", destination, EISDIR);
     }
+    const QString folder = target.absolutePath();
+    if (staged_.empty()) {
+        journalFolder_ = folder;
+    }
+    finishReplacements(folder, {target.fileName()});
     // Hidden, and private to the user until it is complete.
-    QByteArray name = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") +
-                                        target.fileName() + QStringLiteral(".XXXXXX"));
-    Descriptor copy(::mkostemp(name.data(), O_CLOEXEC));
+    const QString temporary = temporaryFor(destination);
+    Descriptor copy(::open(QFile::encodeName(temporary).constData(),
+                           O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (copy.get() < 0) {
         throwWith("Cannot create file", destination, errno);
     }
-    staged_.push_back({QFile::decodeName(name), destination});
+    staged_.push_back({temporary, destination});
 
     qint64 sourceRecords = -1;
     if (source == baseFile_) {
@@ -111,29 +99,34 @@ void BackupCopies::add(const QString& source, const QString& destination,
         }
         copyFileData(from.get(), copy.get(), status.st_size, source, destination, progress);
     }
-    if (::fsync(copy.get()) != 0 || !copy.close()) {
+    struct stat written {};
+    if (::fsync(copy.get()) != 0 || ::fstat(copy.get(), &written) != 0 || !copy.close()) {
         throwWith("Cannot write file", destination, errno);
     }
+    staged_.back().copy = written.st_ino;
 
     if (sourceRecords >= 0) {
-        const QString& copied = staged_.back().temporary;
-        qint64 copiedRecords = -1;
-        try {
-            const SqlcipherConnection check = SqlcipherConnection::open(
-                copied, branch_table::kPassword, {.busyTimeoutMs = 0, .readOnly = true});
-            copiedRecords = branchRecordCount(check);
-        } catch (const Failure& failure) {
+        const BaseCheckResult check = checkBaseFile(temporary, checking ? checking : progress);
+        if (!check.failure.isEmpty()) {
             throw Failure(QStringLiteral("The copy \"%1\" of the base does not open. %2")
-                              .arg(shown(destination), failure.message()));
+                              .arg(shown(destination), check.failure));
         }
-        if (copiedRecords != sourceRecords) {
+        // The copy is the base byte for byte: a page the cipher refuses, or a broken b-tree,
+        // is damage in the base that must not replace the last good copy.
+        if (!check.damage.isEmpty()) {
+            throw Failure(QStringLiteral("Файл %1 повреждён.\r"
+                                         "Копия не сохранена, прежние копии остались как были.")
+                              .arg(shown(source)));
+        }
+        if (check.records != sourceRecords) {
             throw Failure(
                 QStringLiteral("The copy \"%1\" of the base holds %2 records, the base %3.")
                     .arg(shown(destination))
-                    .arg(copiedRecords)
+                    .arg(check.records)
                     .arg(sourceRecords));
         }
     }
+    step();
 }
 
 qint64 BackupCopies::copyBase(int target, const QString& targetName,
@@ -152,40 +145,13 @@ qint64 BackupCopies::copyBase(int target, const QString& targetName,
 }
 
 void BackupCopies::replaceEarlier() {
-    for (std::size_t i = 0; i < staged_.size(); ++i) {
-        Staged& copy = staged_[i];
-        // Swapping keeps the earlier file under the temporary name, ready to be put back.
-        if (exchange(copy.temporary, copy.destination)) {
-            copy.exchanged = copy.hadEarlier = true;
-            continue;
-        }
-        // No earlier file, or a file system that cannot swap: a plain rename.
-        if (move(copy.temporary, copy.destination)) {
-            copy.exchanged = true;
-            continue;
-        }
-        const int error = errno;
-        undo(i);
-        throwWith("Cannot create file", copy.destination, error);
-    }
-    QSet<QString> folders;
-    for (const Staged& copy : staged_) {
-        folders.insert(QFileInfo(copy.destination).absolutePath());
-    }
-    for (const QString& folder : folders) {
-        syncFolder(folder);
-    }
+    replaceAll(journalFolder_, staged_, [this] { step(); });
     // The temporary names now hold the earlier copies; the destructor removes them.
 }
 
-void BackupCopies::undo(std::size_t count) {
-    while (count-- > 0) {
-        Staged& copy = staged_[count];
-        const bool back = copy.hadEarlier ? exchange(copy.temporary, copy.destination)
-                                          : move(copy.destination, copy.temporary);
-        // An earlier copy that stays under the temporary name is not removed.
-        copy.keep = copy.hadEarlier && !back;
-        copy.exchanged = !back;
+void BackupCopies::step() const {
+    if (stepHook_) {
+        stepHook_();
     }
 }
 

@@ -1,15 +1,18 @@
 #pragma once
 
 #include "infobase/store/FileCopy.h"
+#include "infobase/store/ReplacementJournal.h"
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace infobase {
 
 class SqlcipherConnection;
 
-// A set of backup copies that replaces the earlier set all at once or not at all.
+// A set of backup copies that replaces the earlier set all at once or not at all, even when
+// the process is killed at any moment.
 //
 // Usage:
 //     BackupCopies copies(paths.baseFile(), store.Connected() ? &store.ADOConnection1 : nullptr);
@@ -17,10 +20,14 @@ class SqlcipherConnection;
 //     copies.add(paths.treeFile(), folder + "TreeView.dat", progress);
 //     copies.replaceEarlier();
 //
-// Each copy goes to a temporary file beside its destination and is synced to disk; the
-// earlier copies are touched only by replaceEarlier. Whatever fails, and whenever the object
-// goes before replaceEarlier succeeded, the temporary files are removed and every earlier
-// copy stays as it was, byte for byte.
+// Each copy goes to a hidden temporary file beside its destination (".<name>.swap") and is
+// synced to disk; the earlier copies are touched only by replaceEarlier. That first writes a
+// journal naming every new copy (".backup-journal" in the first destination's folder) and
+// only then puts the copies in place one by one. A backup killed before the journal leaves
+// the earlier set; one killed after it is completed by the next backup into the folder, or
+// by finishReplacements at start-up, so that the copies in place always come from one
+// backup. Whatever fails while the process lives, and whenever the object goes before
+// replaceEarlier succeeded, every earlier copy stays as it was, byte for byte.
 class BackupCopies {
 public:
     // `baseFile` is the path of the base file; `openBase` its connection when one is open.
@@ -29,33 +36,34 @@ public:
     BackupCopies(const BackupCopies&) = delete;
     BackupCopies& operator=(const BackupCopies&) = delete;
 
-    // Copies the source into a temporary file beside the destination. The base file is
-    // copied as a consistent snapshot (through the open connection, or a read-only one of
-    // its own) and checked: the copy must open with the base's password and hold as many
-    // records as the source. Any other file is copied byte for byte; it is only read, so a
-    // read-only source is fine. Throws Failure.
-    void add(const QString& source, const QString& destination, const CopyProgress& progress);
+    // Copies the source into a temporary file beside the destination, after finishing or
+    // removing what an earlier backup killed half way left in that folder. The base file is
+    // copied as a consistent snapshot (through the open connection, or a read-only one of its
+    // own) and checked: the copy must hold as many records as the source, and every page of
+    // it must read back sound (`checking` follows that check; `progress` when not given). Any
+    // other file is copied byte for byte; it is only read, so a read-only source is fine.
+    // Throws Failure.
+    void add(const QString& source, const QString& destination, const CopyProgress& progress,
+             const CopyProgress& checking = {});
 
-    // Puts every copy in place of the earlier one under its destination's name and syncs
-    // the folders. When one of them cannot be put in place, those put before it get their
-    // earlier files back and Failure is thrown.
+    // Puts every copy in place of the earlier one under its destination's name, durably.
+    // When one of them cannot be put in place, those put before it get their earlier files
+    // back and Failure is thrown.
     void replaceEarlier();
 
-private:
-    struct Staged {
-        QString temporary; // the new copy; after its exchange, the earlier file
-        QString destination;
-        bool exchanged = false; // the destination and the temporary swapped contents
-        bool hadEarlier = false;
-        bool keep = false; // holds an earlier copy that could not be put back
-    };
+    // Called between the steps of a backup that leave something on the disk, so that a test
+    // can end the process at each of them.
+    void setStepHook(std::function<void()> hook) { stepHook_ = std::move(hook); }
 
+private:
     qint64 copyBase(int target, const QString& targetName, const CopyProgress& progress) const;
-    void undo(std::size_t count);
+    void step() const;
 
     QString baseFile_;
     const SqlcipherConnection* openBase_;
-    std::vector<Staged> staged_;
+    std::vector<Replacement> staged_;
+    QString journalFolder_;
+    std::function<void()> stepHook_;
 };
 
 } // namespace infobase

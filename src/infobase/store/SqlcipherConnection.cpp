@@ -33,7 +33,7 @@ SqlcipherConnection SqlcipherConnection::open(const QString& path, const QByteAr
     sqlite3* raw = nullptr;
     const QByteArray file = QFile::encodeName(path);
     const int flags = options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    const int rc = sqlite3_open_v2(file.constData(), &raw, flags, nullptr);
+    const int rc = sqlite3_open_v2(file.constData(), &raw, flags, options.vfs);
     SqlcipherConnection connection(raw);
     if (rc != SQLITE_OK) {
         throw Failure(raw ? connection.errorMessage() : QStringLiteral("out of memory"));

@@ -22,7 +22,8 @@ class SqlcipherConnection {
 public:
     struct Options {
         int busyTimeoutMs = 5000;
-        bool readOnly = false; // for looking only: nothing is ever written, not even the mode
+        bool readOnly = false;     // for looking only: nothing is ever written, not even the mode
+        const char* vfs = nullptr; // a registered file system layer by name; null: the system's
     };
 
     SqlcipherConnection() = default;
