@@ -8,9 +8,9 @@ namespace infobase {
 // folder. Only for the one program working with the folder: another one's save in progress
 // would look the same.
 //
-// - A save of the tree file leaves its temporary beside it in Data, "TreeView.dat." and six
-//   letters or digits, where the file system cannot create unnamed files. It is removed; no
-//   other file is touched.
+// - The tree file is never saved under a name of chance: a command's new tree file has one
+//   fixed name that the connect settles. A file in Data named like a save's temporary
+//   ("TreeView.dat." and six letters) may be a user's own copy, so Data is left alone.
 // - A backup leaves its temporary copies in the backup folder, and a replacement of the
 //   earlier copies that had begun is completed (finishReplacements), so that the copies
 //   there always come from one backup. Whatever cannot be done now waits for the next backup,

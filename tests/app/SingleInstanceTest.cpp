@@ -119,9 +119,9 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-// A start clears what a killed run left: the temporary of a tree file save (QSaveFile's
-// ".XXXXXX"), and a backup's temporary copies with a journal that was not finished. Other
-// files, the earlier backup pair and a user's files among them, stay as they are.
+// A start clears what a killed run left: a backup's temporary copies with a journal that was
+// not finished. Other files, the earlier backup pair and a user's files among them (also one
+// in Data named like a save's temporary), stay as they are.
 TEST(KilledRun, TheNextStartClearsItsTemporariesAndNothingElse) {
     QTemporaryDir folder;
     ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("Data")));
@@ -129,12 +129,12 @@ TEST(KilledRun, TheNextStartClearsItsTemporariesAndNothingElse) {
     const QStringList kept{"Backup copies/.TreeView.dat.swp", "Backup copies/Quorlent.mdb",
                            "Backup copies/TreeView.dat",      "Backup copies/notes.txt",
                            "Data/Quorlent.mdb.AbCdEf",        "Data/TreeView.dat.new",
-                           "Data/TreeView.dat.pending",       "Data/TreeView.dat.unreadable",
-                           "Data/TreeView.dat.unreadable2",   "Data/XTreeView.dat.AbCdEf"};
-    const QStringList cleared{"Backup copies/.Quorlent.mdb.swap",
-                              "Backup copies/.TreeView.dat.swap",
-                              "Backup copies/.backup-journal.swap",
-                              "Backup copies/.Quorlent.mdb.x1Y2z3", "Data/TreeView.dat.qWeRtY"};
+                           "Data/TreeView.dat.pending",       "Data/TreeView.dat.qWeRtY",
+                           "Data/TreeView.dat.unreadable",    "Data/TreeView.dat.unreadable2",
+                           "Data/XTreeView.dat.AbCdEf"};
+    const QStringList cleared{
+        "Backup copies/.Quorlent.mdb.swap", "Backup copies/.TreeView.dat.swap",
+        "Backup copies/.backup-journal.swap", "Backup copies/.Quorlent.mdb.x1Y2z3"};
     for (const QString& name : kept + cleared) {
         writeFile(folder.filePath(name), name.toUtf8());
     }
