@@ -86,18 +86,10 @@ struct SampleData {
     SampleData() {
         growSampleTree(tree);
         std::mt19937 random(20261210);
-        for (TTreeNode* node = tree.getFirstNode(); node;) {
+        for (TTreeNode* node = tree.getFirstNode(); node; node = node->GetNext()) {
             const bool milk = random() % 100 == 0;
             branches.push_back(Branch{node->Text(), words(random, kDescriptionBytes, false),
                                       words(random, kTextBytes, milk)});
-            if (TTreeNode* child = node->getFirstChild()) {
-                node = child;
-                continue;
-            }
-            while (node && !node->getNextSibling()) {
-                node = node->Parent();
-            }
-            node = node ? node->getNextSibling() : nullptr;
         }
         const std::size_t heapBefore = heapInUse();
         search::RecordCorpus::Builder builder;

@@ -68,22 +68,12 @@ Program& program() {
                 base.prepare("INSERT INTO Tab_DB_Delphi_10 (Dat, Imya_vetok, Opisanie, Texty, "
                              "RashirenieFile) VALUES ('01.01.2026', ?, ?, ?, 0)");
             int number = 0;
-            for (int a = 0; a < nodes.TopCount(); ++a) {
-                for (infobase::TTreeNode* node = nodes.TopItem(a); node;) {
-                    insert.bindText(1, node->Text().toUtf8());
-                    insert.bindText(2, words(++number, 60).toUtf8());
-                    insert.bindText(3, words(number * 13, 200).toUtf8());
-                    insert.step();
-                    insert.reset();
-                    if (infobase::TTreeNode* child = node->getFirstChild()) {
-                        node = child;
-                        continue;
-                    }
-                    while (node && node->Level() > 0 && !node->getNextSibling()) {
-                        node = node->Parent();
-                    }
-                    node = node && node->Level() > 0 ? node->getNextSibling() : nullptr;
-                }
+            for (infobase::TTreeNode* node = nodes.getFirstNode(); node; node = node->GetNext()) {
+                insert.bindText(1, node->Text().toUtf8());
+                insert.bindText(2, words(++number, 60).toUtf8());
+                insert.bindText(3, words(number * 13, 200).toUtf8());
+                insert.step();
+                insert.reset();
             }
             base.execute("COMMIT");
         }

@@ -11,22 +11,13 @@ TreeOrder::TreeOrder(const TTreeNodes& tree, const RecordCorpus& records) {
     nodes_.reserve(tree.Count());
     ownRecords_.reserve(tree.Count());
     nameStarts_.reserve(tree.Count() + 1);
-    // Without recursion, so that any depth is safe: the next node is the first child, else
-    // the next sibling of the node or of its nearest ancestor that has one.
-    for (TTreeNode* node = tree.getFirstNode(); node;) {
+    // In the tree's order, without recursion, so that any depth is safe.
+    for (TTreeNode* node = tree.getFirstNode(); node; node = node->GetNext()) {
         nodes_.push_back(node);
         ownRecords_.push_back(records.ownRecordOf(node->Text()));
         nameStarts_.push_back(folded_.size());
         appendFoldedUtf8(QStringView(node->Text()), folded_);
         folded_.append('\0');
-        if (TTreeNode* child = node->getFirstChild()) {
-            node = child;
-            continue;
-        }
-        while (node && !node->getNextSibling()) {
-            node = node->Parent();
-        }
-        node = node ? node->getNextSibling() : nullptr;
     }
     nameStarts_.push_back(folded_.size());
 }

@@ -12,6 +12,18 @@ TTreeNode* TTreeNode::getNextSibling() const {
     return next < siblings.size() ? siblings[next] : nullptr;
 }
 
+TTreeNode* TTreeNode::GetNext() const {
+    if (TTreeNode* child = getFirstChild()) {
+        return child;
+    }
+    for (const TTreeNode* node = this; node; node = node->Parent()) {
+        if (TTreeNode* sibling = node->getNextSibling()) {
+            return sibling;
+        }
+    }
+    return nullptr;
+}
+
 int TTreeNode::Level() const {
     int level = 0;
     for (const TTreeNode* p = Parent(); p; p = p->Parent()) {

@@ -48,6 +48,9 @@ public:
     // The next node of the same level, or nullptr after the last one.
     TTreeNode* getNextSibling() const;
     TTreeNode* getFirstChild() const { return children_.empty() ? nullptr : children_[0]; }
+    // The node after this one in the tree's order (a node, then its sub-tree, then its next
+    // sibling), or nullptr after the last node of the tree.
+    TTreeNode* GetNext() const;
     // 0 for a top-level node.
     int Level() const;
 

@@ -110,6 +110,24 @@ TEST(TreeNodes, AddAppendsAtTheEndOfTheSiblingsLevel) {
     EXPECT_EQ(items.Selected(), a1) << "adding does not select";
 }
 
+TEST(TreeNodes, GetNextWalksTheWholeTreeInItsOrder) {
+    // A deep last branch climbs several levels back to the next top-level node.
+    TTreeNodes items;
+    TTreeNode* a = items.Add(nullptr, "A");
+    TTreeNode* a1 = items.AddChild(a, "A1");
+    TTreeNode* a1x = items.AddChild(a1, "A1x");
+    items.AddChild(a1x, "A1x1");
+    items.AddChild(a, "A2");
+    items.Add(nullptr, "B");
+    TTreeNode* c = items.Add(nullptr, "C");
+    items.AddChild(items.AddChild(c, "C1"), "C1a");
+    QStringList order;
+    for (TTreeNode* n = items.getFirstNode(); n; n = n->GetNext()) {
+        order.append(n->Text());
+    }
+    EXPECT_EQ(order, QStringList({"A", "A1", "A1x", "A1x1", "A2", "B", "C", "C1", "C1a"}));
+}
+
 TEST(TreeNodes, AddChildFlagsTheParentAndLeavesItCollapsed) {
     TTreeNodes items;
     TTreeNode* parent = items.Add(nullptr, "Parent");
