@@ -10,7 +10,8 @@ namespace platform {
 inline const QStringList kProgramFontFamilies{QStringLiteral("Tahoma"),
                                               QStringLiteral("MS Sans Serif")};
 
-// Makes the program's faces available to this process; needs a QGuiApplication.
+// Makes the program's faces available to this process; needs a QGuiApplication. A bold
+// face whose strokes are no heavier than its regular face's is given heavier ones.
 // Returns the families that still do not resolve afterwards (empty when all do).
 QStringList registerProgramFonts();
 

@@ -1,0 +1,111 @@
+#include "platform/HeavierStems.h"
+
+#include "OffscreenGuiApplication.h"
+#include "platform/SfntTables.h"
+
+#include <QFile>
+#include <QPainterPath>
+#include <QRawFont>
+#include <gtest/gtest.h>
+
+namespace {
+
+class HeavierStems : public testing::Test {
+protected:
+    static void SetUpTestSuite() { ensureOffscreenGuiApplication(); }
+
+    // Wine's Tahoma Bold, whose strokes are those of the regular face.
+    static QByteArray winesTahomaBold() {
+        for (const char* folder : {"/usr/share/wine/fonts", "/usr/share/fonts/truetype/wine"}) {
+            QFile file(QString::fromLatin1(folder) + QStringLiteral("/tahomabd.ttf"));
+            if (file.open(QIODevice::ReadOnly)) {
+                return file.readAll();
+            }
+        }
+        return {};
+    }
+};
+
+// Letters with upright strokes, accents above capitals, and glyphs made of parts.
+const QString kLetters = QStringLiteral("lIНИЙЁйёшжАВЖÅÉ0");
+
+// At 2048 px a pixel is one of the face's units.
+constexpr int kUnitsPerEm = 2048;
+
+TEST_F(HeavierStems, WidensStrokesRightwardAndKeepsHeightsAdvancesAndPlaces) {
+    const QByteArray face = winesTahomaBold();
+    ASSERT_FALSE(face.isEmpty());
+    const QRawFont before(face, kUnitsPerEm);
+    const QRawFont after(platform::withHeavierStems(face, 0.05), kUnitsPerEm);
+    ASSERT_TRUE(after.isValid());
+
+    const QList<quint32> glyphs = before.glyphIndexesForString(kLetters);
+    ASSERT_EQ(after.glyphIndexesForString(kLetters), glyphs);
+    EXPECT_EQ(after.advancesForGlyphIndexes(glyphs), before.advancesForGlyphIndexes(glyphs));
+    EXPECT_EQ(after.ascent(), before.ascent());
+    EXPECT_EQ(after.descent(), before.descent());
+    for (int i = 0; i < glyphs.size(); ++i) {
+        SCOPED_TRACE(kLetters.mid(i, 1).toStdString());
+        const QRectF was = before.pathForGlyph(glyphs[i]).boundingRect();
+        const QRectF is = after.pathForGlyph(glyphs[i]).boundingRect();
+        EXPECT_NEAR(is.top(), was.top(), 1.0);       // accents stay where they were
+        EXPECT_NEAR(is.bottom(), was.bottom(), 1.0); // and so does the baseline
+        // Left edges stay; the feet of slanted strokes lean out, by less than the growth.
+        EXPECT_LE(is.left(), was.left() + 1.0);
+        EXPECT_GE(is.left(), was.left() - 0.05 * kUnitsPerEm);
+        EXPECT_GT(is.width(), was.width() + 0.8 * 0.05 * kUnitsPerEm);
+    }
+    // A plain upright stroke grows by exactly the growth asked for.
+    const quint32 l = glyphs[0];
+    EXPECT_NEAR(after.pathForGlyph(l).boundingRect().width(),
+                before.pathForGlyph(l).boundingRect().width() + 0.05 * kUnitsPerEm, 1.0);
+}
+
+TEST_F(HeavierStems, NoGrowthGivesBackEveryOutlineAsItWas) {
+    const QByteArray face = winesTahomaBold();
+    ASSERT_FALSE(face.isEmpty());
+    const QRawFont before(face, kUnitsPerEm);
+    const QRawFont after(platform::withHeavierStems(face, 0), kUnitsPerEm);
+    ASSERT_TRUE(after.isValid());
+    QString text;
+    for (char16_t c = 0x20; c < 0x17f; ++c) {
+        text += QChar(c);
+    }
+    for (char16_t c = 0x400; c < 0x460; ++c) {
+        text += QChar(c);
+    }
+    const QList<quint32> glyphs = before.glyphIndexesForString(text);
+    ASSERT_EQ(after.glyphIndexesForString(text), glyphs);
+    for (const quint32 glyph : glyphs) {
+        SCOPED_TRACE(glyph);
+        EXPECT_EQ(after.pathForGlyph(glyph), before.pathForGlyph(glyph));
+    }
+}
+
+TEST_F(HeavierStems, SomethingThatIsNoWholeFontGivesNothing) {
+    const QByteArray face = winesTahomaBold();
+    ASSERT_FALSE(face.isEmpty());
+    std::optional<platform::SfntTables> tables = platform::readSfntTables(face);
+    ASSERT_TRUE(tables);
+    platform::SfntTables glyphsCut = *tables;
+    glyphsCut["glyf"].truncate(glyphsCut["glyf"].size() / 2);
+    platform::SfntTables noOutlines = *tables;
+    noOutlines.erase("glyf");
+
+    const struct {
+        const char* what;
+        QByteArray bytes;
+    } cases[] = {
+        {"empty", {}},
+        {"text", QByteArrayLiteral("Панель работы с ветками")},
+        {"file cut short", face.left(face.size() / 2)},
+        {"outlines cut short", platform::writeSfntTables(glyphsCut)},
+        {"no outlines", platform::writeSfntTables(noOutlines)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_TRUE(platform::withHeavierStems(c.bytes, 0.05).isEmpty());
+    }
+}
+
+} // namespace
