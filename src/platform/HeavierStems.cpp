@@ -56,18 +56,6 @@ private:
     bool ok_ = true;
 };
 
-void put16(QByteArray& out, quint16 value) {
-    char bytes[2];
-    qToBigEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void put32(QByteArray& out, quint32 value) {
-    char bytes[4];
-    qToBigEndian(value, bytes);
-    out.append(bytes, 4);
-}
-
 int readCoordinate(Reader& in, quint8 flag, quint8 shortBit, quint8 sameBit) {
     if ((flag & shortBit) != 0) {
         const int magnitude = in.u8();
@@ -125,7 +113,7 @@ quint8 encodeDelta(QByteArray& out, int delta, quint8 shortBit, quint8 sameBit) 
         out.append(char(std::abs(delta)));
         return quint8(shortBit | (delta > 0 ? sameBit : 0));
     }
-    put16(out, quint16(qint16(delta)));
+    appendBigEndian<quint16>(out, quint16(qint16(delta)));
     return 0;
 }
 
@@ -141,14 +129,14 @@ QByteArray encodeSimpleGlyph(const SimpleGlyph& glyph, const QRect& box) {
                         encodeDelta(ys, delta.y(), kYShort, kYSameOrPositive));
     }
     QByteArray out;
-    put16(out, quint16(glyph.contourEnds.size()));
+    appendBigEndian<quint16>(out, quint16(glyph.contourEnds.size()));
     for (const int edge : {box.left(), box.top(), box.right(), box.bottom()}) {
-        put16(out, quint16(qint16(edge)));
+        appendBigEndian<quint16>(out, quint16(qint16(edge)));
     }
     for (const quint16 end : glyph.contourEnds) {
-        put16(out, end);
+        appendBigEndian<quint16>(out, end);
     }
-    put16(out, quint16(glyph.instructions.size()));
+    appendBigEndian<quint16>(out, quint16(glyph.instructions.size()));
     out.append(glyph.instructions);
     for (std::size_t i = 0; i < flags.size();) {
         std::size_t run = 1;
@@ -319,7 +307,7 @@ QByteArray withHeavierStems(const QByteArray& font, double growthEm) {
         if (!loca.ok() || end < start || end > quint32(glyf.size())) {
             return {};
         }
-        put32(newLoca, quint32(newGlyf.size()));
+        appendBigEndian<quint32>(newLoca, quint32(newGlyf.size()));
         const QByteArrayView bytes = QByteArrayView(glyf).sliced(start, end - start);
         start = end;
         if (bytes.size() >= 10 && qFromBigEndian<qint16>(bytes.data()) > 0) {
@@ -341,7 +329,7 @@ QByteArray withHeavierStems(const QByteArray& font, double growthEm) {
         }
         newGlyf.append((4 - newGlyf.size() % 4) % 4, '\0');
     }
-    put32(newLoca, quint32(newGlyf.size()));
+    appendBigEndian<quint32>(newLoca, quint32(newGlyf.size()));
     (*tables)["glyf"] = newGlyf;
     (*tables)["loca"] = newLoca;
     qToBigEndian<qint16>(qint16(rightmost), head.data() + 40); // the font's widest reach

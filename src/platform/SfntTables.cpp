@@ -23,18 +23,6 @@ quint32 checksumOf(const QByteArray& bytes) {
     return sum;
 }
 
-void appendBigEndian16(QByteArray& out, quint16 value) {
-    char bytes[2];
-    qToBigEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void appendBigEndian32(QByteArray& out, quint32 value) {
-    char bytes[4];
-    qToBigEndian(value, bytes);
-    out.append(bytes, 4);
-}
-
 } // namespace
 
 std::optional<SfntTables> readSfntTables(const QByteArray& font) {
@@ -72,18 +60,18 @@ QByteArray writeSfntTables(SfntTables tables) {
     const quint16 searchRange = quint16((1u << entrySelector) * kEntrySize);
 
     QByteArray out;
-    appendBigEndian32(out, 0x00010000);
-    appendBigEndian16(out, count);
-    appendBigEndian16(out, searchRange);
-    appendBigEndian16(out, entrySelector);
-    appendBigEndian16(out, quint16(count * kEntrySize - searchRange));
+    appendBigEndian<quint32>(out, 0x00010000);
+    appendBigEndian<quint16>(out, count);
+    appendBigEndian<quint16>(out, searchRange);
+    appendBigEndian<quint16>(out, entrySelector);
+    appendBigEndian<quint16>(out, quint16(count * kEntrySize - searchRange));
 
     qsizetype offset = kHeaderSize + kEntrySize * count;
     for (const auto& [tag, bytes] : tables) { // std::map keeps the tags sorted
         out.append(tag.leftJustified(4, ' ', true));
-        appendBigEndian32(out, checksumOf(bytes));
-        appendBigEndian32(out, quint32(offset));
-        appendBigEndian32(out, quint32(bytes.size()));
+        appendBigEndian<quint32>(out, checksumOf(bytes));
+        appendBigEndian<quint32>(out, quint32(offset));
+        appendBigEndian<quint32>(out, quint32(bytes.size()));
         offset += (bytes.size() + 3) / 4 * 4;
     }
     qsizetype headAt = -1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QtEndian>
 #include <map>
 #include <optional>
 
@@ -17,5 +18,12 @@ std::optional<SfntTables> readSfntTables(const QByteArray& font);
 // A TrueType file holding `tables`, with its directory sorted by tag, every table aligned
 // to four bytes, and the checksums (the whole file's in 'head' too) made anew.
 QByteArray writeSfntTables(SfntTables tables);
+
+// Appends a number the way font tables store every number: big-endian.
+template <typename Number> void appendBigEndian(QByteArray& out, Number value) {
+    char bytes[sizeof(Number)];
+    qToBigEndian(value, bytes);
+    out.append(bytes, sizeof(Number));
+}
 
 } // namespace platform
