@@ -299,6 +299,7 @@ QByteArray withHeavierStems(const QByteArray& font, double growthEm) {
 
     const double growth = growthEm * unitsPerEm;
     QByteArray newGlyf;
+    newGlyf.reserve(glyf.size() + glyf.size() / 4); // flags written unpacked take a little more
     QByteArray newLoca;
     int rightmost = qFromBigEndian<qint16>(head.constData() + 40);
     quint32 start = offsetAt();

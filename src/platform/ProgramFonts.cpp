@@ -4,6 +4,7 @@
 #include "platform/SfntTables.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QPainterPath>
@@ -52,11 +53,17 @@ QByteArray fontFileOf(const QRawFont& face) {
     return writeSfntTables(std::move(tables));
 }
 
+// The Tahoma Bold file this process registered itself, if any.
+struct RegisteredFile {
+    int id = -1;
+    QString path;
+};
+
 // Wine's Tahoma Bold has the advances of a bold face but the very outlines of the regular
 // one, so nothing drawn in it looks bold. Where the Tahoma Bold that resolves is such a
 // face, a copy with heavier strokes on its own advances and heights is registered in its
 // place; a bold face of its own weight is left as it is.
-void giveTahomaBoldItsWeight(int registeredBoldFile) {
+void giveTahomaBoldItsWeight(const RegisteredFile& boldFile) {
     QFont regular(QStringLiteral("Tahoma"));
     regular.setPixelSize(100);
     QFont bold = regular;
@@ -66,10 +73,14 @@ void giveTahomaBoldItsWeight(int registeredBoldFile) {
     if (boldStroke <= 0 || boldStroke > strokeWidthOf(QRawFont::fromFont(regular))) {
         return;
     }
-    const QByteArray heavier = withHeavierStems(fontFileOf(boldFace), kBoldStrokeGrowthEm);
+    QFile file(boldFile.path);
+    const QByteArray face = boldFile.id >= 0 && file.open(QIODevice::ReadOnly)
+                                ? file.readAll() // quicker than gathering its tables
+                                : fontFileOf(boldFace);
+    const QByteArray heavier = withHeavierStems(face, kBoldStrokeGrowthEm);
     if (!heavier.isEmpty() && QFontDatabase::addApplicationFontFromData(heavier) >= 0 &&
-        registeredBoldFile >= 0) {
-        QFontDatabase::removeApplicationFont(registeredBoldFile);
+        boldFile.id >= 0) {
+        QFontDatabase::removeApplicationFont(boldFile.id);
     }
 }
 
@@ -78,7 +89,7 @@ void giveTahomaBoldItsWeight(int registeredBoldFile) {
 QStringList registerProgramFonts() {
     const bool allPresent =
         std::all_of(kProgramFontFamilies.begin(), kProgramFontFamilies.end(), familyResolves);
-    int registeredBoldFile = -1;
+    RegisteredFile boldFile;
     if (!allPresent) {
         for (const QString& folder : kFontFolders) {
             const QDir dir(folder);
@@ -86,13 +97,13 @@ QStringList registerProgramFonts() {
                 if (dir.exists(file)) {
                     const int id = QFontDatabase::addApplicationFont(dir.filePath(file));
                     if (file == kTahomaBoldFile && id >= 0) {
-                        registeredBoldFile = id;
+                        boldFile = {id, dir.filePath(file)};
                     }
                 }
             }
         }
     }
-    giveTahomaBoldItsWeight(registeredBoldFile);
+    giveTahomaBoldItsWeight(boldFile);
     QStringList missing;
     for (const QString& family : kProgramFontFamilies) {
         if (!familyResolves(family)) {
