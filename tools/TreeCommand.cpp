@@ -2,13 +2,17 @@
 
 #include "common/Failure.h"
 #include "infobase/tree/TreeFile.h"
+#include "platform/FolderLock.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace tool {
@@ -192,12 +196,31 @@ void readJsonTree(const QString& path, TTreeNodes& items) {
     addNodes(document.object().value(QLatin1String("nodes")).toArray(), nullptr, items);
 }
 
+// A tree file in an application folder's Data is the running program's own: the program
+// would write its tree over ours at its next command. The application folder is locked the
+// way the program locks it for the write, or the write is refused while the program runs.
+std::unique_ptr<platform::FolderLock> lockApplicationFolderOf(const QString& treeFile) {
+    const QDir data = QFileInfo(treeFile).absoluteDir();
+    if (data.dirName() != QLatin1String("Data")) {
+        return nullptr;
+    }
+    const QString folder = QFileInfo(data.absolutePath()).absolutePath();
+    auto lock = std::make_unique<platform::FolderLock>(folder);
+    if (lock->state() == platform::FolderLock::State::HeldElsewhere) {
+        throw Failure(
+            QStringLiteral("Quorlent is running with the folder \"%1\"; close it and try again.")
+                .arg(QDir::toNativeSeparators(folder)));
+    }
+    return lock;
+}
+
 int write(const QString& jsonPath, const QString& path, qint32 clientHeight, Streams streams) {
     TTreeNodes items;
     TreeViewState view;
     // At the left edge the view keeps its width: only the client height places it.
     view.alignWithin(view.bounds.Width, clientHeight);
     try {
+        const std::unique_ptr<platform::FolderLock> lock = lockApplicationFolderOf(path);
         readJsonTree(jsonPath, items);
         infobase::writeTreeFile(path, view, items);
     } catch (const Failure& failure) {

@@ -1,5 +1,7 @@
 #include "ToolRun.h"
+#include "platform/FolderLock.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -127,6 +129,29 @@ TEST(TreeCommand, FailuresGoToStandardErrorAsTheProgramShowsThem) {
           QStringList{"tree", "show", file}}) {
         EXPECT_EQ(run(args).code, 2) << args.join(' ').toStdString();
     }
+}
+
+// The program holds its application folder locked while it runs; its tree file is not
+// written under it, and is written as soon as the program has ended.
+TEST(TreeCommand, RefusesTheTreeFileOfARunningProgram) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Data"));
+    const QString json = dir.filePath("tree.json");
+    const QString file = dir.filePath("Data/TreeView.dat");
+    put(json, R"({"nodes":[{"text":"Alpha"}]})");
+    put(file, "the program's own tree");
+    {
+        const platform::FolderLock program(dir.path());
+        ASSERT_EQ(program.state(), platform::FolderLock::State::Held);
+        const Captured refused = run({"tree", "write", json, file});
+        EXPECT_EQ(refused.code, 1);
+        EXPECT_TRUE(refused.err.contains("Quorlent is running with the folder"))
+            << refused.err.toStdString();
+        EXPECT_EQ(contents(file), "the program's own tree");
+    }
+    const Captured written = run({"tree", "write", json, file});
+    EXPECT_EQ(written.code, 0) << written.err.toStdString();
+    EXPECT_NE(contents(file), "the program's own tree");
 }
 
 } // namespace
