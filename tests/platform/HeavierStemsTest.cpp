@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QPainterPath>
+#include <QRandomGenerator>
 #include <QRawFont>
 #include <gtest/gtest.h>
 
@@ -106,6 +107,34 @@ TEST_F(HeavierStems, SomethingThatIsNoWholeFontGivesNothing) {
         SCOPED_TRACE(c.what);
         EXPECT_TRUE(platform::withHeavierStems(c.bytes, 0.05).isEmpty());
     }
+}
+
+// A damaged font is read only within its bytes: whatever is written over its outlines and
+// their offsets, the result is a font or nothing.
+TEST_F(HeavierStems, DamagedOutlinesAreReadOnlyWithinTheFile) {
+    const QByteArray face = winesTahomaBold();
+    ASSERT_FALSE(face.isEmpty());
+    const std::optional<platform::SfntTables> tables = platform::readSfntTables(face);
+    ASSERT_TRUE(tables);
+    QRandomGenerator random(19);
+    int fonts = 0;
+    for (int round = 0; round < 200; ++round) {
+        platform::SfntTables damaged = *tables;
+        // Mostly the outlines, now and then their offsets too.
+        for (const char* tag : {"glyf", round % 4 == 0 ? "loca" : "glyf"}) {
+            QByteArray& table = damaged[tag];
+            for (int i = 0; i < 3; ++i) {
+                table[random.bounded(int(table.size()))] = char(random.bounded(256));
+            }
+        }
+        const QByteArray result =
+            platform::withHeavierStems(platform::writeSfntTables(damaged), 0.05);
+        if (!result.isEmpty()) {
+            ++fonts;
+            EXPECT_TRUE(QRawFont(result, 20).isValid()) << round;
+        }
+    }
+    EXPECT_GT(fonts, 0); // damage that still reads as outlines is widened like any other
 }
 
 } // namespace
