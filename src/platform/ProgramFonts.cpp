@@ -9,6 +9,7 @@
 #include <QFontDatabase>
 #include <QPainterPath>
 #include <QRawFont>
+#include <QtEndian>
 
 namespace platform {
 namespace {
@@ -41,6 +42,14 @@ qreal strokeWidthOf(const QRawFont& face) {
     return glyphs.size() == 1 ? face.pathForGlyph(glyphs[0]).boundingRect().width() : 0;
 }
 
+// Whether the face is a bold one by its own weight class. Where a family has no bold face,
+// the toolkit draws its regular face emboldened, and a widened copy of that would take the
+// regular face's place.
+bool isBoldFace(const QRawFont& face) {
+    const QByteArray os2 = face.fontTable("OS/2");
+    return os2.size() >= 6 && qFromBigEndian<quint16>(os2.constData() + 4) >= 600;
+}
+
 // The face as a font file of its own, wherever the font database found it.
 QByteArray fontFileOf(const QRawFont& face) {
     SfntTables tables;
@@ -70,7 +79,8 @@ void giveTahomaBoldItsWeight(const RegisteredFile& boldFile) {
     bold.setBold(true);
     const QRawFont boldFace = QRawFont::fromFont(bold);
     const qreal boldStroke = strokeWidthOf(boldFace);
-    if (boldStroke <= 0 || boldStroke > strokeWidthOf(QRawFont::fromFont(regular))) {
+    if (!isBoldFace(boldFace) || boldStroke <= 0 ||
+        boldStroke > strokeWidthOf(QRawFont::fromFont(regular))) {
         return;
     }
     QFile file(boldFile.path);
