@@ -62,35 +62,44 @@ QByteArray fontFileOf(const QRawFont& face) {
     return writeSfntTables(std::move(tables));
 }
 
-// The Tahoma Bold file this process registered itself, if any.
-struct RegisteredFile {
-    int id = -1;
-    QString path;
-};
-
 // Wine's Tahoma Bold has the advances of a bold face but the very outlines of the regular
-// one, so nothing drawn in it looks bold. Where the Tahoma Bold that resolves is such a
-// face, a copy with heavier strokes on its own advances and heights is registered in its
-// place; a bold face of its own weight is left as it is.
-void giveTahomaBoldItsWeight(const RegisteredFile& boldFile) {
+// one, so nothing drawn in it looks bold: such a face, measured at 100 px, draws its l no
+// wider than the regular Tahoma that resolves. A bold face of its own weight does not.
+bool drawsRegularStrokes(const QRawFont& boldFace) {
     QFont regular(QStringLiteral("Tahoma"));
     regular.setPixelSize(100);
-    QFont bold = regular;
+    const qreal boldStroke = strokeWidthOf(boldFace);
+    return isBoldFace(boldFace) && boldStroke > 0 &&
+           boldStroke <= strokeWidthOf(QRawFont::fromFont(regular));
+}
+
+// Registers the Tahoma Bold file at `path`, given heavier strokes on its own advances and
+// heights where it draws regular ones. The file is read once and registered once. Returns
+// whether it was registered.
+bool registerTahomaBold(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray face = file.readAll();
+    const QByteArray heavier = drawsRegularStrokes(QRawFont(face, 100))
+                                   ? withHeavierStems(face, kBoldStrokeGrowthEm)
+                                   : QByteArray();
+    return QFontDatabase::addApplicationFontFromData(heavier.isEmpty() ? face : heavier) >= 0;
+}
+
+// Where Tahoma Bold comes from the system's fonts and draws regular strokes, a copy
+// of that face with heavier ones is registered, which the toolkit then prefers.
+void giveSystemTahomaBoldItsWeight() {
+    QFont bold(QStringLiteral("Tahoma"));
+    bold.setPixelSize(100);
     bold.setBold(true);
     const QRawFont boldFace = QRawFont::fromFont(bold);
-    const qreal boldStroke = strokeWidthOf(boldFace);
-    if (!isBoldFace(boldFace) || boldStroke <= 0 ||
-        boldStroke > strokeWidthOf(QRawFont::fromFont(regular))) {
-        return;
-    }
-    QFile file(boldFile.path);
-    const QByteArray face = boldFile.id >= 0 && file.open(QIODevice::ReadOnly)
-                                ? file.readAll() // quicker than gathering its tables
-                                : fontFileOf(boldFace);
-    const QByteArray heavier = withHeavierStems(face, kBoldStrokeGrowthEm);
-    if (!heavier.isEmpty() && QFontDatabase::addApplicationFontFromData(heavier) >= 0 &&
-        boldFile.id >= 0) {
-        QFontDatabase::removeApplicationFont(boldFile.id);
+    if (drawsRegularStrokes(boldFace)) {
+        const QByteArray heavier = withHeavierStems(fontFileOf(boldFace), kBoldStrokeGrowthEm);
+        if (!heavier.isEmpty()) {
+            QFontDatabase::addApplicationFontFromData(heavier);
+        }
     }
 }
 
@@ -99,21 +108,26 @@ void giveTahomaBoldItsWeight(const RegisteredFile& boldFile) {
 QStringList registerProgramFonts() {
     const bool allPresent =
         std::all_of(kProgramFontFamilies.begin(), kProgramFontFamilies.end(), familyResolves);
-    RegisteredFile boldFile;
+    bool boldRegistered = false;
     if (!allPresent) {
+        // Tahoma's regular face comes first in each folder: the bold one is measured against it.
         for (const QString& folder : kFontFolders) {
             const QDir dir(folder);
             for (const QString& file : kFontFiles) {
-                if (dir.exists(file)) {
-                    const int id = QFontDatabase::addApplicationFont(dir.filePath(file));
-                    if (file == kTahomaBoldFile && id >= 0) {
-                        boldFile = {id, dir.filePath(file)};
-                    }
+                if (!dir.exists(file)) {
+                    continue;
+                }
+                if (file == kTahomaBoldFile) {
+                    boldRegistered = registerTahomaBold(dir.filePath(file)) || boldRegistered;
+                } else {
+                    QFontDatabase::addApplicationFont(dir.filePath(file));
                 }
             }
         }
     }
-    giveTahomaBoldItsWeight(boldFile);
+    if (!boldRegistered) {
+        giveSystemTahomaBoldItsWeight();
+    }
     QStringList missing;
     for (const QString& family : kProgramFontFamilies) {
         if (!familyResolves(family)) {
