@@ -1,9 +1,9 @@
 #include "platform/HeavierStems.h"
 
 #include "OffscreenGuiApplication.h"
+#include "WinesTahomaBold.h"
 #include "platform/SfntTables.h"
 
-#include <QFile>
 #include <QPainterPath>
 #include <QRandomGenerator>
 #include <QRawFont>
@@ -14,17 +14,6 @@ namespace {
 class HeavierStems : public testing::Test {
 protected:
     static void SetUpTestSuite() { ensureOffscreenGuiApplication(); }
-
-    // Wine's Tahoma Bold, whose strokes are those of the regular face.
-    static QByteArray winesTahomaBold() {
-        for (const char* folder : {"/usr/share/wine/fonts", "/usr/share/fonts/truetype/wine"}) {
-            QFile file(QString::fromLatin1(folder) + QStringLiteral("/tahomabd.ttf"));
-            if (file.open(QIODevice::ReadOnly)) {
-                return file.readAll();
-            }
-        }
-        return {};
-    }
 };
 
 // Letters with upright strokes, accents above capitals, and glyphs made of parts.

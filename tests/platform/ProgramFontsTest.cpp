@@ -1,6 +1,7 @@
 #include "platform/ProgramFonts.h"
 
 #include "OffscreenGuiApplication.h"
+#include "WinesTahomaBold.h"
 
 #include <QFont>
 #include <QFontInfo>
@@ -62,13 +63,7 @@ TEST_F(ProgramFonts, TahomaBoldDrawsHeavierStrokesOnItsOwnMetrics) {
         EXPECT_GT(inkOf(bold, text), 1.3 * inkOf(regular, text));
 
         const QRawFont drawn = QRawFont::fromFont(bold);
-        QRawFont own; // Tahoma Bold's own face, as Wine's font package installs it
-        for (const char* folder : {"/usr/share/wine/fonts", "/usr/share/fonts/truetype/wine"}) {
-            if (!own.isValid()) {
-                own.loadFromFile(QString::fromLatin1(folder) + QStringLiteral("/tahomabd.ttf"),
-                                 pixels, QFont::PreferDefaultHinting);
-            }
-        }
+        const QRawFont own(winesTahomaBold(), pixels, QFont::PreferDefaultHinting);
         ASSERT_TRUE(own.isValid());
         const QList<quint32> glyphs = own.glyphIndexesForString(text);
         EXPECT_EQ(drawn.glyphIndexesForString(text), glyphs);
