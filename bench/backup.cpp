@@ -17,8 +17,8 @@
 // comparison (--benchmark_filter='BM_Backup|BM_BaseCheck|BM_Cp'): its 30-second runs with a
 // gigabyte of writes each disturb the runs next to them.
 #include "GuiBenchmarkMain.h"
-#include "infobase/store/BackupCopies.h"
-#include "infobase/store/BaseCheck.h"
+#include "infobase/wholefile/BackupCopies.h"
+#include "infobase/wholefile/BaseCheck.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/RecordStore.h"
 #include "infobase/store/SqlcipherApi.h"

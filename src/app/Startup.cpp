@@ -2,7 +2,7 @@
 
 #include "app/TerminationRequest.h"
 #include "infobase/AppPaths.h"
-#include "infobase/KilledRunLeftovers.h"
+#include "infobase/wholefile/KilledRunLeftovers.h"
 #include "platform/FolderLock.h"
 #include "platform/Folders.h"
 #include "ui/Form_Glavn.h"

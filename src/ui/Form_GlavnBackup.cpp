@@ -2,7 +2,7 @@
 // replacing the earlier copies only once both new ones are complete.
 #include "common/Failure.h"
 #include "infobase/AppPaths.h"
-#include "infobase/store/BackupCopies.h"
+#include "infobase/wholefile/BackupCopies.h"
 #include "ui/Form_Glavn.h"
 
 #include <QCoreApplication>

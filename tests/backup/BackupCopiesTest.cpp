@@ -1,11 +1,11 @@
-#include "infobase/store/BackupCopies.h"
+#include "infobase/wholefile/BackupCopies.h"
 
 #include "StoreTestSupport.h"
 #include "common/Failure.h"
-#include "infobase/store/BaseBackup.h"
+#include "infobase/wholefile/BaseBackup.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/RecordStore.h"
-#include "infobase/store/ReplacementJournal.h"
+#include "infobase/wholefile/ReplacementJournal.h"
 #include "infobase/store/SqlcipherConnection.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "infobase/store/FileCopy.h"
+#include "infobase/wholefile/FileCopy.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "infobase/store/BackupCopies.h"
+#include "infobase/wholefile/BackupCopies.h"
 
 #include "common/Failure.h"
-#include "infobase/store/BaseBackup.h"
-#include "infobase/store/BaseCheck.h"
+#include "infobase/wholefile/BaseBackup.h"
+#include "infobase/wholefile/BaseCheck.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherConnection.h"
 

@@ -1,7 +1,7 @@
-#include "infobase/store/BaseCheck.h"
+#include "infobase/wholefile/BaseCheck.h"
 
 #include "common/Failure.h"
-#include "infobase/store/BaseBackup.h"
+#include "infobase/wholefile/BaseBackup.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"

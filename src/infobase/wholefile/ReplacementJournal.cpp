@@ -1,7 +1,7 @@
-#include "infobase/store/ReplacementJournal.h"
+#include "infobase/wholefile/ReplacementJournal.h"
 
 #include "common/Failure.h"
-#include "infobase/store/FileCopy.h"
+#include "infobase/wholefile/FileCopy.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "infobase/store/BaseBackup.h"
+#include "infobase/wholefile/BaseBackup.h"
 
 #include "common/Failure.h"
 #include "infobase/store/BranchTable.h"

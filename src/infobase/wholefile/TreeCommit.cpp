@@ -1,4 +1,4 @@
-#include "infobase/TreeCommit.h"
+#include "infobase/wholefile/TreeCommit.h"
 
 #include "common/DurableSave.h"
 #include "common/Failure.h"

@@ -1,7 +1,7 @@
-#include "infobase/KilledRunLeftovers.h"
+#include "infobase/wholefile/KilledRunLeftovers.h"
 
 #include "common/Failure.h"
-#include "infobase/store/ReplacementJournal.h"
+#include "infobase/wholefile/ReplacementJournal.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "infobase/store/FileCopy.h"
-#include "infobase/store/ReplacementJournal.h"
+#include "infobase/wholefile/FileCopy.h"
+#include "infobase/wholefile/ReplacementJournal.h"
 
 #include <QString>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "infobase/store/FileCopy.h"
+#include "infobase/wholefile/FileCopy.h"
 
 #include "common/Failure.h"
 
