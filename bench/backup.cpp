@@ -17,13 +17,13 @@
 // comparison (--benchmark_filter='BM_Backup|BM_BaseCheck|BM_Cp'): its 30-second runs with a
 // gigabyte of writes each disturb the runs next to them.
 #include "GuiBenchmarkMain.h"
-#include "infobase/wholefile/BackupCopies.h"
-#include "infobase/wholefile/BaseCheck.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/RecordStore.h"
 #include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"
 #include "infobase/tree/TreeFile.h"
+#include "infobase/wholefile/BackupCopies.h"
+#include "infobase/wholefile/BaseCheck.h"
 #include "skin/qsMessageForm.h"
 #include "ui/Form_Glavn.h"
 #include "ui/ProgramWindows.h"

@@ -2,9 +2,9 @@
 // and replace the description. The first four change the tree, one record and the tree
 // file, all or nothing; a record is changed or deleted only when it is the branch's own.
 #include "common/Failure.h"
-#include "infobase/wholefile/TreeCommit.h"
 #include "infobase/store/BranchText.h"
 #include "infobase/tree/BranchNames.h"
+#include "infobase/wholefile/TreeCommit.h"
 #include "platform/DesktopServices.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"

@@ -1,8 +1,8 @@
 // The tree file and the record store commit together: every change of the tree goes through
 // commitTreeChange, and the connect finishes a commit that a crash cut short.
 #include "infobase/AppPaths.h"
-#include "infobase/wholefile/TreeCommit.h"
 #include "infobase/tree/TreeFile.h"
+#include "infobase/wholefile/TreeCommit.h"
 #include "ui/Form_Glavn.h"
 #include "ui/TreeModelAdapter.h"
 

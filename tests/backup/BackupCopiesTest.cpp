@@ -2,11 +2,11 @@
 
 #include "StoreTestSupport.h"
 #include "common/Failure.h"
-#include "infobase/wholefile/BaseBackup.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/RecordStore.h"
-#include "infobase/wholefile/ReplacementJournal.h"
 #include "infobase/store/SqlcipherConnection.h"
+#include "infobase/wholefile/BaseBackup.h"
+#include "infobase/wholefile/ReplacementJournal.h"
 
 #include <QDir>
 #include <QFile>

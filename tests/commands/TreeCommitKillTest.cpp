@@ -3,10 +3,10 @@
 // window in a child process of its own binary, which kills itself at one step of the
 // commit; a second child then starts on the same folder and connects.
 #include "app/QuorlentApplication.h"
-#include "infobase/wholefile/TreeCommit.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherConnection.h"
 #include "infobase/tree/TreeFile.h"
+#include "infobase/wholefile/TreeCommit.h"
 #include "platform/ProgramFonts.h"
 #include "ui/Form_Glavn.h"
 #include "ui/ProgramWindows.h"

@@ -1,10 +1,10 @@
 #include "infobase/wholefile/BackupCopies.h"
 
 #include "common/Failure.h"
-#include "infobase/wholefile/BaseBackup.h"
-#include "infobase/wholefile/BaseCheck.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherConnection.h"
+#include "infobase/wholefile/BaseBackup.h"
+#include "infobase/wholefile/BaseCheck.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "infobase/wholefile/BaseCheck.h"
 
 #include "common/Failure.h"
-#include "infobase/wholefile/BaseBackup.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"
+#include "infobase/wholefile/BaseBackup.h"
 
 #include <QFileInfo>
 #include <algorithm>
