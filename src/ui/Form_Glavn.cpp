@@ -31,6 +31,7 @@ TForm_Glavn::TForm_Glavn(QWidget* parent)
     connectBranchDisplay();
     connectBranchEditing();
     createTreeMoves();
+    createUndoCommands();
     FormCreate();
 }
 

@@ -131,6 +131,9 @@ void TForm_Glavn::keepShapeChange(const std::optional<infobase::ShapeChange>& ch
     if (!change) {
         return;
     }
+    const auto undo =
+        recordUndo(change->reorders() ? infobase::UndoCommand::Sort : infobase::UndoCommand::Move,
+                   shown->Text());
     try {
         commitTreeChange(treeFileBytes());
     } catch (const Failure&) {

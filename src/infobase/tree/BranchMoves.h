@@ -23,6 +23,8 @@ class ShapeChange {
 public:
     // Puts the tree back exactly as it was before the change.
     void undo(TTreeNodes& tree) const;
+    // Whether the change reordered children (a sort) rather than moved one branch.
+    bool reorders() const { return !oldOrder_.empty(); }
 
 private:
     friend std::optional<ShapeChange> moveBranch(TTreeNodes&, TTreeNode*, TTreeNode*, int);

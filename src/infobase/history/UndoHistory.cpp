@@ -1,0 +1,294 @@
+#include "infobase/history/UndoHistory.h"
+
+#include "infobase/history/UndoTables.h"
+#include "infobase/store/BranchQuery.h"
+#include "infobase/store/SqlcipherApi.h"
+#include "infobase/store/SqlcipherConnection.h"
+#include "infobase/tree/TreeNodes.h"
+#include "infobase/wholefile/TreeCommit.h"
+
+#include <QFile>
+#include <QHash>
+
+namespace infobase {
+namespace {
+
+// Tells the tree file the history left from any other within the run.
+QByteArray treeFingerprint(const QByteArray& bytes) {
+    return QByteArray::number(bytes.size()) + ':' +
+           QByteArray::number(qHashBits(bytes.constData(), size_t(bytes.size()), 0));
+}
+
+QByteArray treeFileContent(const QString& treeFile) {
+    QFile file(treeFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        throw Failure(
+            QStringLiteral("Cannot read file \"%1\". %2").arg(treeFile, file.errorString()));
+    }
+    return bytes;
+}
+
+std::vector<QByteArray> fingerprintsOf(const SqlcipherConnection& connection,
+                                       const std::vector<qint64>& rows) {
+    std::vector<QByteArray> prints;
+    prints.reserve(rows.size());
+    for (const qint64 row : rows) {
+        prints.push_back(undo_tables::rowFingerprint(connection, row));
+    }
+    return prints;
+}
+
+// Runs the work in one write transaction of the base, shared with the query.
+void inOneTransaction(const SqlcipherConnection& connection, BranchQuery& query,
+                      const std::function<void()>& work) {
+    connection.execute("BEGIN IMMEDIATE");
+    query.beginSharedWrite();
+    try {
+        work();
+        connection.execute("COMMIT");
+    } catch (...) {
+        if (!sqlite3_get_autocommit(connection.handle())) {
+            sqlite3_exec(connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        query.endSharedWrite(false);
+        throw;
+    }
+    query.endSharedWrite(true);
+}
+
+QString reasonText(UndoRefusal::Reason reason) {
+    switch (reason) {
+    case UndoRefusal::RecordChanged:
+        return QStringLiteral("the record was changed by another program");
+    case UndoRefusal::NameTaken:
+        return QStringLiteral("another record has the name");
+    case UndoRefusal::TreeChanged:
+        return QStringLiteral("the tree file was changed by another program");
+    case UndoRefusal::BaseLocked:
+        return QStringLiteral("database is locked");
+    }
+    return {};
+}
+
+} // namespace
+
+UndoRefusal::UndoRefusal(Reason reason, QString name)
+    : Failure(QStringLiteral("%1: %2").arg(reasonText(reason), name)), reason_(reason),
+      name_(std::move(name)) {}
+
+QByteArray committedTreeBytes(const QString& treeFile, const TreeViewState& view) {
+    if (!QFile::exists(treeFile)) {
+        return treeFileBytes(view, TTreeNodes{});
+    }
+    return treeFileContent(treeFile);
+}
+
+UndoHistory::~UndoHistory() {
+    stop();
+}
+
+void UndoHistory::start(const SqlcipherConnection& connection, BranchQuery& query) {
+    stop();
+    connection_ = &connection;
+    query_ = &query;
+    query.setRowWatch([this](qint64 rowId, BranchQuery::RowWrite write) {
+        if (recording_ != 0 && tablesReady_) {
+            undo_tables::keepRow(*connection_, recording_, rowId,
+                                 write == BranchQuery::RowWrite::Added);
+        }
+    });
+    ready();
+}
+
+void UndoHistory::stop() {
+    if (query_ != nullptr) {
+        query_->setRowWatch({});
+    }
+    if (tablesReady_) {
+        undo_tables::drop(*connection_);
+    }
+    const bool hadSteps = !steps_.empty();
+    steps_.clear();
+    done_ = 0;
+    recording_ = 0;
+    tablesReady_ = false;
+    connection_ = nullptr;
+    query_ = nullptr;
+    if (hadSteps) {
+        changed();
+    }
+}
+
+void UndoHistory::changed() const {
+    if (onChange_) {
+        onChange_();
+    }
+}
+
+bool UndoHistory::ready() {
+    if (!tablesReady_ && connection_ != nullptr) {
+        try {
+            undo_tables::recreate(*connection_);
+            tablesReady_ = true;
+        } catch (const Failure&) {
+        }
+    }
+    return tablesReady_;
+}
+
+UndoHistory::Recording UndoHistory::record(UndoCommand command, const QString& name) {
+    if (recording_ != 0 || !ready()) {
+        return Recording(nullptr);
+    }
+    recording_ = nextId_++;
+    recordingInfo_ = StepInfo{command, name};
+    recordedTree_.clear();
+    return Recording(this);
+}
+
+UndoHistory::Recording::Recording(Recording&& other) noexcept : history_(other.history_) {
+    other.history_ = nullptr;
+}
+
+UndoHistory::Recording::~Recording() {
+    if (history_ != nullptr) {
+        history_->finishRecording();
+    }
+}
+
+void UndoHistory::treeWillChange(const QByteArray& current, const QByteArray& next) {
+    if (recording_ != 0 && tablesReady_) {
+        undo_tables::keepTree(*connection_, recording_, current);
+        recordedTree_ = treeFingerprint(next);
+    }
+}
+
+void UndoHistory::finishRecording() {
+    const qint64 id = recording_;
+    recording_ = 0;
+    // What the base holds decides: a command whose transaction rolled back kept nothing.
+    try {
+        Step step;
+        step.id = id;
+        step.info = recordingInfo_;
+        step.rows = undo_tables::keptRows(*connection_, id);
+        step.tree = undo_tables::keepsTree(*connection_, id);
+        if (step.rows.empty() && !step.tree) {
+            return;
+        }
+        step.rowsAsLeft = fingerprintsOf(*connection_, step.rows);
+        step.treeAsLeft = recordedTree_;
+        // A new change makes the steps taken back impossible to do again.
+        std::vector<qint64> forgotten;
+        for (std::size_t i = done_; i < steps_.size(); ++i) {
+            forgotten.push_back(steps_[i].id);
+        }
+        steps_.resize(done_);
+        steps_.push_back(std::move(step));
+        if (steps_.size() > kMaxSteps) {
+            forgotten.push_back(steps_.front().id);
+            steps_.pop_front();
+        }
+        done_ = steps_.size();
+        forget(std::move(forgotten));
+        changed();
+    } catch (const Failure&) {
+        forget({id});
+    }
+}
+
+void UndoHistory::forget(std::vector<qint64> steps) {
+    undo_tables::forgetSteps(*connection_, steps);
+}
+
+const UndoHistory::StepInfo* UndoHistory::undoable() const {
+    return done_ > 0 ? &steps_[done_ - 1].info : nullptr;
+}
+
+const UndoHistory::StepInfo* UndoHistory::redoable() const {
+    return done_ < steps_.size() ? &steps_[done_].info : nullptr;
+}
+
+UndoHistory::Outcome UndoHistory::undo(const QString& treeFile) {
+    if (done_ == 0) {
+        return {};
+    }
+    Outcome outcome = exchange(steps_[done_ - 1], treeFile);
+    --done_;
+    changed();
+    return outcome;
+}
+
+UndoHistory::Outcome UndoHistory::redo(const QString& treeFile) {
+    if (done_ >= steps_.size()) {
+        return {};
+    }
+    Outcome outcome = exchange(steps_[done_], treeFile);
+    ++done_;
+    changed();
+    return outcome;
+}
+
+UndoHistory::Outcome UndoHistory::exchange(Step& step, const QString& treeFile) {
+    const SqlcipherConnection& connection = *connection_;
+    Outcome outcome;
+    QByteArray current;
+    if (step.tree) {
+        current = treeFileContent(treeFile);
+        if (treeFingerprint(current) != step.treeAsLeft) {
+            throw UndoRefusal(UndoRefusal::TreeChanged, step.info.name);
+        }
+        outcome.tree = undo_tables::keptTree(connection, step.id);
+    }
+    std::vector<QByteArray> rowsNowLeft;
+    const auto work = [&] {
+        for (std::size_t i = 0; i < step.rows.size(); ++i) {
+            const qint64 row = step.rows[i];
+            if (undo_tables::rowFingerprint(connection, row) != step.rowsAsLeft[i]) {
+                throw UndoRefusal(UndoRefusal::RecordChanged,
+                                  undo_tables::rowName(connection, row).value_or(step.info.name));
+            }
+            const std::optional<QString> back = undo_tables::keptName(connection, step.id, row);
+            if (back && undo_tables::nameTakenByOtherRow(connection, *back, row)) {
+                throw UndoRefusal(UndoRefusal::NameTaken, *back);
+            }
+        }
+        for (const qint64 row : step.rows) {
+            undo_tables::swapRow(connection, step.id, row);
+        }
+        if (step.tree) {
+            undo_tables::replaceTree(connection, step.id, current);
+        }
+        query_->rowsRewritten(step.rows);
+        rowsNowLeft = fingerprintsOf(connection, step.rows);
+        for (const qint64 row : step.rows) {
+            if (const std::optional<QString> name = undo_tables::rowName(connection, row)) {
+                outcome.focus = *name;
+            }
+        }
+    };
+    try {
+        if (step.tree) {
+            commitTree(connection, *query_, treeFile, *outcome.tree, work);
+            step.treeAsLeft = treeFingerprint(*outcome.tree);
+        } else {
+            inOneTransaction(connection, *query_, work);
+        }
+    } catch (const DatabaseFailure& failure) {
+        if (failure.code() == SQLITE_BUSY) {
+            throw UndoRefusal(UndoRefusal::BaseLocked, step.info.name);
+        }
+        throw;
+    }
+    step.rowsAsLeft = std::move(rowsNowLeft);
+    if (outcome.focus.isEmpty()) {
+        outcome.focus = step.info.name;
+    }
+    return outcome;
+}
+
+} // namespace infobase
