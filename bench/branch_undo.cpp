@@ -120,8 +120,24 @@ void BM_UndoDelete(benchmark::State& state) {
     state.counters["records"] = p.window->Query_Glav.RecordCount();
 }
 
+// The delete with the history stopped: what keeping the tree file and the record for the
+// undo adds to the command. The deleted leaves stay deleted.
+void BM_DeleteBranchUnrecorded(benchmark::State& state) {
+    Program& p = program();
+    p.window->UndoHistory1.stop();
+    for (auto _ : state) {
+        state.PauseTiming();
+        selectLeaf(*p.window, (p.next += 997) % kRecords);
+        state.ResumeTiming();
+        p.window->SpeedButton_DeleteClick();
+    }
+    p.window->UndoHistory1.start(p.window->Store.ADOConnection1, p.window->Query_Glav);
+    state.counters["nodes"] = p.window->TreeNodes.Count();
+}
+
 BENCHMARK(BM_DeleteBranch)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 BENCHMARK(BM_UndoDelete)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+BENCHMARK(BM_DeleteBranchUnrecorded)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 
 // --- memory of an undo of a delete with a 500 MB attachment ----------------------------
 

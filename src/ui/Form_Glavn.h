@@ -43,8 +43,8 @@ class BackupCopies;
 // menus (Form_GlavnMenus.cpp), layout (Form_GlavnLayout.cpp), start and shut-down
 // (Form_GlavnLifecycle.cpp), the tree view's display settings (Form_GlavnTreeView.cpp),
 // the connect command (Form_GlavnConnect.cpp), attachments (Form_GlavnAttachments.cpp),
-// the text pane (Form_GlavnTextPane.cpp), moving branches (Form_GlavnTreeMoves.cpp) and the
-// search (Form_GlavnSearch.cpp).
+// the text pane (Form_GlavnTextPane.cpp), moving branches (Form_GlavnTreeMoves.cpp), the
+// search (Form_GlavnSearch.cpp) and undo and redo (Form_GlavnUndo.cpp).
 class TForm_Glavn : public QMainWindow {
     Q_OBJECT
 public:

@@ -88,6 +88,7 @@ QByteArray committedTreeBytes(const QString& treeFile, const TreeViewState& view
 }
 
 UndoHistory::~UndoHistory() {
+    onChange_ = {}; // whoever listens may be going too
     stop();
 }
 
