@@ -280,7 +280,7 @@ TEST_F(Undo, IsRefusedWithNothingChangedWhenItCannotBeDone) {
     struct Case {
         const char* name;
         std::function<void(Undo&)> command;
-        std::function<void(infobase::SqlcipherConnection&)> otherProgram;
+        std::function<void(Undo&, infobase::SqlcipherConnection&)> otherProgram;
         QString message;
     };
     const std::vector<Case> cases{
@@ -290,7 +290,7 @@ TEST_F(Undo, IsRefusedWithNothingChangedWhenItCannotBeDone) {
              t.window.Memo_opisanie->setPlainText("новое описание");
              t.program.press(t.window.SpeedButton_zam_opisanie_podvetki);
          },
-         [](infobase::SqlcipherConnection& base) {
+         [](Undo&, infobase::SqlcipherConnection& base) {
              base.execute("UPDATE Tab_DB_Delphi_10 SET Texty = 'чужой' WHERE Imya_vetok = 'Фото'");
          },
          "Запись ветки «Фото» изменена другой программой. Отменить нельзя."},
@@ -299,17 +299,28 @@ TEST_F(Undo, IsRefusedWithNothingChangedWhenItCannotBeDone) {
              t.select("Фото");
              t.program.press(t.window.SpeedButton_Delete);
          },
-         [](infobase::SqlcipherConnection& base) {
+         [](Undo&, infobase::SqlcipherConnection& base) {
              base.execute("INSERT INTO Tab_DB_Delphi_10 (Imya_vetok) VALUES ('Фото')");
          },
          "Ветка с названием «Фото» уже есть. Отменить нельзя."},
+        {"the tree file was changed",
+         [](Undo& t) {
+             t.select("Другой");
+             t.keyInTree(Qt::Key_Up, Qt::ControlModifier);
+         },
+         [](Undo& t, infobase::SqlcipherConnection&) {
+             QFile tree(t.program.program.path("Data/TreeView.dat"));
+             ASSERT_TRUE(tree.open(QIODevice::Append));
+             tree.write("x");
+         },
+         "Файл дерева изменён другой программой. Отменить нельзя."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         c.command(*this);
         {
             infobase::SqlcipherConnection base = openBase();
-            c.otherProgram(base);
+            c.otherProgram(*this, base);
         }
         const Files changed = files();
         program.forgetMessages();
