@@ -210,6 +210,26 @@ JetLongValue longValueOf(QByteArray bytes) {
             std::nullopt};
 }
 
+static void fillPattern(std::uint64_t offset, char* buffer, std::size_t length,
+                        std::uint32_t seed) {
+    for (std::size_t i = 0; i < length; ++i)
+        buffer[i] = static_cast<char>(((offset + i) * 0x9E3779B97F4A7C15ull + seed) >> 56);
+}
+
+QByteArray patternBytes(std::uint64_t offset, std::size_t length, std::uint32_t seed) {
+    QByteArray bytes(static_cast<qsizetype>(length), '\0');
+    fillPattern(offset, bytes.data(), length, seed);
+    return bytes;
+}
+
+JetLongValue patternValue(std::uint64_t size, std::uint32_t seed) {
+    return {size,
+            [seed](std::uint64_t offset, char* buffer, std::size_t length) {
+                fillPattern(offset, buffer, length, seed);
+            },
+            std::nullopt};
+}
+
 JetLongValue longValueFromFile(const QString& path) {
     const QFileInfo info(path);
     if (!info.isFile())

@@ -60,6 +60,10 @@ struct JetLongValue {
 };
 
 JetLongValue longValueOf(QByteArray bytes);
+// A value of any size whose bytes are computed from their offset and a seed, so that a test
+// can write (and check) hundreds of megabytes without holding them.
+JetLongValue patternValue(std::uint64_t size, std::uint32_t seed);
+QByteArray patternBytes(std::uint64_t offset, std::size_t length, std::uint32_t seed);
 // The file's bytes, read piece by piece when the value is written.
 JetLongValue longValueFromFile(const QString& path);
 // The stored form of a memo text: UTF-16LE, or compressed Unicode when asked and shorter.
