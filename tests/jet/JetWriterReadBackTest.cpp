@@ -1,6 +1,7 @@
 // Files the writer makes, read back by mdbtools: the tables listed, every value exact, in
 // each layout the import must read.
 
+#include "JetEncoding.h"
 #include "JetFileCheck.h"
 #include "JetFileWriter.h"
 #include "MdbReadBack.h"
@@ -113,4 +114,85 @@ TEST(JetWriterReadBack, AutoPlacementKeepsSmallValuesInTheRow) {
     EXPECT_EQ(written.singlePageValues, 2u);
     EXPECT_EQ(written.chainedValues, 2u);
     expectTableReadsBack(path, records);
+}
+
+TEST(JetWriterReadBack, ExtraColumnsAndTablesAreThereToBeIgnored) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Quorlent.mdb");
+    JetTableSpec records = recordTable();
+    // An autonumber-like key first, and columns of other types between the six.
+    records.columns.insert(records.columns.begin(), {"Kod", JetType::Long});
+    records.columns.insert(records.columns.begin() + 3, {"Vazhnoe", JetType::Boolean});
+    records.columns.push_back({"Ves", JetType::Double});
+    records.rows = {
+        {qint64(1), QDateTime(QDate(2020, 1, 1), QTime(8, 0)), u"Первая"_qs, true, u"Описание"_qs,
+         u"Текст"_qs, QByteArray("PK\x03\x04", 4), qint64(2), 0.5},
+        {qint64(2), null, u"Вторая"_qs, false, null, null, null, null, -1e300},
+    };
+    JetTableSpec settings;
+    settings.name = u"Nastroiki"_qs;
+    settings.columns = {{"Klyuch", JetType::Text, true, 40}, {"Znachenie", JetType::Memo}};
+    settings.rows = {{u"Шрифт"_qs, u"Tahoma"_qs}};
+
+    writeJetFile(path, {settings, records, passwordTable()});
+
+    EXPECT_EQ(mdbTables(path), QStringList({"Nastroiki", "Tab_DB_Delphi_10", "Tab_Parol"}));
+    expectTableReadsBack(path, records);
+    expectTableReadsBack(path, settings);
+}
+
+TEST(JetWriterReadBack, CharactersOutsideTheBmpAreStoredAsSurrogatePairs) {
+    // libmdb converts texts as UCS-2 and prints such characters as "??": the stored bytes
+    // are what a reader must decode itself.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Quorlent.mdb");
+    const QString name = u"Ветка 😀 smile"_qs;
+    JetTableSpec records = recordTable();
+    records.rows = {{null, name, u"plain description"_qs, u"Текст 😀"_qs, null, null}};
+    writeJetFile(path, {records});
+
+    const MdbTable table = readWithLibmdb(path, records.name);
+    ASSERT_EQ(table.rows.size(), 1u);
+    const QByteArray stored = table.rows[0][1].bytes;
+    EXPECT_TRUE(stored.contains(QByteArray::fromHex("3dd800de"))) << stored.toHex().constData();
+    EXPECT_EQ(decodeText(stored), name);
+    EXPECT_EQ(decodeText(table.rows[0][3].bytes), u"Текст 😀"_qs);
+    // The description next to it is still compressed: compression is decided per value.
+    EXPECT_EQ(table.rows[0][2].bytes, encodeText("plain description", true));
+    EXPECT_TRUE(table.rows[0][2].bytes.startsWith("\xff\xfe"));
+}
+
+TEST(JetWriterReadBack, StreamedRowsOverManyPagesAreFoundThroughEitherMap) {
+    // 600 rows with 5000-byte attachments in chains: their data pages spread over some
+    // 1200 pages, too far for a 64-byte map.
+    JetTableSpec expected = recordTable();
+    for (int i = 0; i < 600; ++i)
+        expected.rows.push_back({null, QString("Ветка %1").arg(i), null, null,
+                                 patternBytes(0, 5000, static_cast<std::uint32_t>(i)),
+                                 qint64(i % 4)});
+
+    const struct {
+        UsageMapKind kind;
+        bool mapPages;
+    } cases[] = {
+        {UsageMapKind::Auto, true}, {UsageMapKind::Inline, false}, {UsageMapKind::MapPages, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.kind));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Quorlent.mdb");
+        JetTableSpec streamed = recordTable();
+        std::size_t next = 0;
+        streamed.nextRow = [&]() -> std::optional<JetRow> {
+            if (next == expected.rows.size())
+                return std::nullopt;
+            return expected.rows[next++];
+        };
+        const JetFileLayout written =
+            writeJetFile(path, {streamed}, options(LongValuePlacement::Auto, c.kind));
+
+        EXPECT_GT(written.dataPages, 5u);
+        EXPECT_EQ(written.chainedValues, 600u);
+        EXPECT_EQ(written.usageMapPages > 0, c.mapPages);
+        expectTableReadsBack(path, expected);
+    }
 }

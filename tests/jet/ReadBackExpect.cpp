@@ -64,7 +64,7 @@ QJsonValue jsonOf(const JetColumn& column, const JetCell& cell) {
         return column.type == JetType::OleObject ? QJsonValue("") : QJsonValue::Undefined;
     switch (column.type) {
     case JetType::Boolean:
-        return std::get<bool>(cell);
+        return std::get<bool>(cell) ? 1 : 0;
     case JetType::Byte:
     case JetType::Integer:
     case JetType::Long:
