@@ -128,10 +128,11 @@ private:
             if (!maps.fits(records.usage.size() + 2 + records.freeSpace.size()))
                 throw JetWriteError(
                     "the tables' page maps do not fit their page: use UsageMapKind::MapPages");
-            const std::uint32_t usage =
-                kMapPage << 8 | static_cast<std::uint32_t>(maps.add(records.usage));
+            // The free-space map first: a damaged usage map can then take the length 0.
             const std::uint32_t freeSpace =
                 kMapPage << 8 | static_cast<std::uint32_t>(maps.add(records.freeSpace));
+            const std::uint32_t usage =
+                kMapPage << 8 | static_cast<std::uint32_t>(maps.add(records.usage));
             return std::pair{usage, freeSpace};
         };
 
@@ -166,8 +167,11 @@ private:
                                                     options_.sortOrder));
         }
 
-        if (options_.damage == JetDamage::CatalogUsageMap)
-            maps.setRowOffset(static_cast<int>(catalogUsage & 0xFF), 0x1FF0); // past the page's end
+        if (options_.damage == JetDamage::CatalogUsageMap) {
+            // The catalog's usage map starts where the free-space map before it starts.
+            const int row = static_cast<int>(catalogUsage & 0xFF);
+            maps.setRowOffset(row, maps.rowOffset(row - 1));
+        }
         file_.write(kMapPage, maps.bytes());
 
         QByteArray catalogPage = catalogRows.bytes();

@@ -98,14 +98,15 @@ struct JetTableSpec {
 // Damage written on request, to test how a reader copes.
 enum class JetDamage {
     None,
-    CutShort,           // the file ends in the middle of the last page holding the given
-                        // tables' rows (pages after it are lost too)
-    ChainToMissingPage, // the first long-value chain's second link points past the file
-    ChainToWrongRow,    // ... points to a row that the long-value page does not have
-    ChainLoop,          // ... points back to the chain's first page
-    ChainEndsEarly,     // the first chain ends (next page 0) before the value's length
+    CutShort, // the file ends in the middle of the last page holding the given
+              // tables' rows (pages after it are lost too)
+    // The first long-value chain of two links or more:
+    ChainToMissingPage, // its first link points past the end of the file
+    ChainToWrongRow,    // its first link points to a row the next page does not have
+    ChainLoop,          // its last link points back to its first
+    ChainEndsEarly,     // its last but one link ends it, short of the value's length
     CatalogPage,        // the catalog's data page is overwritten with noise
-    CatalogUsageMap,    // the catalog's page map claims pages far past the file
+    CatalogUsageMap,    // the catalog's page map is a record of length 0
 };
 
 struct JetFileOptions {
