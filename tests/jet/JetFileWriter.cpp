@@ -20,11 +20,13 @@ constexpr std::uint32_t kCatalogDefinitionPage = 2;
 constexpr std::uint32_t kCatalogDataPage = 3;
 
 constexpr qint64 kTableObject = 1;
-constexpr qint64 kSystemObjectFlags = static_cast<std::int32_t>(0x80000002);
+constexpr qint64 kTablesContainer = 0x0F000001; // the parent Access gives every table
+constexpr qint64 kSystemObjectFlags = static_cast<std::int32_t>(0x80000000);
 
 // The catalog's columns that readers look up by name.
 std::vector<JetColumn> catalogColumns() {
     return {{"Id", JetType::Long},
+            {"ParentId", JetType::Long},
             {"Name", JetType::Text, false, 255},
             {"Type", JetType::Integer},
             {"DateCreate", JetType::DateTime},
@@ -139,13 +141,9 @@ private:
         const TableFormat catalog(catalogColumns());
         RowPage catalogRows(kCatalogDefinitionPage);
         auto addEntry = [&](qint64 id, const QString& name, qint64 flags) {
-            const JetRow row{id,
-                             name,
-                             kTableObject,
-                             options_.creationDate,
-                             options_.creationDate,
-                             flags,
-                             std::monostate{}};
+            const JetRow row{id,           kTablesContainer,      name,
+                             kTableObject, options_.creationDate, options_.creationDate,
+                             flags,        std::monostate{}};
             const QByteArray bytes =
                 catalog.encodeRow(row, LongValuePlacement::Inline, {}, layout_);
             if (!catalogRows.fits(bytes.size()))

@@ -29,6 +29,7 @@ void readLongValue(MdbHandle* mdb, MdbColumn* column, const QByteArray& stored,
         cell.sha1 = sha1.result();
         return;
     }
+    cell.header = stored.left(12);
     const std::uint32_t header = little32(stored.constData());
     cell.declared = header & kLengthMask;
     if (header & kInline) {
