@@ -62,6 +62,8 @@ public:
           longValues_(file_, options_, layout_) {
         if (options.encodePages && options.databaseKey == 0)
             throw JetWriteError("encoded pages need a database key other than 0");
+        if (options.password.size() > 20)
+            throw JetWriteError("a database password has at most 20 characters");
         for (std::uint32_t page = kHeaderPage; page <= kCatalogDataPage; ++page)
             file_.allocate();
     }
@@ -255,7 +257,13 @@ QByteArray memoBytes(const QString& text, bool compressedUnicode) {
 JetFileLayout writeJetFile(const QString& path, const std::vector<JetTableSpec>& tables,
                            const JetFileOptions& options) {
     checkTableNames(tables);
-    return FileWriter(path, options).write(tables);
+    try {
+        return FileWriter(path, options).write(tables);
+    } catch (...) {
+        // A test never finds half a file from a refused or failed write.
+        QFile::remove(path);
+        throw;
+    }
 }
 
 JetTableSpec recordTable(const RecordTableTypes& types) {

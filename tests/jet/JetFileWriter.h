@@ -144,7 +144,8 @@ public:
 };
 
 // Writes the tables (MSysObjects is added) to path, replacing any file there. Throws
-// JetWriteError for a value that does not fit its column or placement, or a failed write.
+// JetWriteError for a value that does not fit its column or placement, or a failed write,
+// and leaves no file behind then.
 JetFileLayout writeJetFile(const QString& path, const std::vector<JetTableSpec>& tables,
                            const JetFileOptions& options = {});
 

@@ -149,6 +149,8 @@ TEST(JetLongValues, WriterRefusesWhatAFileCannotHold) {
          withRow({null, u"x"_qs, null, null, QByteArray(10, 'x'), null}), damageWithoutChain},
         {"a password over 20 characters", {recordTable()}, longPassword},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_THROW(writeJetFile(path, c.tables, c.options), JetWriteError) << c.what;
+        EXPECT_FALSE(QFile::exists(path)) << c.what;
+    }
 }
