@@ -97,7 +97,8 @@ void UndoHistory::start(const SqlcipherConnection& connection, BranchQuery& quer
     connection_ = &connection;
     query_ = &query;
     query.setRowWatch([this](qint64 rowId, BranchQuery::RowWrite write) {
-        if (recording_ != 0 && tablesReady_) {
+        if (recording()) {
+            makeRoom();
             undo_tables::keepRow(*connection_, recording_, rowId,
                                  write == BranchQuery::RowWrite::Added);
         }
@@ -148,6 +149,7 @@ UndoHistory::Recording UndoHistory::record(UndoCommand command, const QString& n
     recording_ = nextId_++;
     recordingInfo_ = StepInfo{command, name};
     recordedTree_.clear();
+    roomMade_ = false;
     return Recording(this);
 }
 
@@ -162,7 +164,8 @@ UndoHistory::Recording::~Recording() {
 }
 
 void UndoHistory::treeWillChange(const QByteArray& current, const QByteArray& next) {
-    if (recording_ != 0 && tablesReady_) {
+    if (recording()) {
+        makeRoom();
         undo_tables::keepTree(*connection_, recording_, current);
         recordedTree_ = treeFingerprint(next);
     }
@@ -183,27 +186,39 @@ void UndoHistory::finishRecording() {
         }
         step.rowsAsLeft = fingerprintsOf(*connection_, step.rows);
         step.treeAsLeft = recordedTree_;
-        // A new change makes the steps taken back impossible to do again.
-        std::vector<qint64> forgotten;
-        for (std::size_t i = done_; i < steps_.size(); ++i) {
-            forgotten.push_back(steps_[i].id);
-        }
+        // What makeRoom removed from the base, in the same transaction, goes from here too.
         steps_.resize(done_);
-        steps_.push_back(std::move(step));
-        if (steps_.size() > kMaxSteps) {
-            forgotten.push_back(steps_.front().id);
+        while (steps_.size() >= kMaxSteps) {
             steps_.pop_front();
         }
+        steps_.push_back(std::move(step));
         done_ = steps_.size();
-        forget(std::move(forgotten));
         changed();
     } catch (const Failure&) {
-        forget({id});
+        undo_tables::forgetSteps(*connection_, {id});
     }
 }
 
-void UndoHistory::forget(std::vector<qint64> steps) {
-    undo_tables::forgetSteps(*connection_, steps);
+std::vector<qint64> UndoHistory::stepsANewStepEnds() const {
+    // A new change makes the steps taken back impossible to do again, and the oldest steps
+    // make way beyond the limit.
+    std::vector<qint64> ids;
+    for (std::size_t i = done_; i < steps_.size(); ++i) {
+        ids.push_back(steps_[i].id);
+    }
+    for (std::size_t i = 0; i + kMaxSteps <= done_; ++i) {
+        ids.push_back(steps_[i].id);
+    }
+    return ids;
+}
+
+void UndoHistory::makeRoom() {
+    // Inside the command's transaction: if the command does not commit, the steps stay, in
+    // the base and here alike.
+    if (!roomMade_) {
+        undo_tables::removeSteps(*connection_, stepsANewStepEnds());
+        roomMade_ = true;
+    }
 }
 
 const UndoHistory::StepInfo* UndoHistory::undoable() const {

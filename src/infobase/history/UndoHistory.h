@@ -139,7 +139,9 @@ private:
     bool ready();
     void finishRecording();
     Outcome exchange(Step& step, const QString& treeFile);
-    void forget(std::vector<qint64> steps);
+    // The steps a new step would end, and removing what they keep from the base.
+    std::vector<qint64> stepsANewStepEnds() const;
+    void makeRoom();
     void changed() const;
 
     const SqlcipherConnection* connection_ = nullptr;
@@ -151,6 +153,7 @@ private:
     qint64 recording_ = 0;
     StepInfo recordingInfo_{};
     QByteArray recordedTree_;
+    bool roomMade_ = false;
     std::function<void()> onChange_;
 };
 

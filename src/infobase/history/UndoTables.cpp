@@ -271,20 +271,24 @@ QByteArray rowFingerprint(const SqlcipherConnection& connection, qint64 rowId) {
     return hash.result();
 }
 
+void removeSteps(const SqlcipherConnection& connection, const std::vector<qint64>& steps) {
+    SqlStatement images = connection.prepare("DELETE FROM UndoRecordImages WHERE step = ?");
+    SqlStatement trees = connection.prepare("DELETE FROM UndoTreeFiles WHERE step = ?");
+    for (const qint64 step : steps) {
+        images.bindInt64(1, step);
+        run(images);
+        trees.bindInt64(1, step);
+        run(trees);
+    }
+}
+
 void forgetSteps(const SqlcipherConnection& connection, const std::vector<qint64>& steps) {
     if (steps.empty()) {
         return;
     }
     try {
         connection.execute("BEGIN IMMEDIATE");
-        SqlStatement images = connection.prepare("DELETE FROM UndoRecordImages WHERE step = ?");
-        SqlStatement trees = connection.prepare("DELETE FROM UndoTreeFiles WHERE step = ?");
-        for (const qint64 step : steps) {
-            images.bindInt64(1, step);
-            run(images);
-            trees.bindInt64(1, step);
-            run(trees);
-        }
+        removeSteps(connection, steps);
         connection.execute("COMMIT");
     } catch (...) {
         rollBackQuietly(connection);

@@ -52,8 +52,10 @@ bool nameTakenByOtherRow(const SqlcipherConnection& connection, const QString& n
 // attachment), or of its absence: tells whether anyone changed the row since.
 QByteArray rowFingerprint(const SqlcipherConnection& connection, qint64 rowId);
 
-// Forgets the steps (all their images), outside any transaction: a failure is ignored, and
-// what stays is dropped by the next start.
+// Removes what the steps keep, inside the caller's transaction.
+void removeSteps(const SqlcipherConnection& connection, const std::vector<qint64>& steps);
+// The same outside any transaction, in one of its own: a failure is ignored, and what stays
+// is dropped by the next start.
 void forgetSteps(const SqlcipherConnection& connection, const std::vector<qint64>& steps);
 
 } // namespace undo_tables
