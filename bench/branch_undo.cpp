@@ -10,6 +10,7 @@
 #include "ConnectedWindow.h"
 #include "GuiBenchmarkMain.h"
 #include "SampleTree.h"
+#include "infobase/AppPaths.h"
 #include "infobase/history/UndoHistory.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/RecordStore.h"
@@ -131,7 +132,8 @@ void BM_DeleteBranchUnrecorded(benchmark::State& state) {
         state.ResumeTiming();
         p.window->SpeedButton_DeleteClick();
     }
-    p.window->UndoHistory1.start(p.window->Store.ADOConnection1, p.window->Query_Glav);
+    p.window->UndoHistory1.start(p.window->Store.ADOConnection1, p.window->Query_Glav,
+                                 AppPaths{p.window->Base}.treeFile());
     state.counters["nodes"] = p.window->TreeNodes.Count();
 }
 
@@ -202,7 +204,7 @@ int measurePeak(const QString& folder) {
     RecordStore store;
     store.connect(basePath);
     UndoHistory history;
-    history.start(store.ADOConnection1, store.Query_Glav);
+    history.start(store.ADOConnection1, store.Query_Glav, treeFile);
     const long connected = peakKib();
     {
         const UndoHistory::Recording recording = history.record(UndoCommand::Delete, "Большая");
@@ -215,7 +217,7 @@ int measurePeak(const QString& folder) {
         });
     }
     const long deleted = peakKib();
-    history.undo(treeFile);
+    history.undo();
     const long undone = peakKib();
     std::printf("%ld %ld %ld %d\n", connected, deleted, undone, store.Query_Glav.RecordCount());
     return 0;

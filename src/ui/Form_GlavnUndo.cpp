@@ -86,7 +86,7 @@ void TForm_Glavn::createUndoCommands() {
 }
 
 void TForm_Glavn::startUndoHistory() {
-    UndoHistory1.start(Store.ADOConnection1, Query_Glav);
+    UndoHistory1.start(Store.ADOConnection1, Query_Glav, infobase::AppPaths{Base}.treeFile());
     showUndoState();
 }
 
@@ -119,10 +119,9 @@ void TForm_Glavn::runHistoryStep(bool back) {
     if ((back ? UndoHistory1.undoable() : UndoHistory1.redoable()) == nullptr) {
         return;
     }
-    const QString treeFile = infobase::AppPaths{Base}.treeFile();
     infobase::UndoHistory::Outcome outcome;
     try {
-        outcome = back ? UndoHistory1.undo(treeFile) : UndoHistory1.redo(treeFile);
+        outcome = back ? UndoHistory1.undo() : UndoHistory1.redo();
     } catch (const infobase::UndoRefusal& refusal) {
         showMessage(refusalText(refusal, back));
         return;

@@ -278,6 +278,8 @@ TEST(TreeCommitKill, EveryStepOfAnUndoLeavesTheFilesAgreeing) {
                              "(SELECT count(*) FROM UndoTreeFiles)");
             ASSERT_TRUE(kept.step());
             EXPECT_EQ(kept.columnInt64(0), 0);
+            EXPECT_EQ(QDir(folder.path() + "/Data").entryList({"TreeView.dat.*"}, QDir::Files),
+                      QStringList());
         }
     }
 }

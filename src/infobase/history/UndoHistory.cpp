@@ -7,7 +7,9 @@
 #include "infobase/tree/TreeNodes.h"
 #include "infobase/wholefile/TreeCommit.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 
 namespace infobase {
@@ -30,6 +32,45 @@ QByteArray treeFileContent(const QString& treeFile) {
             QStringLiteral("Cannot read file \"%1\". %2").arg(treeFile, file.errorString()));
     }
     return bytes;
+}
+
+// The file beside the tree file that holds its bytes on the other side of a step. Written
+// without waiting for the disk: it serves this run only, and the next start removes it.
+QString snapshotFile(const QString& treeFile, qint64 step) {
+    return treeFile + QStringLiteral(".undo-") + QString::number(step);
+}
+
+void writeSnapshot(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString error = file.errorString();
+        file.close();
+        QFile::remove(path);
+        throw Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, error));
+    }
+}
+
+QByteArray readSnapshot(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Failure(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        throw Failure(QStringLiteral("Cannot read file \"%1\". %2").arg(path, file.errorString()));
+    }
+    return bytes;
+}
+
+// Every step's file beside the tree file, of this run or one before.
+void removeSnapshots(const QString& treeFile) {
+    const QFileInfo tree(treeFile);
+    QDir folder = tree.absoluteDir();
+    for (const QString& name :
+         folder.entryList({tree.fileName() + QStringLiteral(".undo-*")}, QDir::Files)) {
+        folder.remove(name);
+    }
 }
 
 std::vector<QByteArray> fingerprintsOf(const SqlcipherConnection& connection,
@@ -92,10 +133,12 @@ UndoHistory::~UndoHistory() {
     stop();
 }
 
-void UndoHistory::start(const SqlcipherConnection& connection, BranchQuery& query) {
+void UndoHistory::start(const SqlcipherConnection& connection, BranchQuery& query,
+                        const QString& treeFile) {
     stop();
     connection_ = &connection;
     query_ = &query;
+    treeFile_ = treeFile;
     query.setRowWatch([this](qint64 rowId, BranchQuery::RowWrite write) {
         if (recording()) {
             makeRoom();
@@ -112,6 +155,7 @@ void UndoHistory::stop() {
     }
     if (tablesReady_) {
         undo_tables::drop(*connection_);
+        removeSnapshots(treeFile_);
     }
     const bool hadSteps = !steps_.empty();
     steps_.clear();
@@ -134,6 +178,7 @@ void UndoHistory::changed() const {
 bool UndoHistory::ready() {
     if (!tablesReady_ && connection_ != nullptr) {
         try {
+            removeSnapshots(treeFile_);
             undo_tables::recreate(*connection_);
             tablesReady_ = true;
         } catch (const Failure&) {
@@ -166,7 +211,11 @@ UndoHistory::Recording::~Recording() {
 void UndoHistory::treeWillChange(const QByteArray& current, const QByteArray& next) {
     if (recording()) {
         makeRoom();
-        undo_tables::keepTree(*connection_, recording_, current);
+        const QString snapshot = snapshotFile(treeFile_, recording_);
+        if (!QFile::exists(snapshot)) {
+            writeSnapshot(snapshot, current);
+        }
+        undo_tables::keepTree(*connection_, recording_);
         recordedTree_ = treeFingerprint(next);
     }
 }
@@ -181,12 +230,18 @@ void UndoHistory::finishRecording() {
         step.info = recordingInfo_;
         step.rows = undo_tables::keptRows(*connection_, id);
         step.tree = undo_tables::keepsTree(*connection_, id);
+        if (!step.tree) {
+            QFile::remove(snapshotFile(treeFile_, id)); // written for a change that rolled back
+        }
         if (step.rows.empty() && !step.tree) {
             return;
         }
         step.rowsAsLeft = fingerprintsOf(*connection_, step.rows);
         step.treeAsLeft = recordedTree_;
         // What makeRoom removed from the base, in the same transaction, goes from here too.
+        for (const qint64 ended : stepsANewStepEnds()) {
+            QFile::remove(snapshotFile(treeFile_, ended));
+        }
         steps_.resize(done_);
         while (steps_.size() >= kMaxSteps) {
             steps_.pop_front();
@@ -196,6 +251,7 @@ void UndoHistory::finishRecording() {
         changed();
     } catch (const Failure&) {
         undo_tables::forgetSteps(*connection_, {id});
+        QFile::remove(snapshotFile(treeFile_, id));
     }
 }
 
@@ -229,36 +285,40 @@ const UndoHistory::StepInfo* UndoHistory::redoable() const {
     return done_ < steps_.size() ? &steps_[done_].info : nullptr;
 }
 
-UndoHistory::Outcome UndoHistory::undo(const QString& treeFile) {
+UndoHistory::Outcome UndoHistory::undo() {
     if (done_ == 0) {
         return {};
     }
-    Outcome outcome = exchange(steps_[done_ - 1], treeFile);
+    Outcome outcome = exchange(steps_[done_ - 1]);
     --done_;
     changed();
     return outcome;
 }
 
-UndoHistory::Outcome UndoHistory::redo(const QString& treeFile) {
+UndoHistory::Outcome UndoHistory::redo() {
     if (done_ >= steps_.size()) {
         return {};
     }
-    Outcome outcome = exchange(steps_[done_], treeFile);
+    Outcome outcome = exchange(steps_[done_]);
     ++done_;
     changed();
     return outcome;
 }
 
-UndoHistory::Outcome UndoHistory::exchange(Step& step, const QString& treeFile) {
+UndoHistory::Outcome UndoHistory::exchange(Step& step) {
     const SqlcipherConnection& connection = *connection_;
+    const QString& treeFile = treeFile_;
     Outcome outcome;
-    QByteArray current;
+    const QString snapshot = snapshotFile(treeFile, step.id);
+    const QString nextSnapshot = snapshot + QStringLiteral(".next");
     if (step.tree) {
-        current = treeFileContent(treeFile);
+        const QByteArray current = treeFileContent(treeFile);
         if (treeFingerprint(current) != step.treeAsLeft) {
             throw UndoRefusal(UndoRefusal::TreeChanged, step.info.name);
         }
-        outcome.tree = undo_tables::keptTree(connection, step.id);
+        outcome.tree = readSnapshot(snapshot);
+        // The tree file as it is now becomes the step's other side once the exchange commits.
+        writeSnapshot(nextSnapshot, current);
     }
     std::vector<QByteArray> rowsNowLeft;
     const auto work = [&] {
@@ -276,9 +336,6 @@ UndoHistory::Outcome UndoHistory::exchange(Step& step, const QString& treeFile) 
         for (const qint64 row : step.rows) {
             undo_tables::swapRow(connection, step.id, row);
         }
-        if (step.tree) {
-            undo_tables::replaceTree(connection, step.id, current);
-        }
         query_->rowsRewritten(step.rows);
         rowsNowLeft = fingerprintsOf(connection, step.rows);
         for (const qint64 row : step.rows) {
@@ -295,10 +352,18 @@ UndoHistory::Outcome UndoHistory::exchange(Step& step, const QString& treeFile) 
             inOneTransaction(connection, *query_, work);
         }
     } catch (const DatabaseFailure& failure) {
+        QFile::remove(nextSnapshot);
         if (failure.code() == SQLITE_BUSY) {
             throw UndoRefusal(UndoRefusal::BaseLocked, step.info.name);
         }
         throw;
+    } catch (...) {
+        QFile::remove(nextSnapshot);
+        throw;
+    }
+    if (step.tree) {
+        QFile::remove(snapshot);
+        QFile::rename(nextSnapshot, snapshot);
     }
     step.rowsAsLeft = std::move(rowsNowLeft);
     if (outcome.focus.isEmpty()) {

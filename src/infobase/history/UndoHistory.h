@@ -52,10 +52,11 @@ private:
 // them again.
 //
 // A step is recorded around a command: while a Recording lives, every record row the branch
-// query posts or deletes and the tree file the command replaces are kept, as they were before
-// the command, in side tables of the base (undo_tables), inside the command's own
-// transaction; a command that changed nothing leaves no step. Memory holds only each step's
-// caption and fingerprints, never a kept text, attachment or tree.
+// query posts or deletes is kept, as it was before the command, in side tables of the base
+// (undo_tables), inside the command's own transaction; the tree file the command replaces is
+// kept in a file beside it, the step's mark in the same transaction. A command that changed
+// nothing leaves no step. Memory holds only each step's caption and fingerprints, never a
+// kept text, attachment or tree.
 //
 // Undo and redo are the same exchange: the record rows and the tree file are swapped with
 // what the step keeps, in one transaction of the base together with the tree file (the
@@ -84,12 +85,12 @@ public:
     UndoHistory& operator=(const UndoHistory&) = delete;
     ~UndoHistory();
 
-    // At the connect: drops what an earlier run left in the side tables, starts an empty
-    // history and watches the query's writes. Never throws: when the side tables cannot be
-    // made now, the next recording tries again.
-    void start(const SqlcipherConnection& connection, BranchQuery& query);
-    // Forgets every step, empties the side tables (quietly, as far as the base allows) and
-    // stops watching the query.
+    // At the connect: drops what an earlier run left in the side tables and beside the tree
+    // file, starts an empty history and watches the query's writes. Never throws: when the
+    // side tables cannot be made now, the next recording tries again.
+    void start(const SqlcipherConnection& connection, BranchQuery& query, const QString& treeFile);
+    // Forgets every step, empties the side tables (quietly, as far as the base allows),
+    // removes the files beside the tree file and stops watching the query.
     void stop();
     // Told whenever the steps an undo or redo would take change.
     void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
@@ -122,8 +123,8 @@ public:
 
     // Takes back the last step, or does again the last one taken back. Refused with
     // UndoRefusal, or failing with Failure (a locked base, a full disk), nothing is changed.
-    Outcome undo(const QString& treeFile);
-    Outcome redo(const QString& treeFile);
+    Outcome undo();
+    Outcome redo();
 
 private:
     struct Step {
@@ -138,7 +139,7 @@ private:
 
     bool ready();
     void finishRecording();
-    Outcome exchange(Step& step, const QString& treeFile);
+    Outcome exchange(Step& step);
     // The steps a new step would end, and removing what they keep from the base.
     std::vector<qint64> stepsANewStepEnds() const;
     void makeRoom();
@@ -146,6 +147,7 @@ private:
 
     const SqlcipherConnection* connection_ = nullptr;
     BranchQuery* query_ = nullptr;
+    QString treeFile_;
     bool tablesReady_ = false;
     std::deque<Step> steps_;
     std::size_t done_ = 0; // steps_[0, done_) are in the files; the rest were taken back

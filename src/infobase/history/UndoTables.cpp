@@ -19,7 +19,7 @@ constexpr const char* kRecreate =
     " RecordId INTEGER NOT NULL, present INTEGER NOT NULL,"
     " Dat, Imya_vetok, Opisanie, Texty, RashirenieFile, File);"
     "CREATE INDEX UndoRecordImagesByStep ON UndoRecordImages (step, RecordId);"
-    "CREATE TABLE UndoTreeFiles (step INTEGER PRIMARY KEY, tree BLOB NOT NULL);"
+    "CREATE TABLE UndoTreeFiles (step INTEGER PRIMARY KEY);"
     "COMMIT;";
 
 // An attachment is copied as zeros of its size first, then overwritten in pieces through
@@ -159,11 +159,10 @@ void keepRow(const SqlcipherConnection& connection, qint64 step, qint64 rowId, b
     copyRowImage(connection, step, rowId);
 }
 
-void keepTree(const SqlcipherConnection& connection, qint64 step, const QByteArray& bytes) {
+void keepTree(const SqlcipherConnection& connection, qint64 step) {
     SqlStatement insert =
-        connection.prepare("INSERT OR IGNORE INTO UndoTreeFiles (step, tree) VALUES (?, ?)");
+        connection.prepare("INSERT OR IGNORE INTO UndoTreeFiles (step) VALUES (?)");
     insert.bindInt64(1, step);
-    insert.bindBlob(2, bytes);
     run(insert);
 }
 
@@ -206,22 +205,6 @@ void swapRow(const SqlcipherConnection& connection, qint64 step, qint64 rowId) {
     SqlStatement forget = connection.prepare("DELETE FROM UndoRecordImages WHERE slot = ?");
     forget.bindInt64(1, old->slot);
     run(forget);
-}
-
-QByteArray keptTree(const SqlcipherConnection& connection, qint64 step) {
-    SqlStatement select = connection.prepare("SELECT tree FROM UndoTreeFiles WHERE step = ?");
-    select.bindInt64(1, step);
-    if (!select.step()) {
-        throw DatabaseFailure(QStringLiteral("no tree of step %1").arg(step), SQLITE_CORRUPT);
-    }
-    return select.columnText(0);
-}
-
-void replaceTree(const SqlcipherConnection& connection, qint64 step, const QByteArray& bytes) {
-    SqlStatement update = connection.prepare("UPDATE UndoTreeFiles SET tree = ? WHERE step = ?");
-    update.bindBlob(1, bytes);
-    update.bindInt64(2, step);
-    run(update);
 }
 
 std::optional<QString> rowName(const SqlcipherConnection& connection, qint64 rowId) {

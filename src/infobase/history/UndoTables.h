@@ -11,9 +11,9 @@ class SqlcipherConnection;
 
 // The side tables of the base that keep what the undo history may have to bring back: the
 // images of branch records as they were before a change (an attachment of any size
-// included), and the tree file's bytes before a change of the tree. The record table itself
-// is never altered. Every function runs inside the caller's write transaction, unless it
-// says otherwise; failures throw (DatabaseFailure).
+// included), and which steps changed the tree file (whose earlier bytes wait in a file beside
+// it). The record table itself is never altered. Every function runs inside the caller's
+// write transaction, unless it says otherwise; failures throw (DatabaseFailure).
 namespace undo_tables {
 
 // Drops what an earlier run left and makes the tables empty again, in a transaction of its
@@ -26,10 +26,10 @@ void drop(const SqlcipherConnection& connection);
 // Keeps the record row as it now is under the step, unless the step keeps that row already;
 // `added`: the row did not exist before the step (it was just inserted).
 void keepRow(const SqlcipherConnection& connection, qint64 step, qint64 rowId, bool added);
-// Keeps the tree file's bytes under the step, unless the step keeps them already.
-void keepTree(const SqlcipherConnection& connection, qint64 step, const QByteArray& bytes);
+// Notes that the step changed the tree file.
+void keepTree(const SqlcipherConnection& connection, qint64 step);
 
-// The record rows a step keeps, and whether it keeps tree bytes.
+// The record rows a step keeps, and whether it changed the tree file.
 std::vector<qint64> keptRows(const SqlcipherConnection& connection, qint64 step);
 bool keepsTree(const SqlcipherConnection& connection, qint64 step);
 
@@ -37,9 +37,6 @@ bool keepsTree(const SqlcipherConnection& connection, qint64 step);
 // (or goes, when the row did not exist then) and the image what the row held. The row's key
 // stays the same.
 void swapRow(const SqlcipherConnection& connection, qint64 step, qint64 rowId);
-// The tree bytes the step keeps, and putting others in their place.
-QByteArray keptTree(const SqlcipherConnection& connection, qint64 step);
-void replaceTree(const SqlcipherConnection& connection, qint64 step, const QByteArray& bytes);
 // The name the record row now holds; std::nullopt when there is no such row.
 std::optional<QString> rowName(const SqlcipherConnection& connection, qint64 rowId);
 

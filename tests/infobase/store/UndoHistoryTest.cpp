@@ -7,6 +7,7 @@
 #include "infobase/tree/TreeNodes.h"
 #include "infobase/wholefile/TreeCommit.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,7 +20,7 @@ protected:
     History() {
         base.seed({{"Ветка", "описание"}, {"Другая"}});
         store.connect(base.path());
-        history.start(store.ADOConnection1, store.Query_Glav);
+        history.start(store.ADOConnection1, store.Query_Glav, treeFile());
     }
 
     void saveText(const QString& text) {
@@ -52,7 +53,7 @@ TEST_F(History, KeepsTheLastHundredStepsAndForgetsWhatTheOlderOnesKept) {
     EXPECT_EQ(count("UndoRecordImages"), qint64(UndoHistory::kMaxSteps));
     for (std::size_t i = 0; i < UndoHistory::kMaxSteps; ++i) {
         ASSERT_NE(history.undoable(), nullptr) << i;
-        history.undo(treeFile());
+        history.undo();
     }
     EXPECT_EQ(history.undoable(), nullptr);
     EXPECT_EQ(base.column("Ветка", "Texty"), "1"); // the first step is forgotten
@@ -94,9 +95,13 @@ TEST_F(History, StartRemovesWhatAnEarlierRunLeftAndStopRemovesWhatThisOneKept) {
                  "INSERT INTO UndoRecordImages VALUES (x'00ff');"
                  "CREATE TABLE IF NOT EXISTS UndoTreeFiles (leftover);"
                  "INSERT INTO UndoTreeFiles VALUES (1);");
-    history.start(store.ADOConnection1, store.Query_Glav);
+    QFile leftover(treeFile() + ".undo-7");
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
+    history.start(store.ADOConnection1, store.Query_Glav, treeFile());
     EXPECT_EQ(count("UndoRecordImages"), 0);
     EXPECT_EQ(count("UndoTreeFiles"), 0);
+    EXPECT_FALSE(leftover.exists());
     saveText("ещё");
     EXPECT_EQ(count("UndoRecordImages"), 1);
 }
