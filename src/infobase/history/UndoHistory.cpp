@@ -147,6 +147,11 @@ void UndoHistory::start(const SqlcipherConnection& connection, BranchQuery& quer
         }
     });
     ready();
+    try {
+        othersVersion_ = undo_tables::othersVersion(connection);
+    } catch (const Failure&) {
+        othersVersion_ = -1; // unknown: the first undo looks
+    }
 }
 
 void UndoHistory::stop() {
@@ -321,16 +326,24 @@ UndoHistory::Outcome UndoHistory::exchange(Step& step) {
         writeSnapshot(nextSnapshot, current);
     }
     std::vector<QByteArray> rowsNowLeft;
+    qint64 version = 0;
     const auto work = [&] {
+        // Read inside the write transaction, which no other program can commit beside.
+        version = undo_tables::othersVersion(connection);
+        const bool othersWrote = version != othersVersion_;
         for (std::size_t i = 0; i < step.rows.size(); ++i) {
             const qint64 row = step.rows[i];
             if (undo_tables::rowFingerprint(connection, row) != step.rowsAsLeft[i]) {
                 throw UndoRefusal(UndoRefusal::RecordChanged,
                                   undo_tables::rowName(connection, row).value_or(step.info.name));
             }
-            const std::optional<QString> back = undo_tables::keptName(connection, step.id, row);
-            if (back && undo_tables::nameTakenByOtherRow(connection, *back, row)) {
-                throw UndoRefusal(UndoRefusal::NameTaken, *back);
+            // Only another program can have given the name away: the names are looked for
+            // (a scan of the whole table) only when one has written to the base since.
+            if (othersWrote) {
+                const std::optional<QString> back = undo_tables::keptName(connection, step.id, row);
+                if (back && undo_tables::nameTakenByOtherRow(connection, *back, row)) {
+                    throw UndoRefusal(UndoRefusal::NameTaken, *back);
+                }
             }
         }
         for (const qint64 row : step.rows) {
@@ -365,6 +378,7 @@ UndoHistory::Outcome UndoHistory::exchange(Step& step) {
         QFile::remove(snapshot);
         QFile::rename(nextSnapshot, snapshot);
     }
+    othersVersion_ = version;
     step.rowsAsLeft = std::move(rowsNowLeft);
     if (outcome.focus.isEmpty()) {
         outcome.focus = step.info.name;

@@ -148,6 +148,7 @@ private:
     const SqlcipherConnection* connection_ = nullptr;
     BranchQuery* query_ = nullptr;
     QString treeFile_;
+    qint64 othersVersion_ = -1; // the base's count of other programs' writes, as last seen
     bool tablesReady_ = false;
     std::deque<Step> steps_;
     std::size_t done_ = 0; // steps_[0, done_) are in the files; the rest were taken back

@@ -236,6 +236,12 @@ bool nameTakenByOtherRow(const SqlcipherConnection& connection, const QString& n
     return select.step();
 }
 
+qint64 othersVersion(const SqlcipherConnection& connection) {
+    SqlStatement select = connection.prepare("PRAGMA data_version");
+    select.step();
+    return select.columnInt64(0);
+}
+
 QByteArray rowFingerprint(const SqlcipherConnection& connection, qint64 rowId) {
     SqlStatement select =
         connection.prepare("SELECT Dat, Imya_vetok, Opisanie, Texty, RashirenieFile, "

@@ -45,6 +45,9 @@ std::optional<QString> keptName(const SqlcipherConnection& connection, qint64 st
 // Whether another row of the record table than rowId carries that name.
 bool nameTakenByOtherRow(const SqlcipherConnection& connection, const QString& name, qint64 rowId);
 
+// A number that changes whenever another connection (another program) commits a change.
+qint64 othersVersion(const SqlcipherConnection& connection);
+
 // A short fingerprint of the record row as it now is (its fields and the size of its
 // attachment), or of its absence: tells whether anyone changed the row since.
 QByteArray rowFingerprint(const SqlcipherConnection& connection, qint64 rowId);
