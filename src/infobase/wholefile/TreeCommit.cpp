@@ -117,8 +117,7 @@ void setTreeCommitStepHook(std::function<void(TreeCommitStep)> hook) {
     stepHook() = std::move(hook);
 }
 
-// Seven letters after the dot: start-up removes a save's temporary, "TreeView.dat." and six
-// letters or digits, and must never take a committed tree file for one.
+// One fixed name beside the tree file, where the next commit, connect or backup looks for it.
 QString pendingTreeFile(const QString& treeFile) {
     return treeFile + QStringLiteral(".pending");
 }
