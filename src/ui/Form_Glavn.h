@@ -234,6 +234,7 @@ private:
     // Before a backup: a committed tree not yet in place is put there, so that the copies
     // agree; the backup is refused (Failure) while that cannot be done.
     void finishTreeCommitBeforeBackup();
+    // Reads the tree from the file in place of the tree in memory.
     void rereadTree(const QString& file);
     // The node an index of the tree refers to, or nullptr.
     infobase::TTreeNode* nodeOf(const QPersistentModelIndex& index) const;
