@@ -1,8 +1,9 @@
 // A day of mixed work on one folder, killed again and again at random moments: after every
 // kill, once the next start has settled what the kill left, the tree file reads whole, its
 // names and the records' names agree one to one, no committed tree waits beside it, and the
-// backup pair agrees with itself. Some runs work under a base that another program holds
-// locked for a while, or with a file size limit that stands for a full disk; a second start
+// backup pair agrees with itself, with no temporary left beside it. Some runs work under a
+// base that another program holds locked for a while, with a file size limit that stands for
+// a full disk, or with a tree file that cannot be replaced for a while; a second start
 // through a folder whose Data is a link to the same Data is refused.
 //
 // The test runs the program's window in child processes of its own binary. By default it
@@ -34,7 +35,9 @@
 #include <QTreeView>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -192,8 +195,8 @@ QStringList treeNames(const QString& tree) {
 }
 
 // What a start and a connect do with what a killed run left; then every rule of the day.
-// Returns the faults found, one line each.
-QStringList faultsAfterKill(const QString& folder) {
+// Returns the faults found, one line each; counts the committed trees the start put in place.
+QStringList faultsAfterKill(const QString& folder, int& placed) {
     QStringList faults;
     const infobase::AppPaths paths{folder};
     infobase::clearKilledRunLeftovers(paths);
@@ -202,6 +205,7 @@ QStringList faultsAfterKill(const QString& folder) {
                                                         infobase::branch_table::kPassword, {});
         const infobase::PendingTreeOutcome outcome =
             infobase::settlePendingTree(base, paths.treeFile());
+        placed += outcome.state == infobase::PendingTree::Placed ? 1 : 0;
         if (outcome.state == infobase::PendingTree::Stuck ||
             outcome.state == infobase::PendingTree::Unknown) {
             faults << "a committed tree left waiting: " + outcome.reason;
@@ -228,6 +232,12 @@ QStringList faultsAfterKill(const QString& folder) {
         faults << "the tree file: " + failure.message();
     }
     const QString copies = paths.backupFolder();
+    for (const QString& name :
+         QDir(copies).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (name != "Quorlent.mdb" && name != "TreeView.dat") {
+            faults << "left in the backup folder: " + name;
+        }
+    }
     if (QFile::exists(copies + "TreeView.dat") && QFile::exists(copies + "Quorlent.mdb")) {
         try {
             if (treeNames(copies + "TreeView.dat") != recordNames(copies + "Quorlent.mdb")) {
@@ -241,7 +251,43 @@ QStringList faultsAfterKill(const QString& folder) {
 }
 
 // The kind of trouble one run of the day meets besides its kill.
-enum class Trouble { None, LockedBase, FullDisk, SharedData };
+enum class Trouble { None, LockedBase, FullDisk, SharedData, TreeFileBlocked };
+
+// For a while no rename can replace the tree file (as when it is made immutable, or belongs
+// to another user in a shared folder with the sticky bit): the file is moved aside and a
+// folder with a file in it stands at its name. Afterwards the file comes back, unless a
+// rename put a newer one in place in the meantime.
+class BlockedTreeFile {
+public:
+    explicit BlockedTreeFile(const QString& tree) : tree_(tree), aside_(tree + ".aside") {
+        if (std::rename(QFile::encodeName(tree_).constData(),
+                        QFile::encodeName(aside_).constData()) != 0) {
+            return;
+        }
+        blocked_ = QDir().mkpath(tree_ + "/in the way");
+        if (!blocked_) {
+            QFile::remove(aside_); // a newer file came in between
+        }
+    }
+    ~BlockedTreeFile() {
+        if (!blocked_) {
+            return;
+        }
+        QDir(tree_).removeRecursively();
+        if (::renameat2(AT_FDCWD, QFile::encodeName(aside_).constData(), AT_FDCWD,
+                        QFile::encodeName(tree_).constData(), RENAME_NOREPLACE) != 0) {
+            QFile::remove(aside_);
+        }
+    }
+    BlockedTreeFile(const BlockedTreeFile&) = delete;
+    BlockedTreeFile& operator=(const BlockedTreeFile&) = delete;
+    bool blocked() const { return blocked_; }
+
+private:
+    QString tree_;
+    QString aside_;
+    bool blocked_ = false;
+};
 
 TEST(AdversaryDay, KillsAtRandomMomentsNeverLeaveTheFilesDisagreeing) {
     const int wanted = qEnvironmentVariableIsSet("QUORLENT_ADVERSARY_KILLS")
@@ -256,11 +302,12 @@ TEST(AdversaryDay, KillsAtRandomMomentsNeverLeaveTheFilesDisagreeing) {
     ASSERT_TRUE(QFile::link(folder + "/Data", linked + "/Data"));
 
     QRandomGenerator random(20261211);
-    int kills = 0, runs = 0, locked = 0, full = 0, shared = 0, ended = 0;
+    int kills = 0, runs = 0, locked = 0, full = 0, shared = 0, blocked = 0, ended = 0;
+    int placed = 0;
     QStringList faults;
     while (kills < wanted) {
         ++runs;
-        const auto trouble = Trouble(random.bounded(5) < 3 ? 0 : 1 + random.bounded(3));
+        const auto trouble = Trouble(random.bounded(2) == 0 ? 0 : 1 + random.bounded(4));
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QStringList arguments{"--day", folder, QString::number(random.generate())};
@@ -291,6 +338,17 @@ TEST(AdversaryDay, KillsAtRandomMomentsNeverLeaveTheFilesDisagreeing) {
             holder.reset();
             ++locked;
         }
+        std::optional<BlockedTreeFile> block;
+        if (trouble == Trouble::TreeFileBlocked) {
+            child.waitForFinished(int(random.bounded(50, 1000)));
+            block.emplace(treeFile(folder));
+            blocked += block->blocked() ? 1 : 0;
+            child.waitForFinished(int(random.bounded(200, 1500)));
+            // Half the time the kill comes while the file is still blocked.
+            if (random.bounded(2) == 0) {
+                block.reset();
+            }
+        }
         child.waitForFinished(int(random.bounded(50, 2500)));
         if (child.state() == QProcess::Running) {
             ::kill(pid_t(child.processId()), SIGKILL);
@@ -300,15 +358,17 @@ TEST(AdversaryDay, KillsAtRandomMomentsNeverLeaveTheFilesDisagreeing) {
             faults << QStringLiteral("run %1 ended by itself").arg(runs);
         }
         child.waitForFinished(10000);
-        for (const QString& fault : faultsAfterKill(folder)) {
+        block.reset();
+        for (const QString& fault : faultsAfterKill(folder, placed)) {
             faults << QStringLiteral("after run %1: %2").arg(runs).arg(fault);
         }
     }
     const QStringList branches = treeNames(treeFile(folder));
     std::printf("runs %d, kills %d, under a locked base %d, with a full disk %d, beside a "
-                "second start on a shared Data %d, ended by themselves %d, faults %lld; "
+                "second start on a shared Data %d, with the tree file blocked %d, ended by "
+                "themselves %d, committed trees put in place by the next start %d, faults %lld; "
                 "branches at the end %lld (200 at the start), of the day's own %lld\n",
-                runs, kills, locked, full, shared, ended, qlonglong(faults.size()),
+                runs, kills, locked, full, shared, blocked, ended, placed, qlonglong(faults.size()),
                 qlonglong(branches.size()),
                 qlonglong(branches.filter(QStringLiteral("Ветка")).size()));
     EXPECT_EQ(faults, QStringList{});
