@@ -3,6 +3,7 @@
 #include "ui/TreeModelAdapter.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QItemSelectionModel>
 #include <QTimer>
@@ -51,6 +52,17 @@ TreeAccessibility::TreeAccessibility(QTreeView* tree, TreeModelAdapter* model)
         }
     };
     connect(model, &QAbstractItemModel::rowsMoved, this, moved);
+    // Only the keyboard's own ways into the tree select a branch: a click selects what it
+    // hits, and a window coming back, the connect, or a control that went away (the connect
+    // button hands the focus on as Tab would) leave the selection as it is, as for the mouse.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* before, QWidget* now) {
+        const bool byKeys = focusReason_ == Qt::TabFocusReason ||
+                            focusReason_ == Qt::BacktabFocusReason ||
+                            focusReason_ == Qt::ShortcutFocusReason;
+        if (now == tree_ && byKeys && before != nullptr && before->isVisible()) {
+            selectOneBranch();
+        }
+    });
     connect(model, &QAbstractItemModel::layoutChanged, this, moved);
 }
 
@@ -76,13 +88,7 @@ QString TreeAccessibility::describe(const QTreeView& tree, const QModelIndex& in
 
 bool TreeAccessibility::eventFilter(QObject*, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        // Only the keyboard's own ways into the tree: a click selects what it hits, and a
-        // window coming back or the connect leave the selection as it is, as for the mouse.
-        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
-            reason == Qt::ShortcutFocusReason) {
-            selectOneBranch();
-        }
+        focusReason_ = static_cast<QFocusEvent*>(event)->reason();
         // After the tree's own focus event, so that the reader hears the tree, then the branch.
         QTimer::singleShot(0, this, [this] {
             if (tree_->hasFocus()) {

@@ -39,4 +39,5 @@ private:
 
     QTreeView* tree_;
     bool announcePending_ = false;
+    Qt::FocusReason focusReason_ = Qt::OtherFocusReason;
 };

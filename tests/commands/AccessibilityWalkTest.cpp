@@ -13,6 +13,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -146,6 +147,10 @@ TEST(AccessibilityWalk, EveryWindowAndStateHasRussianNames) {
     QStringList inDialogs;
     whileModal<QFileDialog>([&](QFileDialog* dialog) {
         inDialogs << unnamedIn(dialog);
+        // A folder's kind is in Russian too.
+        auto* files = dialog->findChild<QFileSystemModel*>();
+        const QModelIndex data = files->index(dialog->directory().filePath(QStringLiteral("Data")));
+        EXPECT_EQ(data.siblingAtColumn(2).data().toString(), QStringLiteral("Папка"));
         // The size, kind and date of each file are shown whole.
         auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
         for (int column = 1; column < list->model()->columnCount(list->rootIndex()); ++column) {
