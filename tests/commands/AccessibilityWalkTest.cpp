@@ -145,6 +145,7 @@ TEST(AccessibilityWalk, EveryWindowAndStateHasRussianNames) {
 
     // The file dialog, the font dialog and the colour dialog it opens, the message window.
     QStringList inDialogs;
+    program.program.writeFile(QStringLiteral("Договор аренды.pdf"), "%PDF-1.4\n%%EOF\n");
     whileModal<QFileDialog>([&](QFileDialog* dialog) {
         inDialogs << unnamedIn(dialog);
         // A folder's kind is in Russian too.
