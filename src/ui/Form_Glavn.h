@@ -240,6 +240,10 @@ private:
     QPersistentModelIndex paneBranch_;
     // Moving branches (Form_GlavnTreeMoves.cpp).
     void createTreeMoves();
+    // Keys, Tab order and focus (Form_GlavnKeys.cpp); the panes' accessible names, which
+    // say whose picture and text they show (Form_GlavnPaneNames.cpp).
+    void createCommandKeys();
+    void nameShownPanes();
     // Keeps a change of the tree's shape: writes the tree file and shows the branch where it
     // went. When the file cannot be written, the change is taken back and the failure thrown.
     void keepShapeChange(const std::optional<infobase::ShapeChange>& change,
