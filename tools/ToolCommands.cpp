@@ -10,7 +10,10 @@ namespace {
 
 // Subcommands, each a group name followed by its own verb and arguments.
 const std::vector<Command> kCommands = {
-    {"base", "create|list FILE", "create an empty base, or list its records as JSON lines",
+    {"base", "create|list FILE | import JET BASE",
+     "create an empty base, list its records as JSON lines, or bring the records of the"
+     " Windows program's Jet 4.0 base across into a new base (BASE may be JET itself:"
+     " the Jet file is then kept beside it)",
      runBaseCommand},
     {"tree", "dump FILE | write JSON FILE [--client-height N]",
      "print a tree file as JSON, or write one from JSON", runTreeCommand},
