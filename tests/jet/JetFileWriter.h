@@ -36,13 +36,15 @@ enum class JetType : std::uint8_t {
 enum class LongValuePlacement {
     Auto,       // in the row when the row still fits its page, else one long-value page when
                 // it fits one, else a chain of long-value pages
-    Inline,     // in the row; a value too big for a row page is refused
+    Inline,     // in the row; a value too big for a row page is refused (an empty value is
+                // always stored in its row)
     SinglePage, // as the one record of a long-value page; a value too big for one is refused
     Chain,      // in a chain of long-value pages, even when small (see chainPieceSize)
 };
 
 // How a table's map of owned data pages is stored.
 enum class UsageMapKind {
+    Auto,     // Inline while the table's data pages span 512 pages or fewer, else MapPages
     Inline,   // type 0: a start page and a bitmap in the map's own record
     MapPages, // type 1: the record lists pages that each hold a bitmap of 32,736 pages
 };
@@ -92,7 +94,8 @@ struct JetTableSpec {
 // Damage written on request, to test how a reader copes.
 enum class JetDamage {
     None,
-    CutShort,           // the file ends in the middle of its last page, which holds rows
+    CutShort,           // the file ends in the middle of the last page holding the given
+                        // tables' rows (pages after it are lost too)
     ChainToMissingPage, // the first long-value chain's second link points past the file
     ChainToWrongRow,    // ... points to a row that the long-value page does not have
     ChainLoop,          // ... points back to the chain's first page
@@ -111,7 +114,7 @@ struct JetFileOptions {
     double creationDate = 45000.5;
     std::uint16_t codePage = 1251;
     std::uint16_t sortOrder = 0x0419; // Russian
-    UsageMapKind usageMap = UsageMapKind::Inline;
+    UsageMapKind usageMap = UsageMapKind::Auto;
     LongValuePlacement longValues = LongValuePlacement::Auto;
     // The most value bytes one page of a chain carries (0: as many as fit), so that short
     // values can make long chains.
@@ -122,7 +125,7 @@ struct JetFileOptions {
 // What was written, for tests that check a layout was really used.
 struct JetFileLayout {
     std::uint32_t pageCount = 0;
-    std::uint32_t dataPages = 0;
+    std::uint32_t dataPages = 0; // pages holding the given tables' rows
     std::uint32_t longValuePages = 0;
     std::uint32_t usageMapPages = 0; // type 0x05 pages
     std::uint32_t inlineValues = 0;  // long values stored in their rows
@@ -145,9 +148,10 @@ JetFileLayout writeJetFile(const QString& path, const std::vector<JetTableSpec>&
 // Columns in order: Dat, Imya_vetok, Opisanie, Texty (Memo), File (OleObject),
 // RashirenieFile. Tab_Parol has one Text column, Parol, and no rows.
 struct RecordTableTypes {
-    JetType dat = JetType::DateTime;      // DateTime or Text
-    JetType extension = JetType::Integer; // Byte, Integer or Long
-    bool compressedUnicode = true;        // for Imya_vetok, Opisanie, Texty
+    JetType dat = JetType::DateTime;     // DateTime or Text
+    JetType description = JetType::Text; // Opisanie: Text or Memo
+    JetType extension = JetType::Long;   // Byte, Integer or Long
+    bool compressedUnicode = true;       // for Imya_vetok, Opisanie, Texty
 };
 JetTableSpec recordTable(const RecordTableTypes& types = {});
 JetTableSpec passwordTable();
