@@ -106,9 +106,12 @@ TEST_F(JetImport, BringsEveryValueAcrossExactlyWhateverTheColumnTypesAndLayout) 
         jetfile::RecordTableTypes types;
         JetFileOptions options;
     } variants[] = {
-        {"date, 16-bit kind, compressed texts", {JetType::DateTime, JetType::Integer, true}, {}},
-        {"text date, byte kind, UTF-16 texts, page-map pages, encoded pages, password",
-         {JetType::Text, JetType::Byte, false},
+        {"date, 16-bit kind, compressed texts",
+         {JetType::DateTime, JetType::Text, JetType::Integer, true},
+         {}},
+        {"text date, memo description, byte kind, UTF-16 texts, page-map pages, encoded pages, "
+         "password",
+         {JetType::Text, JetType::Memo, JetType::Byte, false},
          [] {
              JetFileOptions o;
              o.usageMap = jetfile::UsageMapKind::MapPages;
@@ -117,7 +120,7 @@ TEST_F(JetImport, BringsEveryValueAcrossExactlyWhateverTheColumnTypesAndLayout) 
              return o;
          }()},
         {"32-bit kind, every long value in a chain of short pieces",
-         {JetType::DateTime, JetType::Long, true},
+         {JetType::DateTime, JetType::Text, JetType::Long, true},
          [] {
              JetFileOptions o;
              o.longValues = jetfile::LongValuePlacement::Chain;
@@ -215,11 +218,11 @@ TEST_F(JetImport, RefusesADamagedFileAndWritesNothing) {
     } cases[] = {
         {JetDamage::CutShort, "обрезан"},
         {JetDamage::ChainToMissingPage, "обрывается"},
-        {JetDamage::ChainToWrongRow, "повреждён"},
+        {JetDamage::ChainToWrongRow, "обрывается"},
         {JetDamage::ChainLoop, "зацикливается"},
         {JetDamage::ChainEndsEarly, "обрывается"},
-        {JetDamage::CatalogPage, ""},
-        {JetDamage::CatalogUsageMap, ""}, // crashes libmdb 1.0.0
+        {JetDamage::CatalogPage, "каталог"},
+        {JetDamage::CatalogUsageMap, "каталог"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.damage));
@@ -298,7 +301,7 @@ TEST_F(JetImport, RefusesWhatItCannotBringAcross) {
 // the finished base there with the Windows file kept beside; and the next import finishes.
 TEST_F(JetImport, AKilledImportLeavesOneOfTwoWholeStates) {
     std::vector<JetRow> rows;
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 24; ++i) {
         rows.push_back({JetCell{}, QStringLiteral("Ветка %1").arg(i), JetCell{}, JetCell{},
                         patternValue(1 << 20), qint64(0)});
     }
@@ -306,7 +309,7 @@ TEST_F(JetImport, AKilledImportLeavesOneOfTwoWholeStates) {
     writeRecords(original, {}, rows);
     const QByteArray jetHash = fileHash(original);
     const QString kept = path(QStringLiteral("Quorlent.windows-jet4.mdb"));
-    for (const int lines : {0, 1, 20, 60, 100, 1000}) {
+    for (const int lines : {0, 1, 30, 80, 1000}) {
         SCOPED_TRACE(lines);
         QFile::remove(base);
         QFile::remove(kept);
@@ -325,13 +328,13 @@ TEST_F(JetImport, AKilledImportLeavesOneOfTwoWholeStates) {
             // Not yet placed: the next connect asks again.
             EXPECT_TRUE(!QFile::exists(kept) || infobase::sameFile(kept, base));
         } else {
-            EXPECT_EQ(importedRows(base).size(), 40);
+            EXPECT_EQ(importedRows(base).size(), 24);
             EXPECT_EQ(fileHash(kept), jetHash);
         }
         if (fileHash(base) == jetHash) {
             const ChildRun again = runChild({QStringLiteral("base"), QStringLiteral("import"), base, base});
             ASSERT_EQ(again.code, 0) << again.err.toStdString();
-            EXPECT_EQ(importedRows(base).size(), 40);
+            EXPECT_EQ(importedRows(base).size(), 24);
             EXPECT_EQ(fileHash(kept), jetHash);
         }
         EXPECT_FALSE(QFile::exists(infobase::importingPath(base)));

@@ -158,13 +158,18 @@ struct JetTableReader::State {
             sink(page.data(), got);
             total += got;
             bytesRead += got;
-            if (total == length) {
-                return;
-            }
             const quint32 next = col->cur_blob_pg_row;
             if (next != 0 && seen.contains(next)) {
                 damaged(QStringLiteral("цепочка страниц длинного значения зацикливается (%1).")
                             .arg(where(column)));
+            }
+            if (total == length) {
+                if (next != 0) {
+                    damaged(QStringLiteral("цепочка страниц длинного значения длиннее, чем "
+                                           "указано в заголовке (%1).")
+                                .arg(where(column)));
+                }
+                return;
             }
             seen.insert(next);
             got = next == 0 ? 0 : qint64(mdb_ole_read_next(mdb, col, header));
@@ -203,6 +208,10 @@ JetTableReader::JetTableReader(const QString& path, const QString& table)
         }
     }
     if (entry == nullptr) {
+        // A catalog that does not even list itself was not read from a sound page.
+        if (mdb_get_catalogentry_by_name(d->mdb, "MSysObjects") == nullptr) {
+            damaged(QStringLiteral("каталог базы не читается."));
+        }
         throw Failure(QStringLiteral("В базе нет таблицы %1.").arg(table));
     }
     d->table = mdb_read_table(entry);
@@ -270,8 +279,10 @@ bool JetTableReader::next() {
                     .arg(d->tableName));
     }
     start &= kOffsetMask;
-    const int count = mdb_crack_row(d->table, start, size, d->fields.data());
-    if (count != columnCount()) {
+    // A row written before columns were added holds fewer than the table has; libmdb gives
+    // the missing ones as missing values.
+    const int count = columnCount();
+    if (mdb_crack_row(d->table, start, size, d->fields.data()) < 0) {
         damaged(QStringLiteral("запись %1 таблицы %2 не читается.")
                     .arg(d->rowsRead)
                     .arg(d->tableName));
