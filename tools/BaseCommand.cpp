@@ -1,10 +1,10 @@
 #include "BaseCommand.h"
 
 #include "common/Failure.h"
-#include "jet/JetImport.h"
 #include "infobase/store/AttachmentReader.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherConnection.h"
+#include "jet/JetImport.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -58,8 +58,7 @@ void importBase(const QString& jetPath, const QString& basePath, QTextStream& ou
     int shown = -1;
     const jet::ImportSummary summary =
         jet::importJetBase(jetPath, basePath, [&](const jet::ImportStep& step) {
-            const int percent =
-                step.totalBytes > 0 ? int(step.bytes * 100 / step.totalBytes) : 100;
+            const int percent = step.totalBytes > 0 ? int(step.bytes * 100 / step.totalBytes) : 100;
             if (percent != shown) {
                 shown = percent;
                 out << QStringLiteral("Перенесено записей: %1 из %2 (%3 %)\n")

@@ -73,10 +73,9 @@ ToolResult runQuorlentTool(const QStringList& arguments,
     tell(true);
     const QString message = toolMessage(tool.readAllStandardError());
     if (tool.exitStatus() != QProcess::NormalExit) {
-        return {false, message.isEmpty()
-                           ? QStringLiteral("Программа %1 аварийно завершилась.")
-                                 .arg(QFileInfo(quorlentToolPath()).fileName())
-                           : message};
+        return {false, message.isEmpty() ? QStringLiteral("Программа %1 аварийно завершилась.")
+                                               .arg(QFileInfo(quorlentToolPath()).fileName())
+                                         : message};
     }
     return {tool.exitCode() == 0, message};
 }

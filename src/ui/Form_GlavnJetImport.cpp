@@ -62,12 +62,12 @@ bool TForm_Glavn::prepareWindowsBase(QString* importedNote) {
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->show();
-    const platform::ToolResult result = platform::runQuorlentTool(
-        {QStringLiteral("base"), QStringLiteral("import"), base, base},
-        [this, &report](const QString& line) {
-            report.read(line, ProgressBar1);
-            PaintPendingWork();
-        });
+    const platform::ToolResult result =
+        platform::runQuorlentTool({QStringLiteral("base"), QStringLiteral("import"), base, base},
+                                  [this, &report](const QString& line) {
+                                      report.read(line, ProgressBar1);
+                                      PaintPendingWork();
+                                  });
     ProgressBar1->hide();
     if (!result.succeeded) {
         showMessage(QStringLiteral("Записи из базы Windows не перенесены, файлы не изменены.\r%1")

@@ -1,9 +1,10 @@
+#include "infobase/wholefile/ImportedBase.h"
+
 #include "ImportedRows.h"
 #include "common/Failure.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherConnection.h"
 #include "infobase/wholefile/ImportPlacement.h"
-#include "infobase/wholefile/ImportedBase.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -37,9 +37,8 @@ QByteArray tableDigest(jet::JetTableReader& reader, qint64* rows) {
                 break;
             case jet::ColumnKind::Binary: {
                 QByteArray bytes;
-                reader.readBinary(column, [&bytes](const char* data, qint64 size) {
-                    bytes.append(data, size);
-                });
+                reader.readBinary(
+                    column, [&bytes](const char* data, qint64 size) { bytes.append(data, size); });
                 EXPECT_EQ(bytes.size(), reader.binarySize(column).value_or(0));
                 value = bytes.toHex();
                 break;
@@ -78,8 +77,7 @@ TEST(JetFixtures, EveryValueComesBackAsMdbExportPrintsIt) {
          "bcfbe97f21f5eee8464347d9340b0b9026d520220053798f12039adb25be7a5d"},
     };
     for (const auto& c : cases) {
-        jet::JetTableReader reader(fixtureFolder() + QLatin1String(c.file),
-                                   QLatin1String(c.table));
+        jet::JetTableReader reader(fixtureFolder() + QLatin1String(c.file), QLatin1String(c.table));
         EXPECT_EQ(reader.declaredRows(), c.rows) << c.file;
         qint64 rows = 0;
         EXPECT_EQ(tableDigest(reader, &rows), QByteArray(c.digest)) << c.file;

@@ -133,18 +133,17 @@ TEST_F(JetImport, BringsEveryValueAcrossExactlyWhateverTheColumnTypesAndLayout) 
         const bool textDate = v.types.dat == JetType::Text;
         const JetCell date = textDate ? JetCell(QStringLiteral("01.02.2003")) : JetCell(written);
         // Columns: Dat, Imya_vetok, Opisanie, Texty, File, RashirenieFile.
-        writeRecords(jet, v.types,
-                     {
-                         {date, QStringLiteral("Корень"), QString::fromUtf8("две\r\nстроки"),
-                          QStringLiteral("Текст"), patternBytes(100), qint64(0)},
-                         {JetCell{}, name, QString(), twentyKilobytes, patternValue(2 << 20),
-                          qint64(3)},
-                         {JetCell{}, QStringLiteral("Пустая"), JetCell{}, JetCell{}, JetCell{},
-                          JetCell{}},
-                         {JetCell{}, QStringLiteral("Корень"), JetCell{}, QStringLiteral("x"),
-                          onOnePage, qint64(2)},
-                     },
-                     v.options);
+        writeRecords(
+            jet, v.types,
+            {
+                {date, QStringLiteral("Корень"), QString::fromUtf8("две\r\nстроки"),
+                 QStringLiteral("Текст"), patternBytes(100), qint64(0)},
+                {JetCell{}, name, QString(), twentyKilobytes, patternValue(2 << 20), qint64(3)},
+                {JetCell{}, QStringLiteral("Пустая"), JetCell{}, JetCell{}, JetCell{}, JetCell{}},
+                {JetCell{}, QStringLiteral("Корень"), JetCell{}, QStringLiteral("x"), onOnePage,
+                 qint64(2)},
+            },
+            v.options);
         const QByteArray jetBefore = fileHash(jet);
         QFile::remove(base);
 
@@ -152,9 +151,9 @@ TEST_F(JetImport, BringsEveryValueAcrossExactlyWhateverTheColumnTypesAndLayout) 
         ASSERT_EQ(result.code, 0) << result.err.toStdString();
         EXPECT_TRUE(result.out.contains(QString::fromUtf8("Готово: перенесено записей: 4")))
             << result.out.toStdString();
-        const QString dat = textDate ? QStringLiteral("01.02.2003")
-                                     : QLocale::system().toString(written.date(),
-                                                                  QLocale::ShortFormat);
+        const QString dat = textDate
+                                ? QStringLiteral("01.02.2003")
+                                : QLocale::system().toString(written.date(), QLocale::ShortFormat);
         EXPECT_EQ(importedRows(base),
                   (QStringList{
                       QString::fromUtf8("%1|Корень|две\r\nстроки|Текст|0|%2")
@@ -174,10 +173,13 @@ TEST_F(JetImport, LargeValuesComeAcrossWholeInFixedMemory) {
     const qint64 attachmentSize = qint64(300) << 20;
     const QString bigText = QString::fromUtf8("Длинный текст ветки с эмодзи 😀. ").repeated(330000);
     ASSERT_GT(bigText.size() * 2, 16 << 20);
-    std::optional<JetRow> first = JetRow{JetCell{}, QStringLiteral("Текст"), JetCell{}, bigText,
-                                         JetCell{}, qint64(0)};
-    std::optional<JetRow> second = JetRow{JetCell{}, QStringLiteral("Вложение"), JetCell{},
-                                          JetCell{}, patternValue(quint64(attachmentSize)),
+    std::optional<JetRow> first =
+        JetRow{JetCell{}, QStringLiteral("Текст"), JetCell{}, bigText, JetCell{}, qint64(0)};
+    std::optional<JetRow> second = JetRow{JetCell{},
+                                          QStringLiteral("Вложение"),
+                                          JetCell{},
+                                          JetCell{},
+                                          patternValue(quint64(attachmentSize)),
                                           qint64(3)};
     jetfile::JetTableSpec table = jetfile::recordTable();
     table.nextRow = [&]() -> std::optional<JetRow> {
@@ -216,12 +218,9 @@ TEST_F(JetImport, RefusesADamagedFileAndWritesNothing) {
         JetDamage damage;
         const char* says; // a word of the message naming the damage
     } cases[] = {
-        {JetDamage::CutShort, "обрезан"},
-        {JetDamage::ChainToMissingPage, "обрывается"},
-        {JetDamage::ChainToWrongRow, "обрывается"},
-        {JetDamage::ChainLoop, "зацикливается"},
-        {JetDamage::ChainEndsEarly, "обрывается"},
-        {JetDamage::CatalogPage, "каталог"},
+        {JetDamage::CutShort, "обрезан"},           {JetDamage::ChainToMissingPage, "обрывается"},
+        {JetDamage::ChainToWrongRow, "обрывается"}, {JetDamage::ChainLoop, "зацикливается"},
+        {JetDamage::ChainEndsEarly, "обрывается"},  {JetDamage::CatalogPage, "каталог"},
         {JetDamage::CatalogUsageMap, "каталог"},
     };
     for (const auto& c : cases) {
@@ -231,20 +230,23 @@ TEST_F(JetImport, RefusesADamagedFileAndWritesNothing) {
         options.longValues = jetfile::LongValuePlacement::Chain;
         options.chainPieceSize = 500;
         writeRecords(jet, {},
-                     {{JetCell{}, QStringLiteral("Ветка"), JetCell{}, JetCell{},
-                       patternValue(5000), qint64(0)},
+                     {{JetCell{}, QStringLiteral("Ветка"), JetCell{}, JetCell{}, patternValue(5000),
+                       qint64(0)},
                       {JetCell{}, QStringLiteral("Вторая"), JetCell{}, JetCell{},
                        patternValue(5000), qint64(0)}},
                      options);
         const QByteArray jetBefore = fileHash(jet);
         // In place, as the program runs it: the Windows file must stay where it is.
-        const ChildRun result = runChild({QStringLiteral("base"), QStringLiteral("import"), jet, jet});
+        const ChildRun result =
+            runChild({QStringLiteral("base"), QStringLiteral("import"), jet, jet});
         EXPECT_FALSE(result.crashed);
         EXPECT_NE(result.code, 0);
-        EXPECT_TRUE(result.err.startsWith(QStringLiteral("quorlent-tool: "))) << result.err.toStdString();
+        EXPECT_TRUE(result.err.startsWith(QStringLiteral("quorlent-tool: ")))
+            << result.err.toStdString();
         EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.says))) << result.err.toStdString();
         EXPECT_EQ(fileHash(jet), jetBefore);
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("windows.mdb")});
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+                  QStringList{QStringLiteral("windows.mdb")});
     }
 }
 
@@ -283,7 +285,8 @@ TEST_F(JetImport, RefusesWhatItCannotBringAcross) {
     jetfile::writeJetFile(jet, {jetfile::passwordTable()});
     result = run({QStringLiteral("base"), QStringLiteral("import"), jet, base});
     EXPECT_EQ(result.code, 1);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("Tab_DB_Delphi_10"))) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QStringLiteral("Tab_DB_Delphi_10")))
+        << result.err.toStdString();
     EXPECT_FALSE(QFile::exists(base));
 
     // A file already under the new base's name is never replaced.
@@ -294,7 +297,8 @@ TEST_F(JetImport, RefusesWhatItCannotBringAcross) {
     taken.close();
     result = run({QStringLiteral("base"), QStringLiteral("import"), jet, base});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(fileHash(base), QCryptographicHash::hash("someone's file", QCryptographicHash::Sha256).toHex());
+    EXPECT_EQ(fileHash(base),
+              QCryptographicHash::hash("someone's file", QCryptographicHash::Sha256).toHex());
 }
 
 // Killed at any moment, an import in place leaves the Windows file under the base's name, or
@@ -332,7 +336,8 @@ TEST_F(JetImport, AKilledImportLeavesOneOfTwoWholeStates) {
             EXPECT_EQ(fileHash(kept), jetHash);
         }
         if (fileHash(base) == jetHash) {
-            const ChildRun again = runChild({QStringLiteral("base"), QStringLiteral("import"), base, base});
+            const ChildRun again =
+                runChild({QStringLiteral("base"), QStringLiteral("import"), base, base});
             ASSERT_EQ(again.code, 0) << again.err.toStdString();
             EXPECT_EQ(importedRows(base).size(), 24);
             EXPECT_EQ(fileHash(kept), jetHash);

@@ -1,5 +1,6 @@
-#include "common/Failure.h"
 #include "jet/JetText.h"
+
+#include "common/Failure.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +25,10 @@ TEST(JetText, DecodesBothStoredForms) {
     const TextCase cases[] = {
         {"empty", QByteArray(), QString()},
         {"utf16 with a character outside the BMP", utf16(emoji), emoji},
-        {"compressed Latin-1", QByteArray("\xFF\xFE" "abc\xE4", 6), QString::fromUtf8("abcä")},
+        {"compressed Latin-1", QByteArray::fromHex("FFFE616263E4"), QString::fromUtf8("abcä")},
         {"compressed, then two-byte characters, then compressed again",
-         QByteArray("\xFF\xFE" "a\x00\x1F\x04\x40\x04\x00" "b", 10), QString::fromUtf8("aПрb")},
-        {"compressed marker only", QByteArray("\xFF\xFE", 2), QString()},
+         QByteArray::fromHex("FFFE 61 00 1F04 4004 00 62"), QString::fromUtf8("aПрb")},
+        {"compressed marker only", QByteArray::fromHex("FFFE"), QString()},
     };
     for (const TextCase& c : cases) {
         EXPECT_EQ(jet::decodeJetText(c.stored), c.expected) << c.name;
@@ -35,8 +36,8 @@ TEST(JetText, DecodesBothStoredForms) {
 }
 
 TEST(JetText, RefusesATextCutInACharacter) {
-    EXPECT_THROW(jet::decodeJetText(QByteArray("a\x00" "b", 3)), Failure);
-    EXPECT_THROW(jet::decodeJetText(QByteArray("\xFF\xFE" "a\x00\x1F", 5)), Failure);
+    EXPECT_THROW(jet::decodeJetText(QByteArray::fromHex("610062")), Failure);
+    EXPECT_THROW(jet::decodeJetText(QByteArray::fromHex("FFFE 61 00 1F")), Failure);
 }
 
 } // namespace

@@ -3,9 +3,9 @@
 #include <QFile>
 #include <array>
 #include <csignal>
-#include <fcntl.h>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace jet {

@@ -109,10 +109,9 @@ ImportSummary importJetBase(const QString& jetPath, const QString& basePath,
         while (reader.next()) {
             const infobase::ImportedRecord record = readRecord(reader, columns);
             base.add(record, [&](infobase::AttachmentStream& stream) {
-                reader.readBinary(columns[Column::File],
-                                  [&stream](const char* data, qint64 size) {
-                                      stream.write(data, size);
-                                  });
+                reader.readBinary(columns[Column::File], [&stream](const char* data, qint64 size) {
+                    stream.write(data, size);
+                });
             });
             step.records = base.records();
             step.bytes = std::min(reader.bytesRead(), step.totalBytes);

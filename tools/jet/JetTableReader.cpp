@@ -6,14 +6,12 @@
 
 // libmdb's header includes glib inside its extern "C" block, which glib's C++ parts do not
 // survive: glib comes first, on its own.
-#include <glib.h>
-
-#include <mdbtools.h>
-
 #include <QFileInfo>
 #include <QSet>
 #include <QtEndian>
 #include <cmath>
+#include <glib.h>
+#include <mdbtools.h>
 #include <vector>
 
 namespace jet {
@@ -274,18 +272,16 @@ bool JetTableReader::next() {
     int start = 0;
     size_t size = 0;
     if (mdb_find_row(d->mdb, int(d->table->cur_row) - 1, &start, &size) != 0) {
-        damaged(QStringLiteral("запись %1 таблицы %2 не читается.")
-                    .arg(d->rowsRead)
-                    .arg(d->tableName));
+        damaged(
+            QStringLiteral("запись %1 таблицы %2 не читается.").arg(d->rowsRead).arg(d->tableName));
     }
     start &= kOffsetMask;
     // A row written before columns were added holds fewer than the table has; libmdb gives
     // the missing ones as missing values.
     const int count = columnCount();
     if (mdb_crack_row(d->table, start, size, d->fields.data()) < 0) {
-        damaged(QStringLiteral("запись %1 таблицы %2 не читается.")
-                    .arg(d->rowsRead)
-                    .arg(d->tableName));
+        damaged(
+            QStringLiteral("запись %1 таблицы %2 не читается.").arg(d->rowsRead).arg(d->tableName));
     }
     for (int i = 0; i < count; ++i) {
         const MdbField& f = d->fields[std::size_t(i)];
@@ -311,7 +307,8 @@ std::optional<QString> JetTableReader::text(int column) {
     }
     QByteArray stored;
     stored.reserve(d->longValueLength(column).value_or(0));
-    d->readLongValue(column, [&stored](const char* data, qint64 size) { stored.append(data, size); });
+    d->readLongValue(column,
+                     [&stored](const char* data, qint64 size) { stored.append(data, size); });
     return decodeJetText(stored);
 }
 

@@ -40,9 +40,10 @@ QString importingPath(const QString& basePath) {
 }
 
 bool sameFile(const QString& a, const QString& b) {
-    struct stat first {}, second {};
-    return fileIdentity(a, &first) && fileIdentity(b, &second) &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    struct stat first {
+    }, second{};
+    return fileIdentity(a, &first) && fileIdentity(b, &second) && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
 }
 
 QString keptOldName(const QString& oldPath) {
