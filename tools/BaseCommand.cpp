@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <unistd.h>
 
 namespace tool {
 namespace {
@@ -52,22 +53,29 @@ void listRecords(const QString& path, QTextStream& out) {
     }
 }
 
-// Imports the Windows program's base, with a line of progress whenever the share read grows
-// by a percent, then a summary.
+// Imports the Windows program's base, telling the records and the share read so far whenever
+// the share grows by a percent: on a terminal in one line rewritten in place, otherwise (the
+// program reads it) a line each. Then a summary.
 void importBase(const QString& jetPath, const QString& basePath, QTextStream& out) {
+    const bool terminal = ::isatty(STDOUT_FILENO) != 0;
     int shown = -1;
     const jet::ImportSummary summary =
         jet::importJetBase(jetPath, basePath, [&](const jet::ImportStep& step) {
             const int percent = step.totalBytes > 0 ? int(step.bytes * 100 / step.totalBytes) : 100;
             if (percent != shown) {
                 shown = percent;
-                out << QStringLiteral("Перенесено записей: %1 из %2 (%3 %)\n")
+                out << (terminal ? "\r" : "")
+                    << QStringLiteral("Перенесено записей: %1 из %2 (%3 %)")
                            .arg(step.records)
                            .arg(step.totalRecords)
-                           .arg(percent);
+                           .arg(percent)
+                    << (terminal ? "" : "\n");
                 out.flush();
             }
         });
+    if (terminal) {
+        out << '\n';
+    }
     out << QStringLiteral("Готово: перенесено записей: %1, байт вложений: %2, за %3 с.\n")
                .arg(summary.records)
                .arg(summary.attachmentBytes)

@@ -18,6 +18,9 @@ namespace {
 
 using infobase::branch_table::Column;
 
+// How many bytes of an attachment are read between two reports of progress.
+constexpr qint64 kProgressBytes = qint64(8) << 20;
+
 // The six columns of a branch record in the Windows base, found by name whatever their
 // order, each of a kind the program can take its value from.
 struct RecordColumns {
@@ -106,16 +109,25 @@ ImportSummary importJetBase(const QString& jetPath, const QString& basePath,
         const RecordColumns columns = findColumns(reader);
         infobase::ImportedBase base(importing);
         ImportStep step{0, reader.declaredRows(), 0, reader.fileSize()};
+        const auto tell = [&] {
+            step.bytes = std::min(reader.bytesRead(), step.totalBytes);
+            progress(step);
+        };
         while (reader.next()) {
             const infobase::ImportedRecord record = readRecord(reader, columns);
             base.add(record, [&](infobase::AttachmentStream& stream) {
-                reader.readBinary(columns[Column::File], [&stream](const char* data, qint64 size) {
+                // A large attachment tells its progress on the way, not only at its end.
+                qint64 told = reader.bytesRead();
+                reader.readBinary(columns[Column::File], [&](const char* data, qint64 size) {
                     stream.write(data, size);
+                    if (reader.bytesRead() - told >= kProgressBytes) {
+                        told = reader.bytesRead();
+                        tell();
+                    }
                 });
             });
             step.records = base.records();
-            step.bytes = std::min(reader.bytesRead(), step.totalBytes);
-            progress(step);
+            tell();
         }
         if (base.records() != reader.declaredRows()) {
             throw Failure(QStringLiteral("Файл базы Windows повреждён: в таблице %1 прочитано "
