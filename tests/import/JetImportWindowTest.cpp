@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QImage>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QToolButton>
@@ -113,6 +115,9 @@ TEST_F(WindowsFolder, YesBringsTheRecordsAcrossAndEveryBranchShowsItsOwnData) {
                                           "Её файл сохранён без изменений как "
                                           "Data\\Quorlent.windows-jet4.mdb."));
     EXPECT_TRUE(window->TreeView1->isVisible());
+    // The progress bar followed the tool's lines and is gone again.
+    EXPECT_GT(window->ProgressBar1->value(), 0);
+    EXPECT_FALSE(window->ProgressBar1->isVisible());
     EXPECT_EQ(fileBytes(program.path(QStringLiteral("Data/Quorlent.windows-jet4.mdb"))),
               windowsBase);
     window->PokazatClick();
@@ -139,6 +144,59 @@ TEST_F(WindowsFolder, NoLeavesEverythingAsItWas) {
               (QStringList{QStringLiteral("Quorlent.mdb"), QStringLiteral("TreeView.dat")}));
     EXPECT_EQ(fileBytes(base), windowsBase);
     EXPECT_EQ(fileBytes(program.path(QStringLiteral("Data/TreeView.dat"))), tree);
+}
+
+// Whatever stops the import, the user reads why, the connect ends and the files stay as they
+// were: a damaged Windows base, the tool dying on it, a base of another Access version.
+TEST_F(WindowsFolder, AFailedImportIsAMessageAndChangesNothing) {
+    QTemporaryDir scripts;
+    const QString crashingTool = scripts.filePath(QStringLiteral("crashing-tool"));
+    {
+        QFile script(crashingTool);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nkill -SEGV $$\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    }
+    std::optional<platform::ScopedToolPath> crashing;
+    jetfile::JetTableSpec table = jetfile::recordTable();
+    table.rows = {{jetfile::JetCell{}, QStringLiteral("Ветка"), jetfile::JetCell{},
+                   jetfile::JetCell{}, jetfile::JetCell{}, qint64(0)}};
+    jetfile::JetFileOptions cut;
+    cut.damage = jetfile::JetDamage::CutShort;
+    const struct {
+        const char* name;
+        std::function<void()> prepare;
+        QString says;
+        bool asked;
+    } cases[] = {
+        {"damaged", [&] { jetfile::writeJetFile(base, {table}, cut); }, QStringLiteral("обрезан"),
+         true},
+        {"the tool crashes", [&] { crashing.emplace(crashingTool); },
+         QStringLiteral("аварийно завершилась"), true},
+        {"Access 97",
+         [&] {
+             QFile jet3(base);
+             ASSERT_TRUE(jet3.open(QIODevice::WriteOnly | QIODevice::Truncate));
+             jet3.write(QByteArray::fromHex("00010000") + QByteArray("Standard Jet DB", 16) +
+                        QByteArray(4096 - 20, '\0'));
+         },
+         QStringLiteral("база Access 97 (Jet 3.0)"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.prepare();
+        const QByteArray before = fileBytes(base);
+        messages.clear();
+        window->Button_podluchit_bazy->click();
+        ASSERT_EQ(messages.size(), c.asked ? 2 : 1) << messages.join(u'\n').toStdString();
+        EXPECT_TRUE(messages.last().contains(c.says)) << messages.last().toStdString();
+        EXPECT_FALSE(window->TreeView1->isVisible());
+        EXPECT_EQ(window->Button_podluchit_bazy->text(), QStringLiteral("Подключить базу"));
+        EXPECT_EQ(fileBytes(base), before);
+        EXPECT_EQ(QDir(program.path(QStringLiteral("Data"))).entryList(QDir::Files),
+                  (QStringList{QStringLiteral("Quorlent.mdb"), QStringLiteral("TreeView.dat")}));
+    }
 }
 
 } // namespace
