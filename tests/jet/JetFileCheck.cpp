@@ -39,9 +39,10 @@ QStringList mdbTables(const QString& file) {
     return QString::fromUtf8(runTool(MDB_TABLES, {"-1", file}).out).split('\n', Qt::SkipEmptyParts);
 }
 
-std::vector<QJsonObject> mdbJson(const QString& file, const QString& table) {
+std::vector<QJsonObject> mdbJson(const QString& file, const QString& table,
+                                 const QStringList& options) {
     std::vector<QJsonObject> rows;
-    const ToolRun run = runTool(MDB_JSON, {file, table});
+    const ToolRun run = runTool(MDB_JSON, options + QStringList{file, table});
     for (const QByteArray& line : run.out.split('\n'))
         if (!line.trimmed().isEmpty())
             rows.push_back(QJsonDocument::fromJson(line).object());

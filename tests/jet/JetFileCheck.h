@@ -22,7 +22,8 @@ ToolRun runTool(const QString& program, const QStringList& arguments);
 // mdb-tables -1: the user tables' names.
 QStringList mdbTables(const QString& file);
 // mdb-json: one object per row.
-std::vector<QJsonObject> mdbJson(const QString& file, const QString& table);
+std::vector<QJsonObject> mdbJson(const QString& file, const QString& table,
+                                 const QStringList& options = {});
 // mdb-export with long binary values in hex and dates as yyyy-MM-dd HH:mm:ss.
 ToolRun mdbExportHex(const QString& file, const QString& table);
 

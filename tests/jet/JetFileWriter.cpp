@@ -20,11 +20,13 @@ constexpr std::uint32_t kCatalogDefinitionPage = 2;
 constexpr std::uint32_t kCatalogDataPage = 3;
 
 constexpr qint64 kTableObject = 1;
-constexpr qint64 kSystemObjectFlags = static_cast<std::int32_t>(0x80000002);
+constexpr qint64 kTablesContainer = 0x0F000001; // the parent Access gives every table
+constexpr qint64 kSystemObjectFlags = static_cast<std::int32_t>(0x80000000);
 
 // The catalog's columns that readers look up by name.
 std::vector<JetColumn> catalogColumns() {
     return {{"Id", JetType::Long},
+            {"ParentId", JetType::Long},
             {"Name", JetType::Text, false, 255},
             {"Type", JetType::Integer},
             {"DateCreate", JetType::DateTime},
@@ -60,6 +62,8 @@ public:
           longValues_(file_, options_, layout_) {
         if (options.encodePages && options.databaseKey == 0)
             throw JetWriteError("encoded pages need a database key other than 0");
+        if (options.password.size() > 20)
+            throw JetWriteError("a database password has at most 20 characters");
         for (std::uint32_t page = kHeaderPage; page <= kCatalogDataPage; ++page)
             file_.allocate();
     }
@@ -128,23 +132,20 @@ private:
             if (!maps.fits(records.usage.size() + 2 + records.freeSpace.size()))
                 throw JetWriteError(
                     "the tables' page maps do not fit their page: use UsageMapKind::MapPages");
-            const std::uint32_t usage =
-                kMapPage << 8 | static_cast<std::uint32_t>(maps.add(records.usage));
+            // The free-space map first: a damaged usage map can then take the length 0.
             const std::uint32_t freeSpace =
                 kMapPage << 8 | static_cast<std::uint32_t>(maps.add(records.freeSpace));
+            const std::uint32_t usage =
+                kMapPage << 8 | static_cast<std::uint32_t>(maps.add(records.usage));
             return std::pair{usage, freeSpace};
         };
 
         const TableFormat catalog(catalogColumns());
         RowPage catalogRows(kCatalogDefinitionPage);
         auto addEntry = [&](qint64 id, const QString& name, qint64 flags) {
-            const JetRow row{id,
-                             name,
-                             kTableObject,
-                             options_.creationDate,
-                             options_.creationDate,
-                             flags,
-                             std::monostate{}};
+            const JetRow row{id,           kTablesContainer,      name,
+                             kTableObject, options_.creationDate, options_.creationDate,
+                             flags,        std::monostate{}};
             const QByteArray bytes =
                 catalog.encodeRow(row, LongValuePlacement::Inline, {}, layout_);
             if (!catalogRows.fits(bytes.size()))
@@ -166,8 +167,11 @@ private:
                                                     options_.sortOrder));
         }
 
-        if (options_.damage == JetDamage::CatalogUsageMap)
-            maps.setRowOffset(static_cast<int>(catalogUsage & 0xFF), 0x1FF0); // past the page's end
+        if (options_.damage == JetDamage::CatalogUsageMap) {
+            // The catalog's usage map starts where the free-space map before it starts.
+            const int row = static_cast<int>(catalogUsage & 0xFF);
+            maps.setRowOffset(row, maps.rowOffset(row - 1));
+        }
         file_.write(kMapPage, maps.bytes());
 
         QByteArray catalogPage = catalogRows.bytes();
@@ -210,6 +214,26 @@ JetLongValue longValueOf(QByteArray bytes) {
             std::nullopt};
 }
 
+static void fillPattern(std::uint64_t offset, char* buffer, std::size_t length,
+                        std::uint32_t seed) {
+    for (std::size_t i = 0; i < length; ++i)
+        buffer[i] = static_cast<char>(((offset + i) * 0x9E3779B97F4A7C15ull + seed) >> 56);
+}
+
+QByteArray patternBytes(std::uint64_t offset, std::size_t length, std::uint32_t seed) {
+    QByteArray bytes(static_cast<qsizetype>(length), '\0');
+    fillPattern(offset, bytes.data(), length, seed);
+    return bytes;
+}
+
+JetLongValue patternValue(std::uint64_t size, std::uint32_t seed) {
+    return {size,
+            [seed](std::uint64_t offset, char* buffer, std::size_t length) {
+                fillPattern(offset, buffer, length, seed);
+            },
+            std::nullopt};
+}
+
 JetLongValue longValueFromFile(const QString& path) {
     const QFileInfo info(path);
     if (!info.isFile())
@@ -233,7 +257,13 @@ QByteArray memoBytes(const QString& text, bool compressedUnicode) {
 JetFileLayout writeJetFile(const QString& path, const std::vector<JetTableSpec>& tables,
                            const JetFileOptions& options) {
     checkTableNames(tables);
-    return FileWriter(path, options).write(tables);
+    try {
+        return FileWriter(path, options).write(tables);
+    } catch (...) {
+        // A test never finds half a file from a refused or failed write.
+        QFile::remove(path);
+        throw;
+    }
 }
 
 JetTableSpec recordTable(const RecordTableTypes& types) {

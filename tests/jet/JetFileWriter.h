@@ -60,6 +60,10 @@ struct JetLongValue {
 };
 
 JetLongValue longValueOf(QByteArray bytes);
+// A value of any size whose bytes are computed from their offset and a seed, so that a test
+// can write (and check) hundreds of megabytes without holding them.
+JetLongValue patternValue(std::uint64_t size, std::uint32_t seed);
+QByteArray patternBytes(std::uint64_t offset, std::size_t length, std::uint32_t seed);
 // The file's bytes, read piece by piece when the value is written.
 JetLongValue longValueFromFile(const QString& path);
 // The stored form of a memo text: UTF-16LE, or compressed Unicode when asked and shorter.
@@ -94,14 +98,15 @@ struct JetTableSpec {
 // Damage written on request, to test how a reader copes.
 enum class JetDamage {
     None,
-    CutShort,           // the file ends in the middle of the last page holding the given
-                        // tables' rows (pages after it are lost too)
-    ChainToMissingPage, // the first long-value chain's second link points past the file
-    ChainToWrongRow,    // ... points to a row that the long-value page does not have
-    ChainLoop,          // ... points back to the chain's first page
-    ChainEndsEarly,     // the first chain ends (next page 0) before the value's length
+    CutShort, // the file ends in the middle of the last page holding the given
+              // tables' rows (pages after it are lost too)
+    // The first long-value chain of two links or more:
+    ChainToMissingPage, // its first link points past the end of the file
+    ChainToWrongRow,    // its first link points to a row the next page does not have
+    ChainLoop,          // its last link points back to its first
+    ChainEndsEarly,     // its last but one link ends it, short of the value's length
     CatalogPage,        // the catalog's data page is overwritten with noise
-    CatalogUsageMap,    // the catalog's page map claims pages far past the file
+    CatalogUsageMap,    // the catalog's page map is a record of length 0
 };
 
 struct JetFileOptions {
@@ -139,7 +144,8 @@ public:
 };
 
 // Writes the tables (MSysObjects is added) to path, replacing any file there. Throws
-// JetWriteError for a value that does not fit its column or placement, or a failed write.
+// JetWriteError for a value that does not fit its column or placement, or a failed write,
+// and leaves no file behind then.
 JetFileLayout writeJetFile(const QString& path, const std::vector<JetTableSpec>& tables,
                            const JetFileOptions& options = {});
 

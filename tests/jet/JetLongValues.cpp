@@ -76,8 +76,7 @@ std::uint32_t LongValueStore::storeChain(const JetLongValue& value) {
                                   ? kChainPieceCapacity
                                   : std::min(options_.chainPieceSize, kChainPieceCapacity);
     const std::uint64_t links = std::max<std::uint64_t>(1, (value.size + piece - 1) / piece);
-    const bool damaged = isChainDamage(options_.damage) && !chainDamaged_ &&
-                         (links >= 2 || options_.damage == JetDamage::ChainLoop);
+    const bool damaged = isChainDamage(options_.damage) && !chainDamaged_ && links >= 2;
     chainDamaged_ = chainDamaged_ || damaged;
 
     // The links take consecutive pages, so that each knows where the next one will be.

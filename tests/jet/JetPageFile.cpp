@@ -59,6 +59,10 @@ int RowPage::add(const QByteArray& row) {
     return number;
 }
 
+std::uint16_t RowPage::rowOffset(int row) const {
+    return qFromLittleEndian<std::uint16_t>(page_.constData() + kHeaderSize + 2 * row);
+}
+
 void RowPage::setRowOffset(int row, std::uint16_t offset) {
     qToLittleEndian<std::uint16_t>(offset, page_.data() + kHeaderSize + 2 * row);
 }

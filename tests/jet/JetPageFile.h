@@ -45,7 +45,8 @@ public:
     int add(const QByteArray& row); // returns the row's number on the page
     int rowCount() const { return rows_; }
     const QByteArray& bytes() const { return page_; }
-    // Sets a row's entry in the offset table as stored, flags included.
+    // A row's entry in the offset table as stored, flags included.
+    std::uint16_t rowOffset(int row) const;
     void setRowOffset(int row, std::uint16_t offset);
 
 private:

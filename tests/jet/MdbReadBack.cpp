@@ -29,13 +29,18 @@ void readLongValue(MdbHandle* mdb, MdbColumn* column, const QByteArray& stored,
         cell.sha1 = sha1.result();
         return;
     }
+    cell.header = stored.left(12);
     const std::uint32_t header = little32(stored.constData());
     cell.declared = header & kLengthMask;
     if (header & kInline) {
         take(stored.constData() + 12, static_cast<std::size_t>(stored.size() - 12));
     } else {
         std::vector<char> buffer(MDB_BIND_SIZE);
+        // libmdb refuses a chained value of 256 MiB or more, taking the length's high bits
+        // for flags; it never reads the length itself, so the copy it is given has none.
         QByteArray ole = stored.left(12);
+        if ((header & ~kLengthMask) == 0)
+            std::fill_n(ole.data(), 4, '\0');
         column->bind_ptr = buffer.data();
         std::size_t length = mdb_ole_read(mdb, column, ole.data(), buffer.size());
         while (length > 0) {

@@ -14,8 +14,9 @@ struct MdbCell {
     // Fixed-size values and texts: the stored bytes (a Boolean: one byte, 0 or 1). Long
     // values: the bytes read, when no more than MdbReadOptions::keepUpTo.
     QByteArray bytes;
-    // Long values: the length the value's header declares, how many bytes the links gave,
-    // and their SHA-1.
+    // Long values: the 12-byte header the row holds, the length it declares, how many
+    // bytes the links gave, and their SHA-1.
+    QByteArray header;
     std::uint64_t declared = 0;
     std::uint64_t read = 0;
     QByteArray sha1;
