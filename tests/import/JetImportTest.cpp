@@ -218,10 +218,14 @@ TEST_F(JetImport, RefusesADamagedFileAndWritesNothing) {
         JetDamage damage;
         const char* says; // a word of the message naming the damage
     } cases[] = {
-        {JetDamage::CutShort, "обрезан"},           {JetDamage::ChainToMissingPage, "обрывается"},
-        {JetDamage::ChainToWrongRow, "обрывается"}, {JetDamage::ChainLoop, "зацикливается"},
-        {JetDamage::ChainEndsEarly, "обрывается"},  {JetDamage::CatalogPage, "каталог"},
-        {JetDamage::CatalogUsageMap, "каталог"},
+        {JetDamage::CutShort, "обрезан"},
+        {JetDamage::ChainToMissingPage, "обрывается"},
+        {JetDamage::ChainToWrongRow, "обрывается"},
+        {JetDamage::ChainLoop, "зацикливается"},
+        {JetDamage::ChainEndsEarly, "обрывается"},
+        {JetDamage::CatalogPage, "каталог"},
+        // libmdb 1.0.0 dies on this one; the tool still says what happened.
+        {JetDamage::CatalogUsageMap, "libmdb аварийно завершилась"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.damage));
