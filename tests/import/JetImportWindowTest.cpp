@@ -164,6 +164,8 @@ TEST_F(WindowsFolder, AFailedImportIsAMessageAndChangesNothing) {
                    jetfile::JetCell{}, jetfile::JetCell{}, qint64(0)}};
     jetfile::JetFileOptions cut;
     cut.damage = jetfile::JetDamage::CutShort;
+    jetfile::JetFileOptions badCatalogMap;
+    badCatalogMap.damage = jetfile::JetDamage::CatalogUsageMap;
     const struct {
         const char* name;
         std::function<void()> prepare;
@@ -172,6 +174,8 @@ TEST_F(WindowsFolder, AFailedImportIsAMessageAndChangesNothing) {
     } cases[] = {
         {"damaged", [&] { jetfile::writeJetFile(base, {table}, cut); }, QStringLiteral("обрезан"),
          true},
+        {"libmdb crashes in the tool", [&] { jetfile::writeJetFile(base, {table}, badCatalogMap); },
+         QStringLiteral("libmdb аварийно завершилась"), true},
         {"the tool crashes", [&] { crashing.emplace(crashingTool); },
          QStringLiteral("аварийно завершилась"), true},
         {"Access 97",
