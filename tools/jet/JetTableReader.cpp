@@ -79,6 +79,19 @@ struct JetTableReader::State {
     qint64 bytesRead = 0;
     qint64 rowsRead = 0;
 
+    State() = default;
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+    // Also when the reader's constructor fails half way.
+    ~State() {
+        if (table != nullptr) {
+            mdb_free_tabledef(table);
+        }
+        if (mdb != nullptr) {
+            mdb_close(mdb);
+        }
+    }
+
     const MdbField* field(int column) const { return &fields[std::size_t(fieldOf[column])]; }
     const unsigned char* valueBytes(const MdbField* f) const { return mdb->pg_buf + f->start; }
 
@@ -224,14 +237,7 @@ JetTableReader::JetTableReader(const QString& path, const QString& table)
     mdb_rewind_table(d->table);
 }
 
-JetTableReader::~JetTableReader() {
-    if (d->table != nullptr) {
-        mdb_free_tabledef(d->table);
-    }
-    if (d->mdb != nullptr) {
-        mdb_close(d->mdb);
-    }
-}
+JetTableReader::~JetTableReader() = default;
 
 qint64 JetTableReader::declaredRows() const {
     return d->table->num_rows;
