@@ -57,7 +57,7 @@ void AttachmentStream::flush() {
     if (!buffer_.isEmpty()) {
         blob_.write(buffer_.constData(), int(buffer_.size()), int(written_));
         written_ += buffer_.size();
-        buffer_.clear();
+        buffer_.resize(0); // keeps the buffer for the next piece
     }
 }
 
