@@ -43,14 +43,15 @@ bool TForm_Glavn::prepareWindowsBase(QString* importedNote) {
         return true;
     }
     if (kind != infobase::AccessFileKind::Jet4) {
-        showMessage(QStringLiteral("Файл Data\\Quorlent.mdb — %1.\rПрограмма открывает свою базу "
+        showMessage(QStringLiteral("Файл Data/Quorlent.mdb — %1.\rПрограмма открывает свою базу "
                                    "и может перенести записи из базы Windows-версии (Jet 4.0), "
-                                   "но не из этой.")
+                                   "но не из этой: сохраните её в Access в формате "
+                                   "Access 2000–2003 и подключите базу снова.")
                         .arg(infobase::accessFileKindName(kind)));
         return false;
     }
     const int answer = MessageDl->MessageDlg(
-        QStringLiteral("Файл Data\\Quorlent.mdb — база Windows-версии программы (Jet 4.0).\r"
+        QStringLiteral("Файл Data/Quorlent.mdb — база Windows-версии программы (Jet 4.0).\r"
                        "Перенести записи в базу этой программы?\r"
                        "Файл базы Windows останется без изменений рядом с новой базой."),
         mtConfirmation, TMsgDlgButtons{mbYes, mbNo}, 0);
@@ -75,7 +76,7 @@ bool TForm_Glavn::prepareWindowsBase(QString* importedNote) {
         return false;
     }
     *importedNote = QStringLiteral("Из базы Windows перенесено записей: %1.\r"
-                                   "Её файл сохранён без изменений как Data\\%2.")
+                                   "Её файл сохранён без изменений как Data/%2.")
                         .arg(report.records, report.keptFile);
     return true;
 }

@@ -113,7 +113,7 @@ TEST_F(WindowsFolder, YesBringsTheRecordsAcrossAndEveryBranchShowsItsOwnData) {
     EXPECT_TRUE(messages[0].contains(QStringLiteral("останется без изменений")));
     EXPECT_EQ(messages[1], QStringLiteral("Из базы Windows перенесено записей: 2.\r"
                                           "Её файл сохранён без изменений как "
-                                          "Data\\Quorlent.windows-jet4.mdb."));
+                                          "Data/Quorlent.windows-jet4.mdb."));
     EXPECT_TRUE(window->TreeView1->isVisible());
     // The progress bar followed the tool's lines and is gone again.
     EXPECT_GT(window->ProgressBar1->value(), 0);
