@@ -7,6 +7,7 @@
 #include "MdbReadBack.h"
 #include "ReadBackExpect.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -100,6 +101,15 @@ TEST(JetWriterReadBack, RecordTableReadsBackExactInEveryLayout) {
         if (layout.options.usageMap == UsageMapKind::MapPages) {
             EXPECT_GE(written.usageMapPages, 1u);
         }
+
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const HeaderFields header = readHeaderPage(file.read(kPageSize));
+        EXPECT_EQ(header.password, layout.options.password);
+        EXPECT_EQ(header.databaseKey, layout.options.encodePages ? layout.options.databaseKey : 0);
+        // An encoded page is not the page libmdb reads.
+        const QByteArray storedCatalog = file.read(2 * kPageSize).mid(kPageSize);
+        EXPECT_EQ(storedCatalog != filePage(path, 2), layout.options.encodePages);
     }
 }
 
