@@ -166,6 +166,10 @@ public:
     void FormClose();
     bool DelFiles(const QString& folder);
     void Button_podluchit_bazyClick();
+    // Before the connect: a base of the Windows program in Data is offered for bringing
+    // across (Form_GlavnJetImport.cpp). False when the connect is to end here, after a
+    // message; the note to show once connected tells what was brought across.
+    bool prepareWindowsBase(QString* importedNote);
     void Word1Click();
     void SpeedButton_FileClick();
     void SpeedButton4Click();
