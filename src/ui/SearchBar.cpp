@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QLocale>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -36,10 +37,14 @@ SearchBar::SearchBar(const infobase::TTreeNodes& tree, const infobase::Sqlcipher
     field_->setAccessibleName(QStringLiteral("Найти"));
     field_->setPlaceholderText(QStringLiteral("Название, описание или текст ветки"));
     field_->setClearButtonEnabled(true);
+    for (QToolButton* clear : field_->findChildren<QToolButton*>()) {
+        clear->setAccessibleName(QStringLiteral("Очистить поле поиска"));
+    }
     field_->installEventFilter(this);
 
     count_->setObjectName(QStringLiteral("Label_naydeno"));
-    count_->setAccessibleName(QStringLiteral("Число найденных"));
+    // Read as the text it shows ("Найдено: 3"), which its name would hide.
+    count_->setAccessibleDescription(QStringLiteral("Число найденных"));
 
     list_->setObjectName(QStringLiteral("ListView_naydeno"));
     list_->setAccessibleName(QStringLiteral("Найдено"));
@@ -114,6 +119,8 @@ bool SearchBar::event(QEvent* event) {
 void SearchBar::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         close();
+        // The keyboard goes on in the main window, whatever the window system activates.
+        parentWidget()->activateWindow();
         return;
     }
     QWidget::keyPressEvent(event);
