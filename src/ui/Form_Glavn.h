@@ -232,8 +232,14 @@ private:
     void connectBranchDisplay();
     void connectBranchEditing();
     // At the connect: finishes a commit of the tree that stopped half way, and reads the
-    // tree again when that replaced the tree file.
+    // tree again when that replaced the tree file (or, when the committed tree cannot be put
+    // in place yet, from the file that holds it, and says so).
     void finishTreeCommit();
+    // Before a backup: a committed tree not yet in place is put there, so that the copies
+    // agree; the backup is refused (Failure) while that cannot be done.
+    void finishTreeCommitBeforeBackup();
+    // Reads the tree from the file in place of the tree in memory.
+    void rereadTree(const QString& file);
     // The node an index of the tree refers to, or nullptr.
     infobase::TTreeNode* nodeOf(const QPersistentModelIndex& index) const;
     // The branch the last click in the tree showed: the name and description fields belong

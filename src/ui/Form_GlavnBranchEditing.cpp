@@ -61,9 +61,15 @@ void insertBranchRecord(TForm_Glavn& window, const QString& name) {
     query.Post();
 }
 
-// Another branch has the name already: the command ends after its message. Names are unique
-// among the branches, so that each branch has a record of its own.
+// A name the tree file cannot keep whole, or one another branch has already: the command
+// ends after its message. Names are unique among the branches, so that each branch has a
+// record of its own.
 void requireFreeName(TForm_Glavn& window, const QString& name, const infobase::TTreeNode* except) {
+    if (!infobase::nameFitsTreeFile(name)) {
+        window.showMessage(QStringLiteral("Название ветки длиннее %1 знаков!")
+                               .arg(infobase::kMaxBranchNameLength));
+        throw SilentAbort();
+    }
     if (infobase::nameTakenByOther(window.TreeNodes, name, except)) {
         window.showMessage(QStringLiteral("Ветка с таким названием уже есть!"));
         throw SilentAbort();
@@ -147,13 +153,15 @@ void TForm_Glavn::SpeedButton_DeleteClick() {
     SpeedButton_Delete->setText(QStringLiteral("Подождите....."));
     PaintPendingWork();
     // A record is shared while another branch still carries its name (trees made before
-    // names had to differ): it then stays for that branch.
-    const bool deleteRecord = !infobase::nameTakenByOther(TreeNodes, node->Text(), node) &&
-                              Query_Glav.LocateOwn(node->Text());
+    // names had to differ): it then stays for that branch. The last branch of a name takes
+    // every record of the name with it.
+    const QString name = node->Text();
+    const bool lastOfName = !infobase::nameTakenByOther(TreeNodes, name, node);
+    Query_Glav.CheckBrowseMode();
     commitTreeChange(infobase::treeFileBytesWithout(TreeView1State, TreeNodes, node),
-                     [this, deleteRecord] {
-                         if (deleteRecord) {
-                             Query_Glav.Delete();
+                     [this, lastOfName, &name] {
+                         if (lastOfName) {
+                             Query_Glav.DeleteEveryRecordOf(name);
                          }
                      });
     PaintPendingWork();
