@@ -47,16 +47,9 @@ void TForm_Glavn::N_poiskClick() {
                     }
                 });
     }
-    SearchBar1->open([this](QSize size) {
-        // The window's frame is taken to be as wide as the main window's.
-        const QMargins frame(geometry().left() - frameGeometry().left(),
-                             geometry().top() - frameGeometry().top(),
-                             frameGeometry().right() - geometry().right(),
-                             frameGeometry().bottom() - geometry().bottom());
+    SearchBar1->open([this](QSize frame) {
         const QRect pane(Image1->mapToGlobal(QPoint(0, 0)), Image1->size());
-        const QRect available = screen()->availableGeometry();
-        return ui::searchWindowFrame(frameGeometry(), pane, available, size.grownBy(frame))
-            .marginsRemoved(frame);
+        return ui::searchWindowFrame(frameGeometry(), pane, screen()->availableGeometry(), frame);
     });
 }
 

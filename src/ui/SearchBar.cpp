@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -94,14 +95,36 @@ SearchBar::~SearchBar() = default;
 void SearchBar::open(const std::function<QRect(QSize)>& place) {
     // Hidden, the window keeps where it was last: the user may have put it there.
     if (!placed_) {
-        setGeometry(place(kSize));
+        place_ = place;
         placed_ = true;
+        awaitingFrame_ = true;
+        placeFrame(frameMargins());
     }
     show();
+    if (QWindow* surface = windowHandle()) {
+        surface->removeEventFilter(this);
+        surface->installEventFilter(this);
+    }
     raise();
     activateWindow();
     field_->setFocus();
     field_->selectAll();
+}
+
+QMargins SearchBar::frameMargins() const {
+    const bool measured = testAttribute(Qt::WA_WState_Created) && frameGeometry() != geometry();
+    const QWidget* measuredWindow = measured ? this : parentWidget()->window();
+    const QRect outer = measuredWindow->frameGeometry();
+    const QRect inner = measuredWindow->geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+void SearchBar::placeFrame(QMargins frame) {
+    placedMargins_ = frame;
+    const QRect outer = place_(kSize.grownBy(frame));
+    resize(outer.size().shrunkBy(frame));
+    move(outer.topLeft()); // a top-level window's position is its frame's
 }
 
 void SearchBar::treeChanged() {
@@ -178,6 +201,18 @@ void SearchBar::keyPressEvent(QKeyEvent* event) {
 }
 
 bool SearchBar::eventFilter(QObject* watched, QEvent* event) {
+    // The desktop tells the frame when it first draws the window: placed again once, should
+    // the frame be other than was assumed.
+    if (watched == windowHandle() && awaitingFrame_ &&
+        (event->type() == QEvent::Expose || event->type() == QEvent::Move ||
+         event->type() == QEvent::Resize) &&
+        frameGeometry() != geometry()) {
+        awaitingFrame_ = false;
+        if (frameMargins() != placedMargins_) {
+            placeFrame(frameMargins());
+        }
+        return false;
+    }
     if (event->type() != QEvent::KeyPress) {
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QPersistentModelIndex>
 #include <QWidget>
 #include <functional>
@@ -35,7 +36,8 @@ public:
     ~SearchBar() override;
 
     // Shows the window (or brings it to the front) with the field's text selected. The first
-    // time it stands where `place` says; afterwards where it was last.
+    // time its frame stands where `place` puts a frame of the size given (once more when the
+    // desktop has measured the frame); afterwards where it was last.
     void open(const std::function<QRect(QSize)>& place);
     // Call before the tree's nodes change or go.
     void treeChanged();
@@ -70,7 +72,16 @@ private:
     const TreeModelAdapter& treeModel_;
     std::unique_ptr<infobase::search::BranchSearch> search_;
     QPersistentModelIndex scopeBranch_;
+    // Puts the frame, of those margins, where place_ says.
+    void placeFrame(QMargins frame);
+    // The frame's margins as far as they are known: before the desktop has measured them,
+    // those of the main window's frame.
+    QMargins frameMargins() const;
+
+    std::function<QRect(QSize)> place_;
     bool placed_ = false;
+    bool awaitingFrame_ = false; // placed with margins the desktop has not confirmed yet
+    QMargins placedMargins_;
     QLineEdit* field_;
     QCheckBox* withinBranch_;
     QLabel* scope_;

@@ -12,6 +12,11 @@ QStyle* styleOf(const QStyleOptionViewItem& option) {
     return option.widget ? option.widget->style() : QApplication::style();
 }
 
+// A line break of a row's text, which the delegate's display text gives as a line separator.
+qsizetype lineBreaks(const QString& text) {
+    return text.count(u'\n') + text.count(QChar::LineSeparator);
+}
+
 } // namespace
 
 QSize WholeAccentsDelegate::sizeHint(const QStyleOptionViewItem& option,
@@ -23,7 +28,7 @@ QSize WholeAccentsDelegate::sizeHint(const QStyleOptionViewItem& option,
         return size;
     }
     // The style gave each line Qt's line height; each gets the cell's instead.
-    const int lines = int(item.text.count(u'\n')) + 1;
+    const int lines = int(lineBreaks(item.text)) + 1;
     const int extra = CellOf(item.font).Height() - QFontMetrics(item.font).height();
     if (extra > 0) {
         size.rheight() += lines * extra;
@@ -48,7 +53,7 @@ void WholeAccentsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     const QRect room = textRect.adjusted(margin, 0, -margin, 0);
     const FontCell cell = CellOf(item.font);
     const QFontMetrics metrics(item.font);
-    const QStringList lines = text.split(u'\n');
+    const QStringList lines = QString(text).replace(QChar::LineSeparator, u'\n').split(u'\n');
     const QPalette::ColorGroup group = !(item.state & QStyle::State_Enabled) ? QPalette::Disabled
                                        : (item.state & QStyle::State_Active) ? QPalette::Normal
                                                                              : QPalette::Inactive;

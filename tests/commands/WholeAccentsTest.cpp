@@ -1,5 +1,6 @@
 // The accents above capitals in the rows of the tree and of the search's result list.
 #include "BranchWindow.h"
+#include "skin/qsFontCellHeight.h"
 #include "ui/Fonts.h"
 #include "ui/Form_Glavn.h"
 #include "ui/SearchBar.h"
@@ -81,6 +82,15 @@ TEST(WholeAccents, TreeRowsAndResultRowsShowTheDotsOfYoWhole) {
     const QAbstractItemModel* results = bar.list()->model();
     ASSERT_EQ(results->rowCount(), 2);
     ASSERT_TRUE(results->index(0, 0).data().toString().startsWith("Ёлка"));
+    // Each result keeps its two lines: the path above, where it was found below.
+    bar.list()->selectionModel()->clear();
+    const QRect first = bar.list()->visualRect(results->index(0, 0));
+    EXPECT_GE(first.height(), 2 * CellOf(bar.list()->font()).Height());
+    const QImage lowerHalf =
+        bar.list()->viewport()->grab(first.adjusted(0, first.height() / 2, 0, 0)).toImage();
+    QImage empty(lowerHalf.size(), lowerHalf.format());
+    empty.fill(bar.list()->palette().color(QPalette::Base));
+    EXPECT_GT(differingPixels(lowerHalf, empty), 20) << "the second line is drawn";
     const int dots = dotPixels(bar.list()->font());
     EXPECT_GE(rowDifference(bar.list(), results->index(0, 0), results->index(1, 0)), dots * 9 / 10)
         << "in the result list";
