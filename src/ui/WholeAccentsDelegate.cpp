@@ -1,7 +1,5 @@
 #include "ui/WholeAccentsDelegate.h"
 
-#include "skin/qsFontCellHeight.h"
-
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
@@ -19,6 +17,14 @@ qsizetype lineBreaks(const QString& text) {
 
 } // namespace
 
+FontCell WholeAccentsDelegate::cellOf(const QFont& font) const {
+    if (cell_.Height() == 0 || font != cellFont_) {
+        cellFont_ = font;
+        cell_ = CellOf(font);
+    }
+    return cell_;
+}
+
 QSize WholeAccentsDelegate::sizeHint(const QStyleOptionViewItem& option,
                                      const QModelIndex& index) const {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
@@ -29,7 +35,7 @@ QSize WholeAccentsDelegate::sizeHint(const QStyleOptionViewItem& option,
     }
     // The style gave each line Qt's line height; each gets the cell's instead.
     const int lines = int(lineBreaks(item.text)) + 1;
-    const int extra = CellOf(item.font).Height() - QFontMetrics(item.font).height();
+    const int extra = cellOf(item.font).Height() - QFontMetrics(item.font).height();
     if (extra > 0) {
         size.rheight() += lines * extra;
     }
@@ -51,7 +57,7 @@ void WholeAccentsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
 
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &item, item.widget) + 1;
     const QRect room = textRect.adjusted(margin, 0, -margin, 0);
-    const FontCell cell = CellOf(item.font);
+    const FontCell cell = cellOf(item.font);
     const QFontMetrics metrics(item.font);
     const QStringList lines = QString(text).replace(QChar::LineSeparator, u'\n').split(u'\n');
     const QPalette::ColorGroup group = !(item.state & QStyle::State_Enabled) ? QPalette::Disabled

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "skin/qsFontCellHeight.h"
+
 #include <QStyledItemDelegate>
 
 // Draws the rows of a tree or a list so that the accents above capitals (the dots of "Ё",
@@ -16,4 +18,11 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+
+private:
+    // The font's cell; the rows of a view share a font, whose cell is kept at hand.
+    FontCell cellOf(const QFont& font) const;
+
+    mutable QFont cellFont_;
+    mutable FontCell cell_;
 };

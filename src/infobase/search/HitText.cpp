@@ -22,7 +22,7 @@ QString branchPath(const TTreeNode* node) {
 }
 
 QString excerptAround(QStringView text, QStringView query) {
-    const std::vector<TextMatch> matches = matchesIn(text, query);
+    const std::vector<TextMatch> matches = matchesIn(text, query, 1);
     const qsizetype at = matches.empty() ? -1 : matches.front().start;
     qsizetype from = at < 0 ? 0 : std::max<qsizetype>(0, at - kLeadLength);
     qsizetype to = std::min(text.size(), from + kExcerptLength);

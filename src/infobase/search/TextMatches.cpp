@@ -15,10 +15,10 @@ struct FoldedWithOrigins {
 };
 
 FoldedWithOrigins foldWithOrigins(QStringView text) {
-    FoldedWithOrigins out;
-    out.folded.reserve(text.size());
-    out.origins.reserve(size_t(text.size()));
     const qsizetype size = text.size();
+    FoldedWithOrigins out{QString(size, Qt::Uninitialized), std::vector<qsizetype>(size_t(size))};
+    char16_t* const folded = reinterpret_cast<char16_t*>(out.folded.data());
+    qsizetype to = 0; // folding never makes a text longer in UTF-16
     for (qsizetype i = 0; i < size;) {
         const qsizetype from = i;
         char32_t c = text[i].unicode();
@@ -27,33 +27,34 @@ FoldedWithOrigins foldWithOrigins(QStringView text) {
             ++i;
         }
         ++i;
-        const char32_t folded = QChar::isSurrogate(c) ? c : foldForSearch(c);
-        if (folded == kFoldedAway) {
+        const char32_t f = QChar::isSurrogate(c) ? c : foldForSearch(c);
+        if (f == kFoldedAway) {
             continue;
         }
-        if (QChar::requiresSurrogates(folded)) {
-            out.folded.append(QChar(QChar::highSurrogate(folded)));
-            out.folded.append(QChar(QChar::lowSurrogate(folded)));
-            out.origins.push_back(from);
-            out.origins.push_back(from);
+        if (QChar::requiresSurrogates(f)) {
+            folded[to] = QChar::highSurrogate(f);
+            out.origins[size_t(to++)] = from;
+            folded[to] = QChar::lowSurrogate(f);
         } else {
-            out.folded.append(QChar(char16_t(folded)));
-            out.origins.push_back(from);
+            folded[to] = char16_t(f);
         }
+        out.origins[size_t(to++)] = from;
     }
+    out.folded.truncate(to);
+    out.origins.resize(size_t(to));
     return out;
 }
 
 } // namespace
 
-std::vector<TextMatch> matchesIn(QStringView text, QStringView query) {
+std::vector<TextMatch> matchesIn(QStringView text, QStringView query, qsizetype most) {
     std::vector<TextMatch> matches;
     const QString needle = foldedText(query);
     if (needle.isEmpty()) {
         return matches;
     }
     const FoldedWithOrigins hay = foldWithOrigins(text);
-    for (qsizetype at = hay.folded.indexOf(needle); at >= 0;
+    for (qsizetype at = hay.folded.indexOf(needle); at >= 0 && qsizetype(matches.size()) < most;
          at = hay.folded.indexOf(needle, at + needle.size())) {
         const qsizetype end = at + needle.size();
         // The marks folded away after the match's last letter belong to it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringView>
+#include <limits>
 #include <vector>
 
 namespace infobase::search {
@@ -15,7 +16,9 @@ struct TextMatch {
 };
 
 // Every place, first to last and not overlapping, where the query stands in the text when
-// both are folded as the search folds them (SearchFold.h). The empty query stands nowhere.
-std::vector<TextMatch> matchesIn(QStringView text, QStringView query);
+// both are folded as the search folds them (SearchFold.h), at most `most` of them. The empty
+// query stands nowhere.
+std::vector<TextMatch> matchesIn(QStringView text, QStringView query,
+                                 qsizetype most = std::numeric_limits<qsizetype>::max());
 
 } // namespace infobase::search
