@@ -21,13 +21,13 @@ class BranchSearch;
 }
 } // namespace infobase
 
-// The search window: a small window of its own beside the main window, not modal. The field
-// searches as the user types; "Искать только в этой ветке" limits the search to the branch
-// selected in the tree when it is checked, and that branch's sub-branches; the list shows what
-// was found and a count above it. Down goes from the field to the list, Ctrl+F back to the
-// field; Enter or a double click on a result chooses its branch (the main window's Ctrl+F
-// reaches this window too); Escape closes the window. While it is open it keeps its results as
-// new as the tree and the base.
+// The search window: a small window of its own, not modal, beside the main window or over its
+// picture pane (SearchWindowPlace.h). The field searches as the user types; "Искать только в
+// этой ветке" limits the search to the branch selected in the tree when it is checked, and that
+// branch's sub-branches; the list shows what was found and a count above it. Down goes from
+// the field to the list, Ctrl+F back to the field; Enter or a double click on a result chooses
+// its branch (the main window's Ctrl+F reaches this window too); Escape closes the window.
+// While it is open it keeps its results as new as the tree and the base.
 class SearchBar : public QWidget {
     Q_OBJECT
 public:
