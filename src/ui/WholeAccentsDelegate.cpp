@@ -48,7 +48,13 @@ void WholeAccentsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     initStyleOption(&item, index);
     QStyle* style = styleOf(item);
     const QString text = item.text;
-    const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &item, item.widget);
+    // Without an icon or a check box the text has the whole row; asking the style would lay
+    // the text out once more only to say so.
+    const bool textAlone = !(item.features & (QStyleOptionViewItem::HasDecoration |
+                                              QStyleOptionViewItem::HasCheckIndicator));
+    const QRect textRect =
+        textAlone ? item.rect
+                  : style->subElementRect(QStyle::SE_ItemViewItemText, &item, item.widget);
     item.text.clear();
     style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
     if (text.isEmpty()) {
