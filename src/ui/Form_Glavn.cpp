@@ -1,6 +1,7 @@
 #include "ui/Form_Glavn.h"
 
 #include "skin/qsMessages.h"
+#include "ui/FocusReturn.h"
 #include "ui/Fonts.h"
 #include "ui/SearchBar.h"
 #include "ui/TreeModelAdapter.h"
@@ -31,11 +32,13 @@ TForm_Glavn::TForm_Glavn(QWidget* parent)
     connectBranchDisplay();
     connectBranchEditing();
     createTreeMoves();
+    createCommandKeys();
     FormCreate();
 }
 
 TForm_Glavn::~TForm_Glavn() = default;
 
 void TForm_Glavn::showMessage(const QString& text) {
+    const FocusReturn focusBack(TreeView1);
     MessageDl->MessageDlg(text, mtInformation, TMsgDlgButtons{mbYes}, 0);
 }

@@ -172,6 +172,10 @@ public:
     void FormClose();
     bool DelFiles(const QString& folder);
     void Button_podluchit_bazyClick();
+    // Before the connect: a base of the Windows program in Data is offered for bringing
+    // across (Form_GlavnJetImport.cpp). False when the connect is to end here, after a
+    // message; the note to show once connected tells what was brought across.
+    bool prepareWindowsBase(QString* importedNote);
     void Word1Click();
     void SpeedButton_FileClick();
     void SpeedButton4Click();
@@ -257,6 +261,10 @@ private:
     // Moving branches (Form_GlavnTreeMoves.cpp).
     void createTreeMoves();
     void connectTreeSorts();
+    // Keys, Tab order and focus (Form_GlavnKeys.cpp); the panes' accessible names, which
+    // say whose picture and text they show (Form_GlavnPaneNames.cpp).
+    void createCommandKeys();
+    void nameShownPanes();
     // Keeps a change of the tree's shape: writes the tree file and shows the branch where it
     // went. When the file cannot be written, the change is taken back and the failure thrown.
     void keepShapeChange(const std::optional<infobase::ShapeChange>& change,

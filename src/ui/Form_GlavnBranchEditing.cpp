@@ -19,6 +19,10 @@
 
 namespace {
 
+// Said when the selected branch is not the one the fields were filled from.
+const QString kShowBranchFirst =
+    QStringLiteral("Сначала щёлкните эту ветку.\rС клавиатуры: выберите её и нажмите Enter.");
+
 // The name field's text; an empty one ends the command after its message.
 QString requireBranchName(TForm_Glavn& window) {
     const QString name = window.Edit_Mame_Vetok->text();
@@ -71,7 +75,7 @@ void requireFreeName(TForm_Glavn& window, const QString& name, const infobase::T
 infobase::TTreeNode* requireShownSelection(TForm_Glavn& window, infobase::TTreeNode* shown) {
     infobase::TTreeNode* node = requireSelectedNode(window);
     if (node != shown) {
-        window.showMessage(QStringLiteral("Сначала щёлкните эту ветку."));
+        window.showMessage(kShowBranchFirst);
         throw SilentAbort();
     }
     return node;
@@ -204,7 +208,7 @@ void TForm_Glavn::SpeedButton_zam_opisanie_podvetkiClick() {
         return;
     }
     if (shown != TreeNodes.Selected()) {
-        showMessage(QStringLiteral("Сначала щёлкните эту ветку."));
+        showMessage(kShowBranchFirst);
         return;
     }
     bool edited = false;

@@ -9,6 +9,7 @@
 #include "infobase/tree/TreeFile.h"
 #include "ui/Form_Glavn.h"
 #include "ui/KeyHintMenu.h"
+#include "ui/KeyboardPopup.h"
 #include "ui/TreeModelAdapter.h"
 
 #include <QApplication>
@@ -129,7 +130,7 @@ void TForm_Glavn::createTreeMoves() {
     connect(openMenu, &QAction::triggered, this, [this] {
         const QRect current = TreeView1->visualRect(TreeView1->currentIndex());
         const QPoint at = current.isValid() ? current.bottomLeft() : QPoint(0, 0);
-        PopupMenu_Tree->popup(TreeView1->viewport()->mapToGlobal(at));
+        popupFromKeyboard(PopupMenu_Tree, TreeView1->viewport()->mapToGlobal(at));
     });
 }
 

@@ -14,6 +14,7 @@
 #include <QListView>
 #include <QLocale>
 #include <QSignalBlocker>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -41,18 +42,23 @@ SearchBar::SearchBar(const infobase::TTreeNodes& tree, const TreeModelAdapter& t
     field_->setAccessibleName(QStringLiteral("Найти"));
     field_->setPlaceholderText(QStringLiteral("Название, описание или текст ветки"));
     field_->setClearButtonEnabled(true);
+    for (QToolButton* clear : field_->findChildren<QToolButton*>()) {
+        clear->setAccessibleName(QStringLiteral("Очистить поле поиска"));
+    }
     field_->installEventFilter(this);
 
     withinBranch_->setObjectName(QStringLiteral("CheckBox_v_vetke"));
     withinBranch_->setText(QStringLiteral("Искать только в этой ветке"));
     withinBranch_->setAccessibleName(withinBranch_->text());
     scope_->setObjectName(QStringLiteral("Label_vetka_poiska"));
-    scope_->setAccessibleName(QStringLiteral("Ветка поиска"));
+    // Read as the path it shows, which a name would hide.
+    scope_->setAccessibleDescription(QStringLiteral("Ветка поиска"));
     scope_->setTextFormat(Qt::PlainText);
     scope_->hide();
 
     count_->setObjectName(QStringLiteral("Label_naydeno"));
-    count_->setAccessibleName(QStringLiteral("Число найденных"));
+    // Read as the text it shows ("Найдено: 3"), which its name would hide.
+    count_->setAccessibleDescription(QStringLiteral("Число найденных"));
 
     list_->setObjectName(QStringLiteral("ListView_naydeno"));
     list_->setAccessibleName(QStringLiteral("Найдено"));
@@ -195,6 +201,8 @@ bool SearchBar::event(QEvent* event) {
 void SearchBar::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         close();
+        // The keyboard goes on in the main window, whatever the window system activates.
+        parentWidget()->activateWindow();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -16,7 +16,8 @@
 namespace {
 
 const QString kNameTaken = QStringLiteral("Ветка с таким названием уже есть!");
-const QString kClickFirst = QStringLiteral("Сначала щёлкните эту ветку.");
+const QString kClickFirst =
+    QStringLiteral("Сначала щёлкните эту ветку.\rС клавиатуры: выберите её и нажмите Enter.");
 
 TEST(OneBranchOneRecord, CaseTwinsEachShowAndKeepTheirOwnRecord) {
     BranchWindow program({}, {});
