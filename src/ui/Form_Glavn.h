@@ -42,8 +42,8 @@ class BackupCopies;
 // menus (Form_GlavnMenus.cpp), layout (Form_GlavnLayout.cpp), start and shut-down
 // (Form_GlavnLifecycle.cpp), the tree view's display settings (Form_GlavnTreeView.cpp),
 // the connect command (Form_GlavnConnect.cpp), attachments (Form_GlavnAttachments.cpp),
-// the text pane (Form_GlavnTextPane.cpp), moving branches (Form_GlavnTreeMoves.cpp) and the
-// search (Form_GlavnSearch.cpp).
+// the text pane (Form_GlavnTextPane.cpp), moving branches (Form_GlavnTreeMoves.cpp), ordering
+// them (Form_GlavnTreeSort.cpp) and the search (Form_GlavnSearch.cpp, Form_GlavnSearchHits.cpp).
 class TForm_Glavn : public QMainWindow {
     Q_OBJECT
 public:
@@ -108,6 +108,9 @@ public:
     QAction* N2;
     QAction* N_save_copy;
     QAction* N_poisk; // the search, also Ctrl+F
+    // F3 and Shift+F3: the next and the previous place of the search's query in the text pane.
+    QAction* N_sled_nayden;
+    QAction* N_pred_nayden;
     QMenu* PopupMenu_Image;
     QAction* N_Strech;
     QAction* N_norm_syze;
@@ -119,14 +122,17 @@ public:
     QAction* N8;
     QAction* N9;
     QAction* N10;
-    // The tree's menu: the four moves of the selected branch and the ordering of its
-    // sub-branches; the moves also answer their keys in the tree.
+    // The tree's menu: the four moves of the selected branch, the ordering of its
+    // sub-branches and of the top level; the moves also answer their keys in the tree.
     QMenu* PopupMenu_Tree;
     QAction* N_vverh;
     QAction* N_vniz;
     QAction* N_uroven_vyshe;
     QAction* N_uroven_nizhe;
     QAction* N_po_alfavitu;
+    QAction* N_po_alfavitu_obratno;
+    QAction* N_verhniy_po_alfavitu;
+    QAction* N_verhniy_obratno;
 
     // --- The record store: ADOConnection1, Query_Glav and Query_Parole.
     infobase::RecordStore Store;
@@ -189,6 +195,8 @@ public:
     // branch dropped at its new place. Each rewrites the tree file.
     void MoveSelectedBranch(infobase::BranchStep step);
     void N_po_alfavituClick();
+    // Orders the branch's sub-branches (nullptr: the top level) by name (Form_GlavnTreeSort.cpp).
+    void sortBranches(infobase::TTreeNode* parent, infobase::SortDirection direction);
     void DropBranch(infobase::TTreeNode* node, infobase::TTreeNode* newParent, int index);
     void N_save_copyClick();
     // Opens the search window; before the connect says that the base comes first.
@@ -196,6 +204,11 @@ public:
     // Shows a branch the search found: its parents expanded, the branch selected and shown
     // by the tree's click handler, so that every command afterwards acts on it.
     void showFoundBranch(infobase::TTreeNode* node);
+    // Shows the branch's own text in the text pane with the first place of the search's
+    // query selected and in sight (Form_GlavnSearchHits.cpp).
+    void showFoundText(infobase::TTreeNode* node);
+    // Selects the next (or the previous) place of the search's query in the text pane.
+    void stepHit(bool forward);
     // Copies one file into the set of backup copies, the progress bar following the copy.
     void CopyFileWithProgressBar1(infobase::BackupCopies& copies, const QString& source,
                                   const QString& destination);
@@ -228,6 +241,9 @@ private:
     void reportNoApplication(const QString& path);
     void createTextPaneCommands();
     void createSearchCommand();
+    void createHitSteps();
+    // The search window's query, or empty before it was opened.
+    QString searchQuery() const;
     // Branch display (Form_GlavnBranchDisplay.cpp) and editing (Form_GlavnBranchEditing.cpp).
     void connectBranchDisplay();
     void connectBranchEditing();
@@ -250,6 +266,7 @@ private:
     QPersistentModelIndex paneBranch_;
     // Moving branches (Form_GlavnTreeMoves.cpp).
     void createTreeMoves();
+    void connectTreeSorts();
     // Keys, Tab order and focus (Form_GlavnKeys.cpp); the panes' accessible names, which
     // say whose picture and text they show (Form_GlavnPaneNames.cpp).
     void createCommandKeys();

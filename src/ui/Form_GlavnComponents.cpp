@@ -3,6 +3,7 @@
 #include "ui/Fonts.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
+#include "ui/WholeAccentsDelegate.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -76,6 +77,7 @@ void TForm_Glavn::createComponents() {
     TreeView1->setHeaderHidden(true);
     TreeView1->setIndentation(19);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView1->setItemDelegate(new WholeAccentsDelegate(TreeView1));
     TreeView1->viewport()->setCursor(Qt::PointingHandCursor);
     TreeView1->setAccessibleName(QStringLiteral("Дерево веток"));
     TreeView1->hide();
