@@ -4,10 +4,12 @@
 #include "infobase/store/AttachmentReader.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherConnection.h"
+#include "jet/JetImport.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <unistd.h>
 
 namespace tool {
 namespace {
@@ -51,18 +53,55 @@ void listRecords(const QString& path, QTextStream& out) {
     }
 }
 
+// Imports the Windows program's base, telling the records and the share read so far whenever
+// the share grows by a percent: on a terminal in one line rewritten in place, otherwise (the
+// program reads it) a line each. Then a summary.
+void importBase(const QString& jetPath, const QString& basePath, QTextStream& out) {
+    const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+    int shown = -1;
+    const jet::ImportSummary summary =
+        jet::importJetBase(jetPath, basePath, [&](const jet::ImportStep& step) {
+            const int percent = step.totalBytes > 0 ? int(step.bytes * 100 / step.totalBytes) : 100;
+            if (percent != shown) {
+                shown = percent;
+                out << (terminal ? "\r" : "")
+                    << QStringLiteral("Перенесено записей: %1 из %2 (%3 %)")
+                           .arg(step.records)
+                           .arg(step.totalRecords)
+                           .arg(percent)
+                    << (terminal ? "" : "\n");
+                out.flush();
+            }
+        });
+    if (terminal) {
+        out << '\n';
+    }
+    out << QStringLiteral("Готово: перенесено записей: %1, байт вложений: %2, за %3 с.\n")
+               .arg(summary.records)
+               .arg(summary.attachmentBytes)
+               .arg(double(summary.milliseconds) / 1000.0, 0, 'f', 1);
+    if (!summary.keptOldBase.isEmpty()) {
+        out << QStringLiteral("Файл базы Windows сохранён без изменений: %1\n")
+                   .arg(summary.keptOldBase);
+    }
+}
+
 } // namespace
 
 int runBaseCommand(const QStringList& args, Streams streams) {
     const bool create = args.size() == 2 && args[0] == QLatin1String("create");
     const bool list = args.size() == 2 && args[0] == QLatin1String("list");
-    if (!create && !list) {
-        streams.err << "Usage: quorlent-tool base create FILE | base list FILE\n";
+    const bool import = args.size() == 3 && args[0] == QLatin1String("import");
+    if (!create && !list && !import) {
+        streams.err << "Usage: quorlent-tool base create FILE | base list FILE"
+                       " | base import JET BASE\n";
         return 2;
     }
     try {
         if (create) {
             infobase::branch_table::createBaseFile(args[1]);
+        } else if (import) {
+            importBase(args[1], args[2], streams.out);
         } else {
             listRecords(args[1], streams.out);
         }

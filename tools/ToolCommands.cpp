@@ -10,7 +10,9 @@ namespace {
 
 // Subcommands, each a group name followed by its own verb and arguments.
 const std::vector<Command> kCommands = {
-    {"base", "create|list FILE", "create an empty base, or list its records as JSON lines",
+    {"base", "create|list FILE | import JET BASE",
+     "create an empty base, list its records as JSON lines, or import the Windows program's"
+     " Jet 4.0 base (in place when BASE is JET: the Jet file is kept beside)",
      runBaseCommand},
     {"tree", "dump FILE | write JSON FILE [--client-height N]",
      "print a tree file as JSON, or write one from JSON", runTreeCommand},

@@ -197,21 +197,27 @@ void readJsonTree(const QString& path, TTreeNodes& items) {
 }
 
 // A tree file in an application folder's Data is the running program's own: the program
-// would write its tree over ours at its next command. The application folder is locked the
-// way the program locks it for the write, or the write is refused while the program runs.
-std::unique_ptr<platform::FolderLock> lockApplicationFolderOf(const QString& treeFile) {
-    const QDir data = QFileInfo(treeFile).absoluteDir();
-    if (data.dirName() != QLatin1String("Data")) {
-        return nullptr;
+// would write its tree over ours at its next command. The folders the program locks are
+// locked the way it locks them for the write (the file's folder, the one a symbolic link
+// leads to, and the application folder above a Data), or the write is refused while the
+// program runs, whatever path names the file.
+std::unique_ptr<platform::FolderLocks> lockFoldersOf(const QString& treeFile) {
+    const QFileInfo file(treeFile);
+    QStringList folders;
+    if (file.absoluteDir().dirName() == QLatin1String("Data")) {
+        folders << QFileInfo(file.absolutePath()).absolutePath();
     }
-    const QString folder = QFileInfo(data.absolutePath()).absolutePath();
-    auto lock = std::make_unique<platform::FolderLock>(folder);
-    if (lock->state() == platform::FolderLock::State::HeldElsewhere) {
+    folders << file.absolutePath();
+    if (const QString real = file.canonicalFilePath(); !real.isEmpty()) {
+        folders << QFileInfo(real).absolutePath();
+    }
+    auto locks = std::make_unique<platform::FolderLocks>(folders);
+    if (locks->heldElsewhere()) {
         throw Failure(
             QStringLiteral("Quorlent is running with the folder \"%1\"; close it and try again.")
-                .arg(QDir::toNativeSeparators(folder)));
+                .arg(QDir::toNativeSeparators(locks->folderHeldElsewhere())));
     }
-    return lock;
+    return locks;
 }
 
 int write(const QString& jsonPath, const QString& path, qint32 clientHeight, Streams streams) {
@@ -220,7 +226,7 @@ int write(const QString& jsonPath, const QString& path, qint32 clientHeight, Str
     // At the left edge the view keeps its width: only the client height places it.
     view.alignWithin(view.bounds.Width, clientHeight);
     try {
-        const std::unique_ptr<platform::FolderLock> lock = lockApplicationFolderOf(path);
+        const std::unique_ptr<platform::FolderLocks> locks = lockFoldersOf(path);
         readJsonTree(jsonPath, items);
         infobase::writeTreeFile(path, view, items);
     } catch (const Failure& failure) {

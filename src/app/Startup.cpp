@@ -19,15 +19,18 @@ int runProgram() {
     // file over the other's branches and remove Temp under each other. A second start says
     // so and ends before it touches anything in the folder. Where the folder cannot be
     // locked at all, the program runs as it would without the guard.
+    // The lock covers the folder the data really lies in too: two application folders that
+    // share one Data through a symbolic link are one folder to it.
     const QString folder = infobase::AppPaths::fromCurrentDirectory().base;
-    const platform::FolderLock folderLock(folder);
-    if (folderLock.state() == platform::FolderLock::State::HeldElsewhere) {
-        ui::showStandaloneMessage(QStringLiteral("Программа уже работает с папкой\r%1")
-                                      .arg(QDir::toNativeSeparators(folder)));
+    const platform::FolderLocks folderLocks(infobase::AppPaths{folder}.lockedFolders());
+    if (folderLocks.heldElsewhere()) {
+        ui::showStandaloneMessage(
+            QStringLiteral("Программа уже работает с папкой\r%1")
+                .arg(QDir::toNativeSeparators(folderLocks.folderHeldElsewhere())));
         return 1;
     }
     // What a killed run left is cleared only by the one program on the folder.
-    if (folderLock.state() == platform::FolderLock::State::Held) {
+    if (folderLocks.held()) {
         infobase::clearKilledRunLeftovers(infobase::AppPaths{folder});
     }
     // The main window has no owner, so it carries the program's task-bar button; the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace infobase {
 
@@ -14,6 +15,11 @@ struct AppPaths {
     QString dataFolder() const { return join(QStringLiteral("/Data")); }
     QString tempFolder() const { return join(QStringLiteral("/Temp/")); }
     QString backupFolder() const { return join(QStringLiteral("/Backup copies/")); }
+
+    // The folders one running program holds locked: the application folder, the folder its
+    // data really lies in (Data, followed through symbolic links), and the folder a tree or
+    // base file that is a symbolic link leads to. Each real folder once, as a path.
+    QStringList lockedFolders() const;
 
     // The application folder is the current directory, exactly as reported.
     static AppPaths fromCurrentDirectory();

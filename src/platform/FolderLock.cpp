@@ -1,9 +1,11 @@
 #include "platform/FolderLock.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -29,6 +31,32 @@ FolderLock::FolderLock(const QString& folder) {
 FolderLock::~FolderLock() {
     if (fd_ >= 0) {
         ::close(fd_);
+    }
+}
+
+FolderLocks::FolderLocks(const QStringList& folders) {
+    // Two descriptors of one folder in one process would lock each other out.
+    std::vector<std::pair<dev_t, ino_t>> seen;
+    for (const QString& folder : folders) {
+        struct stat status {};
+        if (::stat(QFile::encodeName(folder).constData(), &status) != 0 ||
+            !S_ISDIR(status.st_mode)) {
+            continue;
+        }
+        const std::pair<dev_t, ino_t> identity{status.st_dev, status.st_ino};
+        if (std::find(seen.begin(), seen.end(), identity) != seen.end()) {
+            continue;
+        }
+        seen.push_back(identity);
+        auto lock = std::make_unique<FolderLock>(folder);
+        if (lock->state() == FolderLock::State::HeldElsewhere) {
+            locks_.clear();
+            heldElsewhere_ = folder;
+            return;
+        }
+        if (lock->state() == FolderLock::State::Held) {
+            locks_.push_back(std::move(lock));
+        }
     }
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
 
 namespace platform {
 
@@ -29,6 +32,26 @@ public:
 private:
     int fd_ = -1;
     State state_ = State::Unavailable;
+};
+
+// Locks on several folders, held together: the application folder and the folders its data
+// files really lie in, whatever path reaches them (a symbolic link to a shared Data is the
+// same folder, and its lock the same lock). A folder reached twice is locked once.
+class FolderLocks {
+public:
+    // Locks the folders in turn and stops at the first that another process holds. A folder
+    // that cannot be locked at all (missing, or a file system without locks) is passed over.
+    explicit FolderLocks(const QStringList& folders);
+
+    bool heldElsewhere() const { return !heldElsewhere_.isEmpty(); }
+    // The folder another process holds, as given; empty when none.
+    const QString& folderHeldElsewhere() const { return heldElsewhere_; }
+    // Whether this object holds at least one lock.
+    bool held() const { return !locks_.empty(); }
+
+private:
+    std::vector<std::unique_ptr<FolderLock>> locks_;
+    QString heldElsewhere_;
 };
 
 } // namespace platform

@@ -19,6 +19,39 @@ QString SpokenCaption(const QString& caption, bool accessMarked = true) {
     return text;
 }
 
+// The message window's own English words (its caption, buttons and check box) as a
+// Russian reader hears them; the window still shows them in English. Other texts stay.
+QString InRussian(const QString& spoken) {
+    static const struct {
+        const char* english;
+        const char* russian;
+    } words[] = {
+        {"Yes", "Да"},
+        {"No", "Нет"},
+        {"OK", "ОК"},
+        {"Cancel", "Отмена"},
+        {"Abort", "Прервать"},
+        {"Retry", "Повторить"},
+        {"Ignore", "Пропустить"},
+        {"All", "Все"},
+        {"NoToAll", "Нет для всех"},
+        {"YesToAll", "Да для всех"},
+        {"Help", "Справка"},
+        {"Close", "Закрыть"},
+        {"Warning", "Предупреждение"},
+        {"Error", "Ошибка"},
+        {"Information", "Информация"},
+        {"Confirm", "Подтверждение"},
+        {"Do not display this message again", "Больше не показывать это сообщение"},
+    };
+    for (const auto& word : words) {
+        if (spoken == QLatin1String(word.english)) {
+            return QString::fromUtf8(word.russian);
+        }
+    }
+    return spoken;
+}
+
 QString LabelText(const TqsSkinStdLabel* label) {
     return SpokenCaption(label->Caption(), label->ShowAccelChar());
 }
@@ -59,7 +92,7 @@ public:
 
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
-            return SpokenCaption(control()->Caption());
+            return InRussian(SpokenCaption(control()->Caption()));
         }
         if (t == QAccessible::Accelerator) {
             return AccessKeyBinding(control()->Caption());
@@ -151,6 +184,9 @@ public:
 
     QString text(QAccessible::Text t) const override {
         const auto* form = static_cast<TqsMessageForm*>(widget());
+        if (t == QAccessible::Name && form->accessibleName().isEmpty()) {
+            return InRussian(QAccessibleWidget::text(t));
+        }
         if (t == QAccessible::Description && form->accessibleDescription().isEmpty() &&
             form->Message != nullptr) {
             return LabelText(form->Message);

@@ -1,6 +1,7 @@
 #include "ui/Form_Glavn.h"
 
 #include "skin/qsMessages.h"
+#include "ui/FocusReturn.h"
 #include "ui/Fonts.h"
 #include "ui/SearchBar.h"
 #include "ui/TreeModelAdapter.h"
@@ -31,6 +32,7 @@ TForm_Glavn::TForm_Glavn(QWidget* parent)
     connectBranchDisplay();
     connectBranchEditing();
     createTreeMoves();
+    createCommandKeys();
     createUndoCommands();
     FormCreate();
 }
@@ -38,5 +40,6 @@ TForm_Glavn::TForm_Glavn(QWidget* parent)
 TForm_Glavn::~TForm_Glavn() = default;
 
 void TForm_Glavn::showMessage(const QString& text) {
+    const FocusReturn focusBack(TreeView1);
     MessageDl->MessageDlg(text, mtInformation, TMsgDlgButtons{mbYes}, 0);
 }

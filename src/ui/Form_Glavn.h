@@ -43,8 +43,9 @@ class BackupCopies;
 // menus (Form_GlavnMenus.cpp), layout (Form_GlavnLayout.cpp), start and shut-down
 // (Form_GlavnLifecycle.cpp), the tree view's display settings (Form_GlavnTreeView.cpp),
 // the connect command (Form_GlavnConnect.cpp), attachments (Form_GlavnAttachments.cpp),
-// the text pane (Form_GlavnTextPane.cpp), moving branches (Form_GlavnTreeMoves.cpp), the
-// search (Form_GlavnSearch.cpp) and undo and redo (Form_GlavnUndo.cpp).
+// the text pane (Form_GlavnTextPane.cpp), moving branches (Form_GlavnTreeMoves.cpp), ordering
+// them (Form_GlavnTreeSort.cpp), the search (Form_GlavnSearch.cpp, Form_GlavnSearchHits.cpp)
+// and undo and redo (Form_GlavnUndo.cpp).
 class TForm_Glavn : public QMainWindow {
     Q_OBJECT
 public:
@@ -109,6 +110,9 @@ public:
     QAction* N2;
     QAction* N_save_copy;
     QAction* N_poisk; // the search, also Ctrl+F
+    // F3 and Shift+F3: the next and the previous place of the search's query in the text pane.
+    QAction* N_sled_nayden;
+    QAction* N_pred_nayden;
     QMenu* PopupMenu_Image;
     QAction* N_Strech;
     QAction* N_norm_syze;
@@ -120,14 +124,17 @@ public:
     QAction* N8;
     QAction* N9;
     QAction* N10;
-    // The tree's menu: the four moves of the selected branch and the ordering of its
-    // sub-branches; the moves also answer their keys in the tree.
+    // The tree's menu: the four moves of the selected branch, the ordering of its
+    // sub-branches and of the top level; the moves also answer their keys in the tree.
     QMenu* PopupMenu_Tree;
     QAction* N_vverh;
     QAction* N_vniz;
     QAction* N_uroven_vyshe;
     QAction* N_uroven_nizhe;
     QAction* N_po_alfavitu;
+    QAction* N_po_alfavitu_obratno;
+    QAction* N_verhniy_po_alfavitu;
+    QAction* N_verhniy_obratno;
     // The menu "Правка": undo and redo of the changes of the data (Form_GlavnUndo.cpp).
     QMenu* N_pravka;
     QAction* N_otmenit;
@@ -174,6 +181,10 @@ public:
     void FormClose();
     bool DelFiles(const QString& folder);
     void Button_podluchit_bazyClick();
+    // Before the connect: a base of the Windows program in Data is offered for bringing
+    // across (Form_GlavnJetImport.cpp). False when the connect is to end here, after a
+    // message; the note to show once connected tells what was brought across.
+    bool prepareWindowsBase(QString* importedNote);
     void Word1Click();
     void SpeedButton_FileClick();
     void SpeedButton4Click();
@@ -193,6 +204,8 @@ public:
     // branch dropped at its new place. Each rewrites the tree file.
     void MoveSelectedBranch(infobase::BranchStep step);
     void N_po_alfavituClick();
+    // Orders the branch's sub-branches (nullptr: the top level) by name (Form_GlavnTreeSort.cpp).
+    void sortBranches(infobase::TTreeNode* parent, infobase::SortDirection direction);
     void DropBranch(infobase::TTreeNode* node, infobase::TTreeNode* newParent, int index);
     void N_save_copyClick();
     // Undo and redo (Ctrl+Z; Ctrl+Y and Ctrl+Shift+Z): nothing when there is no step.
@@ -207,6 +220,11 @@ public:
     // Shows a branch the search found: its parents expanded, the branch selected and shown
     // by the tree's click handler, so that every command afterwards acts on it.
     void showFoundBranch(infobase::TTreeNode* node);
+    // Shows the branch's own text in the text pane with the first place of the search's
+    // query selected and in sight (Form_GlavnSearchHits.cpp).
+    void showFoundText(infobase::TTreeNode* node);
+    // Selects the next (or the previous) place of the search's query in the text pane.
+    void stepHit(bool forward);
     // Copies one file into the set of backup copies, the progress bar following the copy.
     void CopyFileWithProgressBar1(infobase::BackupCopies& copies, const QString& source,
                                   const QString& destination);
@@ -239,6 +257,9 @@ private:
     void reportNoApplication(const QString& path);
     void createTextPaneCommands();
     void createSearchCommand();
+    void createHitSteps();
+    // The search window's query, or empty before it was opened.
+    QString searchQuery() const;
     // Undo and redo (Form_GlavnUndo.cpp): the menu, its keys, the history at the connect,
     // the captions and an undo or redo carried out.
     void createUndoCommands();
@@ -249,8 +270,14 @@ private:
     void connectBranchDisplay();
     void connectBranchEditing();
     // At the connect: finishes a commit of the tree that stopped half way, and reads the
-    // tree again when that replaced the tree file.
+    // tree again when that replaced the tree file (or, when the committed tree cannot be put
+    // in place yet, from the file that holds it, and says so).
     void finishTreeCommit();
+    // Before a backup: a committed tree not yet in place is put there, so that the copies
+    // agree; the backup is refused (Failure) while that cannot be done.
+    void finishTreeCommitBeforeBackup();
+    // Reads the tree from the file in place of the tree in memory.
+    void rereadTree(const QString& file);
     // The node an index of the tree refers to, or nullptr.
     infobase::TTreeNode* nodeOf(const QPersistentModelIndex& index) const;
     // The branch the last click in the tree showed: the name and description fields belong
@@ -261,6 +288,11 @@ private:
     QPersistentModelIndex paneBranch_;
     // Moving branches (Form_GlavnTreeMoves.cpp).
     void createTreeMoves();
+    void connectTreeSorts();
+    // Keys, Tab order and focus (Form_GlavnKeys.cpp); the panes' accessible names, which
+    // say whose picture and text they show (Form_GlavnPaneNames.cpp).
+    void createCommandKeys();
+    void nameShownPanes();
     // Keeps a change of the tree's shape: writes the tree file and shows the branch where it
     // went. When the file cannot be written, the change is taken back and the failure thrown.
     void keepShapeChange(const std::optional<infobase::ShapeChange>& change,

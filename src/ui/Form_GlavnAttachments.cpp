@@ -5,6 +5,8 @@
 #include "infobase/store/AttachmentFiles.h"
 #include "infobase/store/AttachmentPresence.h"
 #include "platform/DesktopServices.h"
+#include "ui/FileDialogColumns.h"
+#include "ui/FocusReturn.h"
 #include "ui/Form_Glavn.h"
 
 #include <QAbstractItemView>
@@ -16,6 +18,7 @@
 #include <QLocale>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 namespace {
 
@@ -33,6 +36,7 @@ void TForm_Glavn::createAttachmentCommands() {
     OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
     OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+    showWholeFileColumns(OpenDialog1);
     OpenDialog1->setNameFilters(
         {QStringLiteral("PDF файлы (*.pdf)"), QStringLiteral("DOCX файлы (*.docx)"),
          QStringLiteral("JPG файлы (*.jpg)"), QStringLiteral("RAR файлы (*.rar)")});
@@ -41,6 +45,7 @@ void TForm_Glavn::createAttachmentCommands() {
 }
 
 void TForm_Glavn::SpeedButton_FileClick() {
+    const FocusReturn focusBack(TreeView1); // after the file dialog and the messages
     if (TreeNodes.Selected() == nullptr) {
         showMessage(noBranchSelected());
         return;

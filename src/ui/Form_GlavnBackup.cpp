@@ -33,6 +33,7 @@ void TForm_Glavn::N_save_copyClick() {
     const infobase::AppPaths paths{Base};
     // An existing folder is fine; one that cannot be made shows when the copies are made.
     QDir().mkpath(paths.backupFolder());
+    finishTreeCommitBeforeBackup();
     if (!isFile(paths.baseFile()) || !isFile(paths.treeFile())) {
         showMessage(QStringLiteral("Не найдены файлы: Quorlent.mdb и TreeView.dat"));
         throw SilentAbort();
@@ -40,7 +41,8 @@ void TForm_Glavn::N_save_copyClick() {
     ProgressBar1->show();
     try {
         infobase::BackupCopies copies(paths.baseFile(),
-                                      Store.Connected() ? &Store.ADOConnection1 : nullptr);
+                                      Store.Connected() ? &Store.ADOConnection1 : nullptr,
+                                      paths.treeFile());
         CopyFileWithProgressBar1(copies, paths.baseFile(),
                                  paths.backupFolder() + QStringLiteral("Quorlent.mdb"));
         CopyFileWithProgressBar1(copies, paths.treeFile(),

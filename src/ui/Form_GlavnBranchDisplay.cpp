@@ -166,5 +166,6 @@ void TForm_Glavn::TreeView1Click() {
     } catch (...) {
         showMessage(kNotAPicture);
     }
+    nameShownPanes();
     Image1->repaint();
 }

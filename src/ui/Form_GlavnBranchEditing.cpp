@@ -19,6 +19,10 @@
 
 namespace {
 
+// Said when the selected branch is not the one the fields were filled from.
+const QString kShowBranchFirst =
+    QStringLiteral("Сначала щёлкните эту ветку.\rС клавиатуры: выберите её и нажмите Enter.");
+
 // The name field's text; an empty one ends the command after its message.
 QString requireBranchName(TForm_Glavn& window) {
     const QString name = window.Edit_Mame_Vetok->text();
@@ -57,9 +61,15 @@ void insertBranchRecord(TForm_Glavn& window, const QString& name) {
     query.Post();
 }
 
-// Another branch has the name already: the command ends after its message. Names are unique
-// among the branches, so that each branch has a record of its own.
+// A name the tree file cannot keep whole, or one another branch has already: the command
+// ends after its message. Names are unique among the branches, so that each branch has a
+// record of its own.
 void requireFreeName(TForm_Glavn& window, const QString& name, const infobase::TTreeNode* except) {
+    if (!infobase::nameFitsTreeFile(name)) {
+        window.showMessage(QStringLiteral("Название ветки длиннее %1 знаков!")
+                               .arg(infobase::kMaxBranchNameLength));
+        throw SilentAbort();
+    }
     if (infobase::nameTakenByOther(window.TreeNodes, name, except)) {
         window.showMessage(QStringLiteral("Ветка с таким названием уже есть!"));
         throw SilentAbort();
@@ -71,7 +81,7 @@ void requireFreeName(TForm_Glavn& window, const QString& name, const infobase::T
 infobase::TTreeNode* requireShownSelection(TForm_Glavn& window, infobase::TTreeNode* shown) {
     infobase::TTreeNode* node = requireSelectedNode(window);
     if (node != shown) {
-        window.showMessage(QStringLiteral("Сначала щёлкните эту ветку."));
+        window.showMessage(kShowBranchFirst);
         throw SilentAbort();
     }
     return node;
@@ -146,13 +156,15 @@ void TForm_Glavn::SpeedButton_DeleteClick() {
     SpeedButton_Delete->setText(QStringLiteral("Подождите....."));
     PaintPendingWork();
     // A record is shared while another branch still carries its name (trees made before
-    // names had to differ): it then stays for that branch.
-    const bool deleteRecord = !infobase::nameTakenByOther(TreeNodes, node->Text(), node) &&
-                              Query_Glav.LocateOwn(node->Text());
+    // names had to differ): it then stays for that branch. The last branch of a name takes
+    // every record of the name with it.
+    const QString name = node->Text();
+    const bool lastOfName = !infobase::nameTakenByOther(TreeNodes, name, node);
+    Query_Glav.CheckBrowseMode();
     commitTreeChange(infobase::treeFileBytesWithout(TreeView1State, TreeNodes, node),
-                     [this, deleteRecord] {
-                         if (deleteRecord) {
-                             Query_Glav.Delete();
+                     [this, lastOfName, &name] {
+                         if (lastOfName) {
+                             Query_Glav.DeleteEveryRecordOf(name);
                          }
                      });
     PaintPendingWork();
@@ -208,7 +220,7 @@ void TForm_Glavn::SpeedButton_zam_opisanie_podvetkiClick() {
         return;
     }
     if (shown != TreeNodes.Selected()) {
-        showMessage(QStringLiteral("Сначала щёлкните эту ветку."));
+        showMessage(kShowBranchFirst);
         return;
     }
     const auto undo = recordUndo(infobase::UndoCommand::Description, shown->Text());

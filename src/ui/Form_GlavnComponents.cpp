@@ -3,6 +3,7 @@
 #include "ui/Fonts.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
+#include "ui/WholeAccentsDelegate.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -27,14 +28,14 @@ Widget* place(Widget* widget, const char* name, QRect geometry, int fontHeight =
     return widget;
 }
 
-// A flat button: no frame until the pointer is over it, never takes the focus. With a
-// glyph, the picture stands left of the caption at its own size.
+// A flat button: no frame until the pointer is over it; it takes the focus by Tab, never
+// by a click. With a glyph, the picture stands left of the caption at its own size.
 QToolButton* flatButton(QWidget* parent, const char* name, QRect geometry, const QString& caption,
                         const QString& glyph = QString()) {
     auto* button = place(new QToolButton(parent), name, geometry, glyph.isEmpty() ? 21 : 16);
     button->setText(caption);
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     if (!glyph.isEmpty()) {
         const QPixmap picture(glyph);
         button->setIcon(QIcon(picture));
@@ -76,6 +77,7 @@ void TForm_Glavn::createComponents() {
     TreeView1->setHeaderHidden(true);
     TreeView1->setIndentation(19);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView1->setItemDelegate(new WholeAccentsDelegate(TreeView1));
     TreeView1->viewport()->setCursor(Qt::PointingHandCursor);
     TreeView1->setAccessibleName(QStringLiteral("Дерево веток"));
     TreeView1->hide();

@@ -16,6 +16,12 @@ void TForm_Glavn::Button_podluchit_bazyClick() {
     QCoreApplication::processEvents();
 
     try {
+        QString importedNote;
+        if (!prepareWindowsBase(&importedNote)) {
+            FormResize();
+            Button_podluchit_bazy->setText(QStringLiteral("Подключить базу"));
+            return;
+        }
         // Opens Base + "/Data/Quorlent.mdb" for reading and writing, sharing it with other
         // programs, keyed with the base's password (which the connection does not keep);
         // then Query_Glav with its first row current, then Query_Parole.
@@ -26,6 +32,9 @@ void TForm_Glavn::Button_podluchit_bazyClick() {
         Button_podluchit_bazy->hide();
         Image1->show();
         N1->menuAction()->setEnabled(true);
+        if (!importedNote.isEmpty()) {
+            showMessage(importedNote);
+        }
     } catch (...) {
         showMessage(QStringLiteral("Не удалось подключится."));
     }

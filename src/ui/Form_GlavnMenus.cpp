@@ -1,6 +1,8 @@
 // The main menu and the context menus of the two panes, with their pictures from the
 // image list.
+#include "ui/DividerMenuStyle.h"
 #include "ui/Form_Glavn.h"
+#include "ui/KeyboardPopup.h"
 #include "ui/MenuBarStyle.h"
 #include "ui/PictureView.h"
 
@@ -43,8 +45,8 @@ public:
         }
         auto* pane = static_cast<QWidget*>(watched);
         const QRect caret = pane->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-        menu_->popup(
-            pane->mapToGlobal(caret.isValid() ? caret.bottomLeft() : pane->rect().center()));
+        popupFromKeyboard(
+            menu_, pane->mapToGlobal(caret.isValid() ? caret.bottomLeft() : pane->rect().center()));
         return true;
     }
 
@@ -115,6 +117,13 @@ void TForm_Glavn::createPopupMenus() {
     N9 = item(PopupMenu_Text, "N9", divider);
     N10 = item(PopupMenu_Text, "N10", QStringLiteral("  Изменить шрифт"),
                ImageList1.icon(ImageList::ColouredLetters));
+    // The dividers look as items with their caption but are separators: the arrows step over
+    // them and a reader hears a separator.
+    N6->setSeparator(true);
+    N9->setSeparator(true);
+    auto* dividers = new DividerMenuStyle;
+    dividers->setParent(PopupMenu_Text);
+    PopupMenu_Text->setStyle(dividers);
     connect(RichEdit, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { PopupMenu_Text->popup(RichEdit->mapToGlobal(at)); });
     new KeyboardMenu(RichEdit, PopupMenu_Text);

@@ -1,11 +1,15 @@
 // The search: "Поиск" at the end of the main menu and Ctrl+F open the search window; a
-// result chosen there is shown as a click on its branch shows it.
+// result chosen there is shown as a click on its branch shows it, and a hit in a text shows
+// that text with the hit selected (Form_GlavnSearchHits.cpp).
 #include "infobase/AppPaths.h"
 #include "ui/Form_Glavn.h"
+#include "ui/PictureView.h"
 #include "ui/SearchBar.h"
+#include "ui/SearchWindowPlace.h"
 #include "ui/TreeModelAdapter.h"
 
 #include <QMenuBar>
+#include <QScreen>
 #include <QTreeView>
 
 void TForm_Glavn::createSearchCommand() {
@@ -14,6 +18,7 @@ void TForm_Glavn::createSearchCommand() {
     N_poisk->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     menuBar()->addAction(N_poisk);
     connect(N_poisk, &QAction::triggered, this, &TForm_Glavn::N_poiskClick);
+    createHitSteps();
 }
 
 void TForm_Glavn::N_poiskClick() {
@@ -22,7 +27,7 @@ void TForm_Glavn::N_poiskClick() {
         return;
     }
     if (!SearchBar1) {
-        SearchBar1 = std::make_unique<SearchBar>(TreeNodes, Store.ADOConnection1,
+        SearchBar1 = std::make_unique<SearchBar>(TreeNodes, *TreeModel, Store.ADOConnection1,
                                                  infobase::AppPaths{Base}.baseFile(), this);
         // Every change of the tree reaches the search before nodes go, so that no result
         // points at a node that is gone.
@@ -34,9 +39,18 @@ void TForm_Glavn::N_poiskClick() {
         connect(TreeModel.get(), &QAbstractItemModel::layoutAboutToBeChanged, bar, treeChanged);
         connect(TreeModel.get(), &QAbstractItemModel::rowsInserted, bar, treeChanged);
         connect(TreeModel.get(), &QAbstractItemModel::dataChanged, bar, treeChanged);
-        connect(bar, &SearchBar::branchChosen, this, &TForm_Glavn::showFoundBranch);
+        connect(bar, &SearchBar::branchChosen, this,
+                [this](infobase::TTreeNode* node, bool inText) {
+                    showFoundBranch(node);
+                    if (inText) {
+                        showFoundText(node);
+                    }
+                });
     }
-    SearchBar1->open();
+    SearchBar1->open([this](QSize frame) {
+        const QRect pane(Image1->mapToGlobal(QPoint(0, 0)), Image1->size());
+        return ui::searchWindowFrame(frameGeometry(), pane, screen()->availableGeometry(), frame);
+    });
 }
 
 void TForm_Glavn::showFoundBranch(infobase::TTreeNode* node) {

@@ -1,6 +1,7 @@
 // The text pane's commands: show it for writing, save its text into the own record of the
 // branch whose text it holds, copy, paste and change the font.
 #include "infobase/store/BranchText.h"
+#include "ui/FocusReturn.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
 #include "ui/TextFontDialog.h"
@@ -50,6 +51,7 @@ void TForm_Glavn::SpeedButton1Click() {
     infobase::TTreeNode* selected = TreeNodes.Selected();
     paneBranch_ =
         selected ? QPersistentModelIndex(TreeModel->indexOf(selected)) : QPersistentModelIndex();
+    nameShownPanes();
 }
 
 void TForm_Glavn::N5Click() {
@@ -97,6 +99,7 @@ void TForm_Glavn::N8Click() {
 }
 
 void TForm_Glavn::N10Click() {
+    const FocusReturn focusBack(RichEdit);
     if (FontDialog->exec() == QDialog::Accepted) {
         QTextCharFormat format;
         format.setFont(FontDialog->currentFont());

@@ -1,10 +1,13 @@
 // The tree file and the record store commit together: every change of the tree goes through
 // commitTreeChange, and the connect finishes a commit that a crash cut short.
+#include "common/Failure.h"
 #include "infobase/AppPaths.h"
 #include "infobase/tree/TreeFile.h"
 #include "infobase/wholefile/TreeCommit.h"
 #include "ui/Form_Glavn.h"
 #include "ui/TreeModelAdapter.h"
+
+#include <QDir>
 
 void TForm_Glavn::commitTreeChange(const QByteArray& newTree,
                                    const std::function<void()>& recordWork) {
@@ -13,28 +16,67 @@ void TForm_Glavn::commitTreeChange(const QByteArray& newTree,
     const QByteArray before = UndoHistory1.recording()
                                   ? infobase::committedTreeBytes(treeFile, TreeView1State)
                                   : QByteArray();
-    infobase::commitTree(Store.ADOConnection1, Query_Glav, treeFile, newTree, [&] {
-        UndoHistory1.treeWillChange(before, newTree);
-        if (recordWork) {
-            recordWork();
-        }
-    });
+    const infobase::TreeCommitted committed =
+        infobase::commitTree(Store.ADOConnection1, Query_Glav, treeFile, newTree, [&] {
+            UndoHistory1.treeWillChange(before, newTree);
+            if (recordWork) {
+                recordWork();
+            }
+        });
+    // The change is in the base and stays; only the tree file waits.
+    if (!committed.placed) {
+        showMessage(committed.notice);
+    }
 }
 
 QByteArray TForm_Glavn::treeFileBytes() const {
     return infobase::treeFileBytes(TreeView1State, TreeNodes);
 }
 
+void TForm_Glavn::rereadTree(const QString& file) {
+    TreeNodes.Clear();
+    infobase::readTreeFile(file, TreeView1State, TreeNodes);
+    applyTreeViewState();
+}
+
 void TForm_Glavn::finishTreeCommit() {
     const QString treeFile = infobase::AppPaths{Base}.treeFile();
-    if (!infobase::reconcileTreeFile(Store.ADOConnection1, treeFile)) {
-        return;
-    }
+    const infobase::PendingTreeOutcome outcome =
+        infobase::settlePendingTree(Store.ADOConnection1, treeFile);
     // The file read at start was the one before the last change; the committed one is
     // read in its place.
-    TreeNodes.Clear();
-    infobase::readTreeFile(treeFile, TreeView1State, TreeNodes);
-    applyTreeViewState();
+    if (outcome.state == infobase::PendingTree::Placed) {
+        rereadTree(treeFile);
+    } else if (outcome.state == infobase::PendingTree::Stuck) {
+        rereadTree(outcome.pendingFile);
+        showMessage(infobase::pendingTreeNotice(treeFile, outcome));
+    }
+}
+
+void TForm_Glavn::finishTreeCommitBeforeBackup() {
+    const infobase::AppPaths paths{Base};
+    infobase::PendingTreeOutcome outcome;
+    if (Store.Connected()) {
+        outcome = infobase::settlePendingTree(Store.ADOConnection1, paths.treeFile());
+    } else {
+        outcome = infobase::settlePendingTreeOf(paths.baseFile(), paths.treeFile());
+    }
+    switch (outcome.state) {
+    case infobase::PendingTree::Placed:
+        // Before the connect the tree in memory is the one read at start, without the change.
+        if (!Store.Connected()) {
+            rereadTree(paths.treeFile());
+        }
+        return;
+    case infobase::PendingTree::Stuck:
+    case infobase::PendingTree::Unknown:
+        throw Failure(QStringLiteral("Последнее изменение дерева ещё не в файле %1: %2\r"
+                                     "Копия не сохранена, прежние копии остались как были.")
+                          .arg(QDir::toNativeSeparators(paths.treeFile()), outcome.reason));
+    case infobase::PendingTree::None:
+    case infobase::PendingTree::Dropped:
+        return;
+    }
 }
 
 infobase::TTreeNode* TForm_Glavn::nodeOf(const QPersistentModelIndex& index) const {

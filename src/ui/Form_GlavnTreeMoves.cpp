@@ -1,6 +1,6 @@
 // Reorganising the tree: a branch, with all its sub-branches, is dragged to a new place in
-// TreeView1, or moved one step by a key or the tree's menu; the menu also orders the
-// selected branch's sub-branches by name. A move changes only the tree's shape (a record is
+// TreeView1, or moved one step by a key or the tree's menu; the menu also orders branches
+// (Form_GlavnTreeSort.cpp). A move changes only the tree's shape (a record is
 // joined to its branch by the name, which stays), so it rewrites only the tree file. The
 // moved branch stays selected, keeps its expanded state and is shown; the panel and the panes
 // stay as they are.
@@ -9,6 +9,7 @@
 #include "infobase/tree/TreeFile.h"
 #include "ui/Form_Glavn.h"
 #include "ui/KeyHintMenu.h"
+#include "ui/KeyboardPopup.h"
 #include "ui/TreeModelAdapter.h"
 
 #include <QApplication>
@@ -98,6 +99,13 @@ void TForm_Glavn::createTreeMoves() {
     PopupMenu_Tree->addSeparator();
     N_po_alfavitu = treeCommand(PopupMenu_Tree, "N_po_alfavitu",
                                 QStringLiteral("Упорядочить подветки по алфавиту"));
+    N_po_alfavitu_obratno =
+        treeCommand(PopupMenu_Tree, "N_po_alfavitu_obratno",
+                    QStringLiteral("Упорядочить подветки по алфавиту от Я до А"));
+    N_verhniy_po_alfavitu = treeCommand(PopupMenu_Tree, "N_verhniy_po_alfavitu",
+                                        QStringLiteral("Упорядочить верхний уровень по алфавиту"));
+    N_verhniy_obratno = treeCommand(PopupMenu_Tree, "N_verhniy_obratno",
+                                    QStringLiteral("Упорядочить верхний уровень от Я до А"));
     TreeView1->addActions(PopupMenu_Tree->actions());
 
     connect(N_vverh, &QAction::triggered, this,
@@ -108,7 +116,7 @@ void TForm_Glavn::createTreeMoves() {
             [this] { MoveSelectedBranch(infobase::BranchStep::Out); });
     connect(N_uroven_nizhe, &QAction::triggered, this,
             [this] { MoveSelectedBranch(infobase::BranchStep::In); });
-    connect(N_po_alfavitu, &QAction::triggered, this, &TForm_Glavn::N_po_alfavituClick);
+    connectTreeSorts();
 
     // The menu opens at the pointer on a right click, and from the keyboard (the menu key,
     // Shift+F10) under the current branch.
@@ -122,7 +130,7 @@ void TForm_Glavn::createTreeMoves() {
     connect(openMenu, &QAction::triggered, this, [this] {
         const QRect current = TreeView1->visualRect(TreeView1->currentIndex());
         const QPoint at = current.isValid() ? current.bottomLeft() : QPoint(0, 0);
-        PopupMenu_Tree->popup(TreeView1->viewport()->mapToGlobal(at));
+        popupFromKeyboard(PopupMenu_Tree, TreeView1->viewport()->mapToGlobal(at));
     });
 }
 
@@ -131,15 +139,19 @@ void TForm_Glavn::keepShapeChange(const std::optional<infobase::ShapeChange>& ch
     if (!change) {
         return;
     }
+    const infobase::TTreeNode* changed = change->changed();
     const auto undo =
         recordUndo(change->reorders() ? infobase::UndoCommand::Sort : infobase::UndoCommand::Move,
-                   shown->Text());
+                   changed ? changed->Text() : QString());
     try {
         commitTreeChange(treeFileBytes());
     } catch (const Failure&) {
         // The tree in memory stays what the tree file holds.
         change->undo(TreeNodes);
         throw;
+    }
+    if (shown == nullptr) {
+        return;
     }
     for (infobase::TTreeNode* up = shown->Parent(); up; up = up->Parent()) {
         TreeView1->expand(TreeModel->indexOf(up));
@@ -150,12 +162,6 @@ void TForm_Glavn::keepShapeChange(const std::optional<infobase::ShapeChange>& ch
 void TForm_Glavn::MoveSelectedBranch(infobase::BranchStep step) {
     if (infobase::TTreeNode* node = TreeNodes.Selected()) {
         keepShapeChange(infobase::stepBranch(TreeNodes, node, step), node);
-    }
-}
-
-void TForm_Glavn::N_po_alfavituClick() {
-    if (infobase::TTreeNode* node = TreeNodes.Selected()) {
-        keepShapeChange(infobase::sortChildrenByName(TreeNodes, node), node);
     }
 }
 

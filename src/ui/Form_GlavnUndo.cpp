@@ -40,7 +40,8 @@ QString stepCaption(const infobase::UndoHistory::StepInfo& step) {
     case UndoCommand::Move:
         return named("перемещение «%1»");
     case UndoCommand::Sort:
-        return named("упорядочение подветок «%1»");
+        return step.name.isEmpty() ? QStringLiteral("упорядочение верхнего уровня")
+                                   : named("упорядочение подветок «%1»");
     }
     return {};
 }
@@ -129,6 +130,9 @@ void TForm_Glavn::runHistoryStep(bool back) {
         showMessage(back ? QStringLiteral("Не удалось отменить. Ничего не изменено.")
                          : QStringLiteral("Не удалось повторить. Ничего не изменено."));
         return;
+    }
+    if (!outcome.notice.isEmpty()) {
+        showMessage(outcome.notice); // the change is in the base and stays; the tree file waits
     }
     if (outcome.tree) {
         // The tree in memory becomes the one the tree file now holds.

@@ -3,6 +3,8 @@
 #include "platform/DesktopServices.h"
 #include "platform/LogonName.h"
 #include "platform/WordExport.h"
+#include "ui/FileDialogColumns.h"
+#include "ui/FocusReturn.h"
 #include "ui/Form_Glavn.h"
 
 #include <QDir>
@@ -27,8 +29,10 @@ QString exportUserName(const TForm_Glavn& window) {
 } // namespace
 
 void TForm_Glavn::Word1Click() {
+    const FocusReturn focusBack(RichEdit); // after the save dialog and the messages
     QFileDialog SaveDialog_Word(this, QStringLiteral("Сохранение файла в Word"), QDir::homePath());
     SaveDialog_Word.setObjectName(QStringLiteral("SaveDialog_Word"));
+    showWholeFileColumns(&SaveDialog_Word);
     SaveDialog_Word.setOptions(QFileDialog::DontUseNativeDialog |
                                QFileDialog::DontConfirmOverwrite);
     SaveDialog_Word.setAcceptMode(QFileDialog::AcceptSave);

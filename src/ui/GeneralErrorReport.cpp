@@ -1,5 +1,7 @@
 #include "ui/GeneralErrorReport.h"
 
+#include "ui/FocusReturn.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -11,6 +13,7 @@ QString programTitle() {
 }
 
 void showGeneralErrorReport(const QString& text) {
+    const FocusReturn focusBack(nullptr);
     QMessageBox box(QMessageBox::Critical, programTitle(), text, QMessageBox::Ok);
     box.exec();
 }

@@ -34,6 +34,17 @@ QSize MenuBarStyle::sizeFromContents(ContentsType type, const QStyleOption* opti
 
 void MenuBarStyle::drawControl(ControlElement element, const QStyleOption* option,
                                QPainter* painter, const QWidget* widget) const {
+    // The item chosen with the keyboard (Alt, then the arrows; the bar has the focus) stands
+    // on the highlight, as the item whose menu is open does, so that the user sees where
+    // Enter goes.
+    QStyleOptionMenuItem keyboardChoice;
+    if (const auto* barItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        element == CE_MenuBarItem && barItem != nullptr && widget != nullptr &&
+        widget->hasFocus() && (barItem->state & State_Selected)) {
+        keyboardChoice = *barItem;
+        keyboardChoice.state |= State_Sunken;
+        option = &keyboardChoice;
+    }
     const QStyleOptionMenuItem* item =
         element == CE_MenuBarItem ? withPictureAndCaption(option) : nullptr;
     if (item == nullptr) {

@@ -4,7 +4,8 @@
 
 // The look of the main menu bar: an item with a picture shows the picture and then its
 // caption, as menu bars of this program always have (the toolkit would show the picture
-// alone). Everything else is left to the application's style.
+// alone); the item chosen with the keyboard is highlighted. Everything else is left to the
+// application's style.
 class MenuBarStyle : public QProxyStyle {
     Q_OBJECT
 public:

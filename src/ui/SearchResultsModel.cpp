@@ -50,6 +50,10 @@ infobase::TTreeNode* SearchResultsModel::nodeAt(int row) const {
     return row >= 0 && row < static_cast<int>(hits.size()) ? hits[row].node : nullptr;
 }
 
+bool SearchResultsModel::foundInText(int row) const {
+    return nodeAt(row) && search_.hits()[row].place == search::MatchPlace::Text;
+}
+
 int SearchResultsModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) {
         return 0;

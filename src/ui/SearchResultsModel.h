@@ -22,6 +22,8 @@ public:
 
     // The branch of a row, or nullptr for a row that is no result.
     infobase::TTreeNode* nodeAt(int row) const;
+    // Whether the row's branch was found in its text.
+    bool foundInText(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;

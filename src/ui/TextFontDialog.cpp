@@ -1,5 +1,7 @@
 #include "ui/TextFontDialog.h"
 
+#include "ui/FileDialogColumns.h"
+
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -7,6 +9,8 @@
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QPixmap>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -32,6 +36,32 @@ QFont withFaceStyleName(QFont font) {
     return font;
 }
 
+// A colour as a reader says it: by its name where it has a common one, otherwise by the
+// amounts of red, green and blue.
+QString spokenColour(const QColor& colour) {
+    static const struct {
+        QRgb rgb;
+        const char* name;
+    } named[] = {
+        {0x000000, "чёрный"},       {0xffffff, "белый"},        {0xff0000, "красный"},
+        {0x00ff00, "зелёный"},      {0x008000, "зелёный"},      {0x0000ff, "синий"},
+        {0xffff00, "жёлтый"},       {0x00ffff, "голубой"},      {0xff00ff, "пурпурный"},
+        {0x808080, "серый"},        {0xc0c0c0, "светло-серый"}, {0x800000, "тёмно-красный"},
+        {0x000080, "тёмно-синий"},  {0x808000, "оливковый"},    {0x800080, "фиолетовый"},
+        {0x008080, "сине-зелёный"}, {0xffa500, "оранжевый"},
+    };
+    const QRgb rgb = colour.rgb() & 0xffffff;
+    for (const auto& colourName : named) {
+        if (colourName.rgb == rgb) {
+            return QString::fromUtf8(colourName.name);
+        }
+    }
+    return QStringLiteral("красный %1, зелёный %2, синий %3")
+        .arg(colour.red())
+        .arg(colour.green())
+        .arg(colour.blue());
+}
+
 } // namespace
 
 TextFontDialog::TextFontDialog(QWidget* parent)
@@ -44,7 +74,7 @@ TextFontDialog::TextFontDialog(QWidget* parent)
     auto* colourLabel = new QLabel(QCoreApplication::translate("QColorDialog", "Color"), this);
     colourLabel->setBuddy(colourButton_);
     colourButton_->setObjectName(QStringLiteral("colourButton"));
-    colourButton_->setAccessibleName(colourLabel->text());
+    colourLabel_ = colourLabel->text();
     colourButton_->setIconSize({32, 16});
     connect(colourButton_, &QToolButton::clicked, this, &TextFontDialog::chooseColour);
 
@@ -63,6 +93,25 @@ TextFontDialog::TextFontDialog(QWidget* parent)
 
     setCurrentColor(colour_);
     acceptedFont_ = fonts_->currentFont();
+    nameFontChoices();
+}
+
+void TextFontDialog::nameFontChoices() {
+    // The three fields and the lists under them (made in this order) carry their labels'
+    // names, which the toolkit leaves empty.
+    nameByLabels(fonts_);
+    const char* const lists[] = {"&Font", "Font st&yle", "&Size"};
+    const QList<QListView*> views = fonts_->findChildren<QListView*>();
+    const QList<QLineEdit*> fields = fonts_->findChildren<QLineEdit*>();
+    for (qsizetype i = 0; i < qsizetype(std::size(lists)); ++i) {
+        const QString name = QCoreApplication::translate("QFontDialog", lists[i]).remove(u'&');
+        if (i < views.size()) {
+            views[i]->setAccessibleName(name);
+        }
+        if (i < fields.size() && fields[i]->accessibleName().isEmpty()) {
+            fields[i]->setAccessibleName(name);
+        }
+    }
 }
 
 QFont TextFontDialog::currentFont() const {
@@ -84,6 +133,8 @@ void TextFontDialog::showColour(const QColor& colour) {
     QPixmap swatch(colourButton_->iconSize());
     swatch.fill(colour);
     colourButton_->setIcon(QIcon(swatch));
+    // The swatch alone says nothing to a reader: the button's name says the colour.
+    colourButton_->setAccessibleName(colourLabel_ + QStringLiteral(": ") + spokenColour(colour));
 }
 
 void TextFontDialog::done(int result) {

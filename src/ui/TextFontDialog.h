@@ -28,10 +28,12 @@ public:
 
 private:
     void chooseColour();
+    void nameFontChoices();
     void showColour(const QColor& colour);
 
     QFontDialog* fonts_;
     QToolButton* colourButton_;
+    QString colourLabel_;
     QColor colour_ = Qt::black;
     QFont acceptedFont_;
     QColor acceptedColour_ = Qt::black;

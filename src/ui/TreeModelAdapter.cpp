@@ -74,10 +74,13 @@ bool TreeModelAdapter::hasChildren(const QModelIndex& parent) const {
 
 QVariant TreeModelAdapter::data(const QModelIndex& index, int role) const {
     const TTreeNode* node = nodeAt(index);
-    if (node == nullptr || role != Qt::DisplayRole) {
+    if (node == nullptr) {
         return {};
     }
-    return node->Text();
+    if (role == Qt::AccessibleDescriptionRole && describer_) {
+        return describer_(index);
+    }
+    return role == Qt::DisplayRole ? QVariant(node->Text()) : QVariant();
 }
 
 Qt::ItemFlags TreeModelAdapter::flags(const QModelIndex& index) const {

@@ -3,6 +3,7 @@
 #include "infobase/tree/TreeNodes.h"
 
 #include <QAbstractItemModel>
+#include <functional>
 
 // Shows an information tree in a tree view: one column, a node's text as its label, and
 // an expand button wherever the node's HasChildren flag is set (also without children) or
@@ -23,6 +24,11 @@ public:
 
     infobase::TTreeNode* nodeAt(const QModelIndex& index) const;
     QModelIndex indexOf(infobase::TTreeNode* node) const;
+    // Gives each item the description a screen reader reads after its name (the view knows
+    // what the model does not: whether the item is open).
+    void setAccessibleDescriber(std::function<QString(const QModelIndex&)> describer) {
+        describer_ = std::move(describer);
+    }
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -66,4 +72,5 @@ private:
     QList<QPersistentModelIndex> reorderedParents(infobase::TTreeNode* parent) const;
 
     infobase::TTreeNodes& tree_;
+    std::function<QString(const QModelIndex&)> describer_;
 };

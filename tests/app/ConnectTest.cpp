@@ -104,10 +104,14 @@ TEST(Connect, PanelShowsAndHidesAndTabGoesTreeNameDescription) {
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     window.TreeView1->setFocus();
-    QTest::keyClick(window.TreeView1, Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(window.Edit_Mame_Vetok));
-    QTest::keyClick(window.Edit_Mame_Vetok, Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(window.Memo_opisanie));
+    // Tab goes down the panel as its controls stand: the name, its two buttons, the
+    // description.
+    for (QWidget* next :
+         std::initializer_list<QWidget*>{window.Edit_Mame_Vetok, window.SpeedButton_vvod_vetki,
+                                         window.SpeedButton_vvod_podvetki, window.Memo_opisanie}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+    }
 
     window.Skryt->trigger();
     window.Skryt->trigger();

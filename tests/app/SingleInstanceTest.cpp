@@ -113,6 +113,28 @@ TEST(SingleInstance, ASecondStartOnTheFolderIsRefusedUntouchedAndAKilledFirstBlo
     EXPECT_FALSE(QFileInfo::exists(temp)) << "ended as asked, Temp removed";
 }
 
+// Two application folders whose Data is one folder, through a symbolic link, are one folder
+// to the lock: the second start is refused and names the folder the data lies in.
+TEST(SingleInstance, TwoFoldersSharingOneDataThroughALinkDoNotRunAtOnce) {
+    QTemporaryDir root;
+    const QString first = root.filePath(QStringLiteral("first"));
+    const QString second = root.filePath(QStringLiteral("second"));
+    ASSERT_TRUE(QDir().mkpath(first + QStringLiteral("/Data")));
+    ASSERT_TRUE(QDir().mkpath(second));
+    ASSERT_TRUE(QFile::link(first + QStringLiteral("/Data"), second + QStringLiteral("/Data")));
+
+    Program running(first);
+    ASSERT_TRUE(running.waitUntilStarted());
+    Program refused(second);
+    ASSERT_TRUE(refused.process().waitForFinished(15000));
+    EXPECT_NE(refused.process().exitCode(), 0);
+    const QString data = QFileInfo(first + QStringLiteral("/Data")).canonicalFilePath();
+    EXPECT_EQ(refused.lines(),
+              QStringList{QStringLiteral("message\tПрограмма уже работает с папкой\\r") +
+                          QDir::toNativeSeparators(data)});
+    EXPECT_FALSE(QFileInfo::exists(second + QStringLiteral("/Temp")));
+}
+
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
@@ -120,21 +142,23 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 }
 
 // A start clears what a killed run left: a backup's temporary copies with a journal that was
-// not finished. Other files, the earlier backup pair and a user's files among them (also one
-// in Data named like a save's temporary), stay as they are.
+// not finished. Other files, the earlier backup pair and a user's files among them (also ones
+// named like a temporary of this or an earlier version), stay as they are.
 TEST(KilledRun, TheNextStartClearsItsTemporariesAndNothingElse) {
     QTemporaryDir folder;
     ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("Data")));
     ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("Backup copies")));
-    const QStringList kept{"Backup copies/.TreeView.dat.swp", "Backup copies/Quorlent.mdb",
-                           "Backup copies/TreeView.dat",      "Backup copies/notes.txt",
-                           "Data/Quorlent.mdb.AbCdEf",        "Data/TreeView.dat.new",
-                           "Data/TreeView.dat.pending",       "Data/TreeView.dat.qWeRtY",
-                           "Data/TreeView.dat.unreadable",    "Data/TreeView.dat.unreadable2",
-                           "Data/XTreeView.dat.AbCdEf"};
-    const QStringList cleared{
-        "Backup copies/.Quorlent.mdb.swap", "Backup copies/.TreeView.dat.swap",
-        "Backup copies/.backup-journal.swap", "Backup copies/.Quorlent.mdb.x1Y2z3"};
+    const QStringList kept{
+        "Backup copies/.Quorlent.mdb.backup", "Backup copies/.Quorlent.mdb.x1Y2z3",
+        "Backup copies/.TreeView.dat.swp",    "Backup copies/Quorlent.mdb",
+        "Backup copies/TreeView.dat",         "Backup copies/notes.txt",
+        "Data/Quorlent.mdb.AbCdEf",           "Data/TreeView.dat.new",
+        "Data/TreeView.dat.pending",          "Data/TreeView.dat.qWeRtY",
+        "Data/TreeView.dat.unreadable",       "Data/TreeView.dat.unreadable2",
+        "Data/XTreeView.dat.AbCdEf"};
+    const QStringList cleared{"Backup copies/.Quorlent.mdb.swap",
+                              "Backup copies/.TreeView.dat.swap",
+                              "Backup copies/.backup-journal.swap"};
     for (const QString& name : kept + cleared) {
         writeFile(folder.filePath(name), name.toUtf8());
     }

@@ -1,6 +1,8 @@
 #include "ProgramFolder.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherConnection.h"
+#include "infobase/tree/TreeFile.h"
+#include "infobase/wholefile/TreeCommit.h"
 #include "ui/Form_Glavn.h"
 
 #include <QFile>
@@ -12,7 +14,6 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -81,6 +82,18 @@ QStringList namesIn(const QString& base) {
     return names;
 }
 
+// The bytes of a tree file the program reads whole: nodes whose names are 255 letters long,
+// as many as make the file at least `size` bytes.
+QByteArray treeFile(qint64 size, char16_t letter = u't') {
+    infobase::TTreeNodes nodes;
+    QByteArray bytes = infobase::treeFileBytes(infobase::TreeViewState{}, nodes);
+    const qint64 perNode = 4 + 30 + 2 * 255;
+    for (qint64 n = (size - bytes.size() + perNode - 1) / perNode; n > 0; --n) {
+        nodes.AddChild(nullptr, QString(255, letter));
+    }
+    return infobase::treeFileBytes(infobase::TreeViewState{}, nodes);
+}
+
 void post(TForm_Glavn& window, const QString& name) {
     window.Query_Glav.Insert();
     window.Query_Glav.FieldByName("Imya_vetok").SetAsString(name);
@@ -102,7 +115,7 @@ TEST(BackupCommand, WithoutBothDataFilesSaysSoAndLeavesOnlyTheFolder) {
         }
         TForm_Glavn& window = program.start();
         if (c.tree) {
-            program.writeFile(QStringLiteral("Data/TreeView.dat"), "TPF0");
+            program.writeFile(QStringLiteral("Data/TreeView.dat"), treeFile(0));
         }
         const BarSeen bar = runBackup(program);
         ASSERT_EQ(program.watch.seen.size(), 1);
@@ -146,16 +159,17 @@ TEST(BackupCommand, ACloseDuringTheCopyWaitsForTheBackup) {
     ProgramFolder program;
     program.createBase();
     TForm_Glavn& window = program.start();
-    program.writeFile(QStringLiteral("Data/TreeView.dat"), QByteArray(20 << 20, 'z'));
+    const QByteArray tree = treeFile(20 << 20);
+    program.writeFile(QStringLiteral("Data/TreeView.dat"), tree);
     CloseWhilePainted closer(window);
     runBackup(program);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 5000));
     EXPECT_EQ(program.watch.texts(), (QStringList{kDone, QStringLiteral("Мусор удален.")}));
-    EXPECT_EQ(bytesOf(program.path(QStringLiteral("Backup copies/TreeView.dat"))).size(), 20 << 20);
+    EXPECT_EQ(bytesOf(program.path(QStringLiteral("Backup copies/TreeView.dat"))), tree);
 }
 
-// Backups while connected: an empty tree file first, then a second backup that replaces
-// both copies; the store goes on posting.
+// Backups while connected: a tree file without nodes first, then a second backup that
+// replaces both copies; the store goes on posting.
 TEST(BackupCommand, CopiesTheConnectedBaseAsPostedAndTheTreeFileAndReplacesEarlierCopies) {
     ProgramFolder program;
     program.createBase();
@@ -164,20 +178,21 @@ TEST(BackupCommand, CopiesTheConnectedBaseAsPostedAndTheTreeFileAndReplacesEarli
     ASSERT_TRUE(window.Store.Connected());
     post(window, QStringLiteral("первая"));
     post(window, QStringLiteral("вторая"));
-    program.writeFile(QStringLiteral("Data/TreeView.dat"), QByteArray());
+    const QByteArray emptyTree = treeFile(0);
+    program.writeFile(QStringLiteral("Data/TreeView.dat"), emptyTree);
     const QString baseCopy = program.path(QStringLiteral("Backup copies/Quorlent.mdb"));
     const QString treeCopy = program.path(QStringLiteral("Backup copies/TreeView.dat"));
 
     BarSeen bar = runBackup(program);
     EXPECT_EQ(program.watch.texts(), QStringList{kDone});
     EXPECT_TRUE(bar.visible);
-    EXPECT_EQ(bar.maximum, 0) << "the empty tree file's range";
+    EXPECT_EQ(bar.maximum, emptyTree.size()) << "the tree file's range";
     EXPECT_FALSE(window.ProgressBar1->isVisible());
     EXPECT_EQ(namesIn(baseCopy), (QStringList{"первая", "вторая"}));
-    EXPECT_EQ(bytesOf(treeCopy), QByteArray());
+    EXPECT_EQ(bytesOf(treeCopy), emptyTree);
 
     post(window, QStringLiteral("третья"));
-    const QByteArray tree = QByteArray("TPF0") + QByteArray(20 << 20, 'z');
+    const QByteArray tree = treeFile(20 << 20, u'z');
     program.writeFile(QStringLiteral("Data/TreeView.dat"), tree);
     PositionsPainted painted(window.ProgressBar1);
     bar = runBackup(program);
@@ -203,14 +218,14 @@ TEST(BackupCommand, AFailureHalfWayKeepsTheEarlierPair) {
     ProgramFolder program;
     program.createBase();
     TForm_Glavn& window = program.start();
-    const QByteArray earlierTree = QByteArray("TPF0 earlier");
+    const QByteArray earlierTree = treeFile(0);
     program.writeFile(QStringLiteral("Data/TreeView.dat"), earlierTree);
     runBackup(program);
     ASSERT_EQ(program.watch.texts(), QStringList{kDone});
     const QString baseCopy = program.path(QStringLiteral("Backup copies/Quorlent.mdb"));
     const QString treeCopy = program.path(QStringLiteral("Backup copies/TreeView.dat"));
     const QByteArray earlierBase = bytesOf(baseCopy);
-    program.writeFile(QStringLiteral("Data/TreeView.dat"), QByteArray(4 * earlierBase.size(), 't'));
+    program.writeFile(QStringLiteral("Data/TreeView.dat"), treeFile(4 * earlierBase.size()));
 
     struct Case {
         const char* name;
@@ -262,12 +277,13 @@ TEST(BackupCommand, ADamagedAttachmentKeepsTheEarlierPair) {
         insert.step();
     }
     program.start();
-    program.writeFile(QStringLiteral("Data/TreeView.dat"), "TPF0 tree");
+    const QByteArray earlierTree = treeFile(0);
+    program.writeFile(QStringLiteral("Data/TreeView.dat"), earlierTree);
     runBackup(program);
     ASSERT_EQ(program.watch.texts(), QStringList{kDone});
     const QString baseCopy = program.path(QStringLiteral("Backup copies/Quorlent.mdb"));
     const QByteArray earlierBase = bytesOf(baseCopy);
-    program.writeFile(QStringLiteral("Data/TreeView.dat"), "TPF0 later tree");
+    program.writeFile(QStringLiteral("Data/TreeView.dat"), treeFile(1000));
     {
         QFile file(base);
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
@@ -284,13 +300,14 @@ TEST(BackupCommand, ADamagedAttachmentKeepsTheEarlierPair) {
                   .arg(base));
     EXPECT_FALSE(bar.visible);
     EXPECT_EQ(bytesOf(baseCopy), earlierBase);
-    EXPECT_EQ(bytesOf(program.path(QStringLiteral("Backup copies/TreeView.dat"))), "TPF0 tree");
+    EXPECT_EQ(bytesOf(program.path(QStringLiteral("Backup copies/TreeView.dat"))), earlierTree);
     EXPECT_EQ(filesIn(program.path(QStringLiteral("Backup copies"))),
               (QStringList{"Quorlent.mdb", "TreeView.dat"}));
 }
 
-// A tree file beyond 2 GiB, sparse so that it costs no disk: copied whole, holes kept, the
-// bar's range halved to fit.
+// A tree file beyond 2 GiB, sparse so that it costs no disk, is copied with the bar's range
+// halved to fit; no tree file the program reads is that large (its node block has a 32-bit
+// size), so the copy is then refused as damaged, and no copy is kept.
 TEST(BackupCommand, CopiesAFileBeyondTwoGibibytesWithTheBarScaled) {
     ProgramFolder program;
     program.createBase();
@@ -305,20 +322,60 @@ TEST(BackupCommand, CopiesAFileBeyondTwoGibibytesWithTheBarScaled) {
         file.write("tail");
     }
     const BarSeen bar = runBackup(program);
-    EXPECT_EQ(program.watch.texts(), QStringList{kDone});
+    EXPECT_EQ(program.watch.texts(),
+              QStringList{QStringLiteral("Файл %1 повреждён.\rКопия не сохранена, прежние копии "
+                                         "остались как были.")
+                              .arg(tree)});
     EXPECT_EQ(bar.maximum, int(size / 2));
     EXPECT_EQ(bar.value, int(size / 2));
+    EXPECT_EQ(filesIn(program.path(QStringLiteral("Backup copies"))), QStringList{});
+}
 
-    const QString copy = program.path(QStringLiteral("Backup copies/TreeView.dat"));
-    QFile copied(copy);
-    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copied.size(), size);
-    EXPECT_EQ(copied.read(9), "TPF0 head");
-    ASSERT_TRUE(copied.seek(size - 4));
-    EXPECT_EQ(copied.read(4), "tail");
-    struct stat status {};
-    ASSERT_EQ(::stat(QFile::encodeName(copy).constData(), &status), 0);
-    EXPECT_LT(qint64(status.st_blocks) * 512, qint64(1) << 20) << "the holes stay holes";
+// A tree file damaged on disk, cut short or with a node block overwritten in place, does not
+// replace the last good pair.
+TEST(BackupCommand, ADamagedTreeFileKeepsTheEarlierPair) {
+    ProgramFolder program;
+    program.createBase();
+    program.start();
+    const QString tree = program.path(QStringLiteral("Data/TreeView.dat"));
+    QByteArray good;
+    {
+        infobase::TTreeNodes nodes;
+        for (int i = 0; i < 40; ++i) {
+            nodes.AddChild(nullptr, QStringLiteral("Ветка %1").arg(i));
+        }
+        good = infobase::treeFileBytes(infobase::TreeViewState{}, nodes);
+    }
+    program.writeFile(QStringLiteral("Data/TreeView.dat"), good);
+    runBackup(program);
+    ASSERT_EQ(program.watch.texts(), QStringList{kDone});
+    const QString baseCopy = program.path(QStringLiteral("Backup copies/Quorlent.mdb"));
+    const QString treeCopy = program.path(QStringLiteral("Backup copies/TreeView.dat"));
+    const QByteArray earlierBase = bytesOf(baseCopy);
+
+    QByteArray zeroed = good;
+    zeroed.replace(good.size() - 900, 60, QByteArray(60, '\0'));
+    QByteArray marked = good;
+    marked.replace(good.size() - 700, 40, QByteArray(40, '\xff'));
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {{"cut to half", good.left(good.size() / 2)},
+                 {"a node block zeroed", zeroed},
+                 {"a node block overwritten", marked}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        program.writeFile(QStringLiteral("Data/TreeView.dat"), c.bytes);
+        runBackup(program);
+        EXPECT_EQ(program.watch.texts(),
+                  QStringList{QStringLiteral("Файл %1 повреждён.\rКопия не сохранена, прежние "
+                                             "копии остались как были.")
+                                  .arg(tree)});
+        EXPECT_EQ(bytesOf(treeCopy), good);
+        EXPECT_EQ(bytesOf(baseCopy), earlierBase);
+        EXPECT_EQ(filesIn(program.path(QStringLiteral("Backup copies"))),
+                  (QStringList{"Quorlent.mdb", "TreeView.dat"}));
+    }
 }
 
 } // namespace

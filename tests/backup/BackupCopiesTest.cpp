@@ -338,8 +338,8 @@ QString pairIn(const QString& folder) {
 }
 
 // A backup killed at any step, then finished by the next start or by the next backup:
-// always one whole set of copies, from one backup, and no temporary file left behind; what
-// earlier versions left is removed as well, and nothing else.
+// always one whole set of copies, from one backup, and no temporary file left behind. Nothing
+// else is touched: a file named like an earlier version's temporary may be the user's own.
 TEST(BackupCopiesKilled, TheNextStartOrBackupLeavesOneWholeSetAndNoLeftovers) {
     TempBase base;
     base.seed({{"первая"}, {"вторая", "", pattern(300000, 5)}});
@@ -355,7 +355,7 @@ TEST(BackupCopiesKilled, TheNextStartOrBackupLeavesOneWholeSetAndNoLeftovers) {
     writeAt(tree, 0, pattern(2 * kCopyPieceBytes + 1, 9)); // copied in three pieces
     const QString later =
         QStringLiteral("первая,вторая,третья + tree of %1 bytes").arg(2 * kCopyPieceBytes + 1);
-    const QStringList ours{"Quorlent.mdb", "TreeView.dat", "notes.txt"};
+    const QStringList ours{".Quorlent.mdb.a1B2c3", "Quorlent.mdb", "TreeView.dat", "notes.txt"};
 
     QSet<QString> afterStart;
     int k = 1;
@@ -366,7 +366,8 @@ TEST(BackupCopiesKilled, TheNextStartOrBackupLeavesOneWholeSetAndNoLeftovers) {
                              .arg(k)
                              .arg(byStart ? "start" : "backup")
                              .toStdString());
-            // The earlier set, a user's file, and what an earlier version left.
+            // The earlier set, and a user's files, one named like an earlier version's
+            // temporary.
             QDir(folder).removeRecursively();
             QDir().mkpath(folder);
             writeAt(folder + QStringLiteral("/Quorlent.mdb"), 0, earlierBase);
@@ -393,6 +394,7 @@ TEST(BackupCopiesKilled, TheNextStartOrBackupLeavesOneWholeSetAndNoLeftovers) {
             }
             EXPECT_EQ(filesIn(folder), ours);
             EXPECT_EQ(fileBytes(folder + QStringLiteral("/notes.txt")), "the user's");
+            EXPECT_EQ(fileBytes(folder + QStringLiteral("/.Quorlent.mdb.a1B2c3")), earlierBase);
         }
         if (finished) {
             break;

@@ -16,7 +16,8 @@
 namespace {
 
 const QString kNameTaken = QStringLiteral("Ветка с таким названием уже есть!");
-const QString kClickFirst = QStringLiteral("Сначала щёлкните эту ветку.");
+const QString kClickFirst =
+    QStringLiteral("Сначала щёлкните эту ветку.\rС клавиатуры: выберите её и нажмите Enter.");
 
 TEST(OneBranchOneRecord, CaseTwinsEachShowAndKeepTheirOwnRecord) {
     BranchWindow program({}, {});
@@ -145,6 +146,63 @@ TEST(OneBranchOneRecord, ANameAnotherBranchHasIsRefusedAndOldTwinsKeepTheirRecor
     program.press(window.SpeedButton_Delete);
     EXPECT_EQ(program.recordNames(), (QStringList{"Один", "шесть", "Лист"}));
     EXPECT_EQ(program.treeFileNodes(), (QStringList{"Один", "шесть", "шесть/Лист"}));
+}
+
+// The tree file keeps 255 code units of a name: a longer name would come back cut after the
+// next start, as another branch's name or apart from its record.
+TEST(OneBranchOneRecord, ANameLongerThanTheTreeFileKeepsIsRefusedByEveryCommand) {
+    const QString kTooLong = QStringLiteral("Название ветки длиннее 255 знаков!");
+    const QString full(255, u'P');
+    BranchWindow program({full}, {{full, "p"}});
+    TForm_Glavn& window = program.window();
+    const QString smiley = QStringLiteral("\U0001F600");
+    for (const QString& name : {full + u'ы', QString(254, u'Q') + smiley}) {
+        for (QToolButton* command : {window.SpeedButton_vvod_vetki,
+                                     window.SpeedButton_vvod_podvetki, window.SpeedButton3}) {
+            program.clickLabel(full);
+            window.Edit_Mame_Vetok->setText(name);
+            program.forgetMessages();
+            program.press(command);
+            EXPECT_EQ(program.messages(), QStringList{kTooLong});
+        }
+    }
+    EXPECT_EQ(program.recordNames(), QStringList{full});
+    EXPECT_EQ(program.treeFileNodes(), QStringList{full});
+
+    // A pair of code units that ends at the last one kept is kept whole.
+    const QString fits = QString(253, u'Q') + smiley;
+    window.Edit_Mame_Vetok->setText(fits);
+    program.forgetMessages();
+    program.press(window.SpeedButton_vvod_vetki);
+    EXPECT_EQ(program.messages(), QStringList{});
+    EXPECT_EQ(program.recordNames(), (QStringList{full, fits}));
+    EXPECT_EQ(program.treeFileNodes(), (QStringList{full, fits}));
+}
+
+// An older base may hold a name twice, each with a branch: the last branch of the name takes
+// every record of it, so that a new branch of that name starts with nothing of theirs.
+TEST(OneBranchOneRecord, DeletingTheLastBranchOfARepeatedNameDeletesEveryRecordOfIt) {
+    BranchWindow program({"Дубль", "Дубль", "Другая"},
+                         {{"Дубль", "первая"}, {"Дубль", "вторая"}, {"Другая", "д"}});
+    TForm_Glavn& window = program.window();
+    infobase::TTreeNode* second = window.TreeNodes.TopItem(1);
+    QTest::mouseClick(window.TreeView1->viewport(), Qt::LeftButton, {},
+                      window.TreeView1->visualRect(window.TreeModel->indexOf(second)).center());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window.TreeNodes.Selected(), second);
+    program.press(window.SpeedButton_Delete);
+    EXPECT_EQ(program.recordNames(), (QStringList{"Дубль", "Дубль", "Другая"}));
+    program.clickLabel("Дубль");
+    program.press(window.SpeedButton_Delete);
+    EXPECT_EQ(program.recordNames(), QStringList{"Другая"});
+    EXPECT_EQ(program.treeFileNodes(), QStringList{"Другая"});
+
+    window.Memo_opisanie->clear();
+    window.Edit_Mame_Vetok->setText("Дубль");
+    program.press(window.SpeedButton_vvod_vetki);
+    program.clickLabel("Дубль");
+    EXPECT_EQ(window.Memo_opisanie->toPlainText(), "");
+    EXPECT_EQ(program.recordNames(), (QStringList{"Другая", "Дубль"}));
 }
 
 } // namespace

@@ -246,7 +246,9 @@ TEST_F(Search, EscapeClosesTheWindowAndItsControlsAreNamed) {
     }
     EXPECT_EQ(bar().field()->accessibleName(), "Найти");
     EXPECT_EQ(bar().list()->accessibleName(), "Найдено");
-    EXPECT_FALSE(bar().count()->accessibleName().isEmpty());
+    // The count is read as the text it shows, and described as what it is.
+    EXPECT_TRUE(bar().count()->accessibleName().isEmpty());
+    EXPECT_EQ(bar().count()->accessibleDescription(), "Число найденных");
 }
 
 TEST(SearchBeforeConnect, AsksForTheConnectFirst) {

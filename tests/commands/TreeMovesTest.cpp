@@ -3,6 +3,7 @@
 #include "ui/TreeModelAdapter.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -209,12 +210,17 @@ TEST_F(TreeMoves, TheTreeMenuIsReachedFromTheKeyboardAndOrdersSubBranches) {
         }
     }
     EXPECT_EQ(items, (QStringList{"Переместить вверх", "Переместить вниз", "На уровень выше",
-                                  "На уровень ниже", "Упорядочить подветки по алфавиту"}));
+                                  "На уровень ниже", "Упорядочить подветки по алфавиту",
+                                  "Упорядочить подветки по алфавиту от Я до А",
+                                  "Упорядочить верхний уровень по алфавиту",
+                                  "Упорядочить верхний уровень от Я до А"}));
 
     select("Корень");
     key(Qt::Key_F10, Qt::ShiftModifier);
     ASSERT_TRUE(window.PopupMenu_Tree->isVisible());
-    QTest::keyClick(window.PopupMenu_Tree, Qt::Key_Up); // the last item: the ordering
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(window.PopupMenu_Tree, Qt::Key_Up); // from the last item: the ordering
+    }
     QTest::keyClick(window.PopupMenu_Tree, Qt::Key_Return);
     settle();
     EXPECT_FALSE(window.PopupMenu_Tree->isVisible());
@@ -222,16 +228,56 @@ TEST_F(TreeMoves, TheTreeMenuIsReachedFromTheKeyboardAndOrdersSubBranches) {
               (QStringList{"Корень", "Корень/Второй", "Корень/Лист", "Другой", "Третий"}));
     expectKept("Корень");
 
-    // The menu key opens it too; its move acts on the selected branch.
+    // The menu key opens it too, on its first item; its move acts on the selected branch.
     select("Третий");
     key(Qt::Key_Menu, Qt::NoModifier);
     ASSERT_TRUE(window.PopupMenu_Tree->isVisible());
-    QTest::keyClick(window.PopupMenu_Tree, Qt::Key_Down);
+    EXPECT_EQ(window.PopupMenu_Tree->activeAction(), window.N_vverh);
     QTest::keyClick(window.PopupMenu_Tree, Qt::Key_Return);
     settle();
     EXPECT_EQ(treeInMemory(window),
               (QStringList{"Корень", "Корень/Второй", "Корень/Лист", "Третий", "Другой"}));
     expectKept("Третий");
+}
+
+TEST(TreeSorts, NumbersAsNumbersBothWaysForSubBranchesAndTheTopLevel) {
+    BranchWindow program{{"Заметки", "Заметки/Заметка 10", "Заметки/Заметка 2", "Заметки/Заметка 1",
+                          "Заметки/Заметка 11", "Б", "А 10", "А 9"},
+                         {}};
+    TForm_Glavn& window = program.window();
+    program.clickLabel("Заметки");
+    const struct {
+        QAction* command;
+        QStringList tree;
+    } sorts[] = {
+        {window.N_po_alfavitu,
+         {"Заметки", "Заметки/Заметка 1", "Заметки/Заметка 2", "Заметки/Заметка 10",
+          "Заметки/Заметка 11", "Б", "А 10", "А 9"}},
+        {window.N_po_alfavitu_obratno,
+         {"Заметки", "Заметки/Заметка 11", "Заметки/Заметка 10", "Заметки/Заметка 2",
+          "Заметки/Заметка 1", "Б", "А 10", "А 9"}},
+        {window.N_verhniy_po_alfavitu,
+         {"А 9", "А 10", "Б", "Заметки", "Заметки/Заметка 11", "Заметки/Заметка 10",
+          "Заметки/Заметка 2", "Заметки/Заметка 1"}},
+        {window.N_verhniy_obratno,
+         {"Заметки", "Заметки/Заметка 11", "Заметки/Заметка 10", "Заметки/Заметка 2",
+          "Заметки/Заметка 1", "Б", "А 10", "А 9"}},
+    };
+    for (const auto& sort : sorts) {
+        SCOPED_TRACE(sort.command->text().toStdString());
+        sort.command->trigger();
+        settle();
+        EXPECT_EQ(treeInMemory(window), sort.tree);
+        EXPECT_EQ(program.treeFileNodes(), sort.tree);
+        EXPECT_EQ(window.TreeNodes.Selected(), program.node("Заметки")) << "still selected";
+        EXPECT_EQ(window.Edit_Mame_Vetok->text(), "Заметки");
+    }
+    // Without a selected branch the top level is still ordered.
+    window.TreeView1->selectionModel()->clear();
+    window.N_verhniy_po_alfavitu->trigger();
+    settle();
+    EXPECT_EQ(treeInMemory(window).first(), "А 9");
+    EXPECT_TRUE(program.messages().isEmpty()) << program.messages().join('|').toStdString();
 }
 
 TEST_F(TreeMoves, AFailedWriteTakesTheMoveBackAndReachesTheGeneralErrorReport) {

@@ -52,16 +52,17 @@ TEST(MessageAccessibility, TheWindowIsAnAlertNamedByItsCaptionAndDescribedByItsT
     QAccessibleInterface* window = Of(form.get());
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->role(), QAccessible::AlertMessage);
-    EXPECT_EQ(window->text(QAccessible::Name), QStringLiteral("Information"));
+    // The window shows its English words; the reader says them in Russian.
+    EXPECT_EQ(window->text(QAccessible::Name), QStringLiteral("Информация"));
     const QString shown = QStringLiteral("Saved & closed.\nThe base is kept.");
     EXPECT_EQ(window->text(QAccessible::Description), shown);
 
     QStringList seen;
     Collect(window, seen);
     for (const QString& expected :
-         {Seen(QAccessible::StaticText, shown), Seen(QAccessible::Button, QStringLiteral("Yes")),
-          Seen(QAccessible::Button, QStringLiteral("No")),
-          Seen(QAccessible::CheckBox, QStringLiteral("Do not display this message again"))}) {
+         {Seen(QAccessible::StaticText, shown), Seen(QAccessible::Button, QStringLiteral("Да")),
+          Seen(QAccessible::Button, QStringLiteral("Нет")),
+          Seen(QAccessible::CheckBox, QStringLiteral("Больше не показывать это сообщение"))}) {
         EXPECT_TRUE(seen.contains(expected)) << expected.toStdString() << " among "
                                              << seen.join(QStringLiteral(" | ")).toStdString();
     }

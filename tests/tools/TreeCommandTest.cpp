@@ -1,4 +1,5 @@
 #include "ToolRun.h"
+#include "infobase/AppPaths.h"
 #include "platform/FolderLock.h"
 
 #include <QDir>
@@ -152,6 +153,32 @@ TEST(TreeCommand, RefusesTheTreeFileOfARunningProgram) {
     const Captured written = run({"tree", "write", json, file});
     EXPECT_EQ(written.code, 0) << written.err.toStdString();
     EXPECT_NE(contents(file), "the program's own tree");
+}
+
+// The lock is the folder's, whatever path reaches it: a Data shared through a symbolic link,
+// or a tree file that is itself a link.
+TEST(TreeCommand, RefusesTheTreeFileOfARunningProgramThroughALink) {
+    QTemporaryDir dir;
+    const QString app = dir.filePath("app");
+    ASSERT_TRUE(QDir().mkpath(app + "/Data"));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("other")));
+    ASSERT_TRUE(QFile::link(app + "/Data", dir.filePath("other/Data")));
+    ASSERT_TRUE(QFile::link(app + "/Data/TreeView.dat", dir.filePath("tree-link.dat")));
+    const QString json = dir.filePath("tree.json");
+    const QString file = app + "/Data/TreeView.dat";
+    put(json, R"({"nodes":[{"text":"Alpha"}]})");
+    put(file, "the program's own tree");
+    const platform::FolderLocks program(infobase::AppPaths{app}.lockedFolders());
+    ASSERT_TRUE(program.held());
+    for (const QString& path :
+         {dir.filePath("other/Data/TreeView.dat"), dir.filePath("tree-link.dat")}) {
+        SCOPED_TRACE(path.toStdString());
+        const Captured refused = run({"tree", "write", json, path});
+        EXPECT_EQ(refused.code, 1);
+        EXPECT_TRUE(refused.err.contains("Quorlent is running with the folder"))
+            << refused.err.toStdString();
+        EXPECT_EQ(contents(file), "the program's own tree");
+    }
 }
 
 } // namespace

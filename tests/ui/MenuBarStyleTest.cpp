@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QStyleOptionMenuItem>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,13 +44,25 @@ TEST(MenuBarStyle, TheCaptionIsWhiteOnlyOnTheHighlight) {
         const char* situation;
         QStyle::State state;
         bool onHighlight;
+        bool keyboard;
     } cases[] = {
-        {"at rest", QStyle::State_None, false},
-        {"under the pointer, or after its window opened", QStyle::State_Selected, false},
-        {"pressed", QStyle::State_Selected | QStyle::State_Sunken, true},
+        {"at rest", QStyle::State_None, false, false},
+        {"under the pointer, or after its window opened", QStyle::State_Selected, false, false},
+        {"pressed", QStyle::State_Selected | QStyle::State_Sunken, true, false},
+        {"chosen with the keyboard", QStyle::State_Selected, true, true},
+        {"not chosen, the bar in keyboard use", QStyle::State_None, false, true},
     };
+    bar.show();
+    bar.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&bar));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.situation);
+        if (c.keyboard) {
+            bar.setFocus();
+        } else {
+            bar.clearFocus();
+        }
+        ASSERT_EQ(bar.hasFocus(), c.keyboard);
         QStyleOptionMenuItem option;
         option.initFrom(&bar);
         option.menuItemType = QStyleOptionMenuItem::Normal;

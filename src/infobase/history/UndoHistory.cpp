@@ -359,7 +359,11 @@ UndoHistory::Outcome UndoHistory::exchange(Step& step) {
     };
     try {
         if (step.tree) {
-            commitTree(connection, *query_, treeFile, *outcome.tree, work);
+            const TreeCommitted committed =
+                commitTree(connection, *query_, treeFile, *outcome.tree, work);
+            if (!committed.placed) {
+                outcome.notice = committed.notice;
+            }
             step.treeAsLeft = treeFingerprint(*outcome.tree);
         } else {
             inOneTransaction(connection, *query_, work);

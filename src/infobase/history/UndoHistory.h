@@ -78,6 +78,7 @@ public:
     struct Outcome {
         std::optional<QByteArray> tree;
         QString focus;
+        QString notice; // when the tree file could not be put in place yet: what to tell
     };
 
     UndoHistory() = default;

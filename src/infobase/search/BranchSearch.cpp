@@ -43,6 +43,11 @@ void BranchSearch::setQuery(const QString& text) {
     refresh();
 }
 
+void BranchSearch::setScope(std::function<const TTreeNode*()> scope) {
+    scope_ = std::move(scope);
+    refresh();
+}
+
 void BranchSearch::treeChanged() {
     order_.reset();
     drop();
@@ -147,7 +152,7 @@ void BranchSearch::run() {
     if (!order_) {
         order_ = std::make_unique<TreeOrder>(tree_, *records_);
     }
-    hits_ = findBranches(*order_, *records_, query_);
+    hits_ = findBranches(*order_, *records_, query_, scope_ ? scope_() : nullptr);
     ready_ = true;
     Q_EMIT resultsChanged();
 }

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -13,6 +14,7 @@ class QTimer;
 
 namespace infobase {
 class SqlcipherConnection;
+class TTreeNode;
 class TTreeNodes;
 } // namespace infobase
 
@@ -41,6 +43,9 @@ public:
     // Searches for the text (SearchFold.h; FindBranches.h).
     void setQuery(const QString& text);
     const QString& query() const { return query_; }
+    // Limits the results to one branch and its sub-branches: the function names that branch
+    // each time the query runs (nullptr: the whole tree). Without a function, the whole tree.
+    void setScope(std::function<const TTreeNode*()> scope);
 
     // The results of the query, in the tree's order; empty while not ready().
     const std::vector<BranchHit>& hits() const { return hits_; }
@@ -78,6 +83,7 @@ private:
     const SqlcipherConnection& store_;
     const QString baseFile_;
     QString query_;
+    std::function<const TTreeNode*()> scope_;
     std::shared_ptr<const RecordCorpus> records_;
     BaseStamp recordsStamp_; // the base as records_ shows it
     BaseStamp readingStamp_; // the base as the reading under way shows it

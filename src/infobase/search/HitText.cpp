@@ -1,6 +1,6 @@
 #include "infobase/search/HitText.h"
 
-#include "infobase/search/SearchFold.h"
+#include "infobase/search/TextMatches.h"
 #include "infobase/store/SqlcipherConnection.h"
 #include "infobase/tree/TreeNodes.h"
 
@@ -22,7 +22,8 @@ QString branchPath(const TTreeNode* node) {
 }
 
 QString excerptAround(QStringView text, QStringView query) {
-    const qsizetype at = query.isEmpty() ? -1 : foldedText(text).indexOf(foldedText(query));
+    const std::vector<TextMatch> matches = matchesIn(text, query, 1);
+    const qsizetype at = matches.empty() ? -1 : matches.front().start;
     qsizetype from = at < 0 ? 0 : std::max<qsizetype>(0, at - kLeadLength);
     qsizetype to = std::min(text.size(), from + kExcerptLength);
     // A match near the end: show more of what comes before it.

@@ -5,6 +5,8 @@
 #include "infobase/search/SearchFold.h"
 #include "infobase/tree/TreeNodes.h"
 
+#include <algorithm>
+
 namespace infobase::search {
 
 TreeOrder::TreeOrder(const TTreeNodes& tree, const RecordCorpus& records) {
@@ -22,17 +24,33 @@ TreeOrder::TreeOrder(const TTreeNodes& tree, const RecordCorpus& records) {
     nameStarts_.push_back(folded_.size());
 }
 
-void TreeOrder::matchNames(const ByteFinder& query, std::vector<char>& found) const {
-    const int count = size();
-    found.assign(count, 0);
-    if (query.isEmpty()) {
+std::pair<int, int> TreeOrder::subtree(const TTreeNode* root) const {
+    const auto at = std::find(nodes_.begin(), nodes_.end(), root);
+    if (at == nodes_.end()) {
+        return {0, 0};
+    }
+    // The first node after the sub-tree: the next sibling of the root or of its nearest
+    // parent that has one.
+    const TTreeNode* after = nullptr;
+    for (const TTreeNode* up = root; up && !after; up = up->Parent()) {
+        after = up->getNextSibling();
+    }
+    const auto end = after ? std::find(at + 1, nodes_.end(), after) : nodes_.end();
+    return {int(at - nodes_.begin()), int(end - nodes_.begin())};
+}
+
+void TreeOrder::matchNames(const ByteFinder& query, int begin, int end,
+                           std::vector<char>& found) const {
+    found.assign(size(), 0);
+    if (query.isEmpty() || begin >= end) {
         return;
     }
     const char* block = folded_.constData();
-    const char* end = block + folded_.size();
-    int index = 0;
-    while (index < count) {
-        const char* hit = query.find(block + nameStarts_[index], end);
+    // Names past the range are not looked at.
+    const char* blockEnd = block + nameStarts_[end];
+    int index = begin;
+    while (index < end) {
+        const char* hit = query.find(block + nameStarts_[index], blockEnd);
         if (!hit) {
             return;
         }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <utility>
 #include <vector>
 
 namespace infobase {
@@ -26,8 +27,13 @@ public:
     // The branch's own record in the corpus, or -1.
     int ownRecord(int index) const { return ownRecords_[index]; }
 
-    // For each branch, whether its name holds the folded query.
-    void matchNames(const ByteFinder& query, std::vector<char>& found) const;
+    // The places [first, second) of the branch and all its sub-branches, which follow it;
+    // an empty range for a node not in the tree.
+    std::pair<int, int> subtree(const TTreeNode* root) const;
+
+    // For each branch of the places [begin, end), whether its name holds the folded query;
+    // zero for the others.
+    void matchNames(const ByteFinder& query, int begin, int end, std::vector<char>& found) const;
 
     std::size_t memoryBytes() const;
 

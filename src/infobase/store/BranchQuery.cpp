@@ -478,6 +478,42 @@ void BranchQuery::Delete() {
     afterCommit([this, rowId = current_->rowId] { forgetRecordAt(positionOf(rowId)); });
 }
 
+int BranchQuery::DeleteEveryRecordOf(const QString& name) {
+    CheckBrowseMode();
+    std::vector<qint64> doomed;
+    if (const StoredRecord* own = nameIndex_.findOwn(name)) {
+        doomed.push_back(own->rowId);
+    }
+    for (const std::unique_ptr<StoredRecord>& record : records_) {
+        if (record->name == name && (doomed.empty() || doomed.front() != record->rowId)) {
+            doomed.push_back(record->rowId);
+        }
+    }
+    if (doomed.empty()) {
+        return 0;
+    }
+    {
+        WriteTransaction transaction(*connection_, sharedWrite_);
+        for (const qint64 rowId : doomed) {
+            if (rowStillHolds(*records_[positionOf(rowId)])) {
+                if (rowWatch_) {
+                    rowWatch_(rowId, RowWrite::Replacing);
+                }
+                SqlStatement& remove = statementFor("DELETE FROM Tab_DB_Delphi_10 WHERE rowid=?");
+                remove.bindInt64(1, rowId);
+                stepOnce(remove);
+            }
+        }
+        transaction.commit();
+    }
+    afterCommit([this, doomed] {
+        for (const qint64 rowId : doomed) {
+            forgetRecordAt(positionOf(rowId));
+        }
+    });
+    return int(doomed.size());
+}
+
 void BranchQuery::afterCommit(std::function<void()> change) {
     if (sharedWrite_) {
         afterSharedWrite_.push_back(std::move(change));

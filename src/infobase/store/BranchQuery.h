@@ -107,6 +107,12 @@ public:
     // just as gone, and a row it put in its place stays. A refused delete leaves the
     // record in place.
     void Delete();
+    // Finishes a pending change, then deletes, in one transaction, the record a branch of that
+    // name owns together with every other record of exactly that name (an older base may hold
+    // a name more than once): for the last branch of a name, so that no record is left behind
+    // that a new branch of the name would show. Returns how many records went; 0 when none
+    // matched. The current record is then as after Delete of the last of them.
+    int DeleteEveryRecordOf(const QString& name);
 
     // The field of that name (ignoring letter case); "Field '<name>' not found" otherwise.
     BranchField& FieldByName(const QString& fieldName);

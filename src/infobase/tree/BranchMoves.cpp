@@ -71,11 +71,14 @@ std::optional<ShapeChange> stepBranch(TTreeNodes& tree, TTreeNode* node, BranchS
     return std::nullopt;
 }
 
-std::optional<ShapeChange> sortChildrenByName(TTreeNodes& tree, TTreeNode* parent) {
+std::optional<ShapeChange> sortChildrenByName(TTreeNodes& tree, TTreeNode* parent,
+                                              SortDirection direction) {
     std::vector<TTreeNode*> order = childrenOf(tree, parent);
     QCollator collator(QLocale(QLocale::Russian, QLocale::Russia));
-    const auto before = [&collator](const TTreeNode* a, const TTreeNode* b) {
-        return collator.compare(a->Text(), b->Text()) < 0;
+    collator.setNumericMode(true);
+    const int sign = direction == SortDirection::Ascending ? 1 : -1;
+    const auto before = [&collator, sign](const TTreeNode* a, const TTreeNode* b) {
+        return sign * collator.compare(a->Text(), b->Text()) < 0;
     };
     if (std::is_sorted(order.begin(), order.end(), before)) {
         return std::nullopt;

@@ -12,4 +12,14 @@ namespace infobase {
 // no other branch still carries its name.
 bool nameTakenByOther(const TTreeNodes& items, const QString& name, const TTreeNode* except);
 
+// The longest name, in UTF-16 code units, that the tree file keeps whole.
+inline constexpr qsizetype kMaxBranchNameLength = 255;
+
+// Whether the tree file keeps the name whole. A longer one would be cut there, and after the
+// next start the branch would carry another name than its record, or the name of another
+// branch: such a name is refused before anything is stored.
+inline bool nameFitsTreeFile(const QString& name) {
+    return name.size() <= kMaxBranchNameLength;
+}
+
 } // namespace infobase

@@ -46,6 +46,17 @@ void readTreeFile(const QString& path, TreeViewState& view, TTreeNodes& items) {
     ReadComponent(file, view, items);
 }
 
+void checkTreeFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Failure(QStringLiteral("Cannot open file \"%1\". %2")
+                          .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+    TreeViewState view;
+    TTreeNodes items;
+    ReadComponentWhole(file, view, items);
+}
+
 TreeFileLoad loadTreeFileAtStartUp(const QString& path, TreeViewState& view, TTreeNodes& items) {
     // A folder of that name is no tree file: the start is a first one, and the folder is
     // left where it is.

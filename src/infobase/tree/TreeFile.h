@@ -17,6 +17,10 @@ void writeTreeFile(const QString& path, const TreeViewState& view, const TTreeNo
 // or the reading error; what was read before an error stays applied.
 void readTreeFile(const QString& path, TreeViewState& view, TTreeNodes& items);
 
+// Reads the tree file whole with the strict reader (ReadComponentWhole), into a tree of its
+// own. Throws Failure with the reading error when it is not sound.
+void checkTreeFile(const QString& path);
+
 enum class TreeFileLoad { Missing, Loaded };
 
 // The start-up read: Missing when there is no tree file (nothing, or a folder, at its path),

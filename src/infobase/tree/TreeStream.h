@@ -20,4 +20,9 @@ void WriteComponent(QIODevice& stream, const TreeViewState& view, const TTreeNod
 // applied before it.
 void ReadComponent(QIODevice& stream, TreeViewState& view, TTreeNodes& items);
 
+// The same, for a check that the stream is sound: it also fails when bytes are left over, in
+// the node block after its last node or in the stream after its end. A block overwritten in
+// place shifts the nodes after it, which then rarely end where the block ends.
+void ReadComponentWhole(QIODevice& stream, TreeViewState& view, TTreeNodes& items);
+
 } // namespace infobase

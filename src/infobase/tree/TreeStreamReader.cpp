@@ -36,8 +36,9 @@ qint32* boundField(TBounds& bounds, int index) {
 // loading state: a bound read sets the explicit bound as well.
 class EntryReader {
 public:
-    EntryReader(ComponentReader& in, TreeViewState& view, TTreeNodes& items)
-        : in_(in), view_(view), items_(items) {}
+    // `whole`: a node block must end with its last node.
+    EntryReader(ComponentReader& in, TreeViewState& view, TTreeNodes& items, bool whole)
+        : in_(in), view_(view), items_(items), whole_(whole) {}
 
     void apply(const QString& path) {
         const ResolvedProperty property = resolveTreeViewProperty(path);
@@ -93,13 +94,13 @@ public:
         case TreeViewProperty::NodeData: {
             ByteCursor block = binary(tag);
             decodeNodeData(block, items_);
-            block.skipRest();
+            endOfBlock(block);
             return;
         }
         case TreeViewProperty::ItemsData: {
             ByteCursor block = binary(tag);
             decodeItemsData(block, items_);
-            block.skipRest();
+            endOfBlock(block);
             return;
         }
         case TreeViewProperty::Object:
@@ -176,6 +177,13 @@ private:
         return style;
     }
 
+    void endOfBlock(ByteCursor& block) {
+        if (whole_ && block.remaining() != 0) {
+            invalidValue();
+        }
+        block.skipRest();
+    }
+
     ByteCursor binary(quint8 tag) {
         if (tag != vaBinary) {
             invalidValue();
@@ -186,11 +194,11 @@ private:
     ComponentReader& in_;
     TreeViewState& view_;
     TTreeNodes& items_;
+    bool whole_;
 };
 
-} // namespace
+void readComponent(QIODevice& stream, TreeViewState& view, TTreeNodes& items, bool whole) {
 
-void ReadComponent(QIODevice& stream, TreeViewState& view, TTreeNodes& items) {
     ComponentReader in(stream);
     if (in.readBytes(4) != "TPF0") {
         throw Failure(QStringLiteral("Invalid stream format"));
@@ -203,7 +211,7 @@ void ReadComponent(QIODevice& stream, TreeViewState& view, TTreeNodes& items) {
     }
     in.readShortString(); // the class name, not compared
     const QString name = in.readShortString();
-    EntryReader entries(in, view, items);
+    EntryReader entries(in, view, items, whole);
     for (QString path = in.readShortString(); !path.isEmpty(); path = in.readShortString()) {
         try {
             entries.apply(path);
@@ -215,6 +223,19 @@ void ReadComponent(QIODevice& stream, TreeViewState& view, TTreeNodes& items) {
     // The end of the child list. Objects listed there would be further components, which the
     // tree view does not have; they are not read.
     in.readByte();
+    if (whole && !stream.atEnd()) {
+        throw Failure(QStringLiteral("Invalid stream format"));
+    }
+}
+
+} // namespace
+
+void ReadComponent(QIODevice& stream, TreeViewState& view, TTreeNodes& items) {
+    readComponent(stream, view, items, false);
+}
+
+void ReadComponentWhole(QIODevice& stream, TreeViewState& view, TTreeNodes& items) {
+    readComponent(stream, view, items, true);
 }
 
 } // namespace infobase

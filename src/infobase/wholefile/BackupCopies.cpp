@@ -3,6 +3,7 @@
 #include "common/Failure.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherConnection.h"
+#include "infobase/tree/TreeFile.h"
 #include "infobase/wholefile/BaseBackup.h"
 #include "infobase/wholefile/BaseCheck.h"
 
@@ -47,10 +48,17 @@ QString shown(const QString& path) {
                       .arg(QLatin1String(what), shown(path), systemErrorText(error)));
 }
 
+// Damage found in a source: it must not replace the last good copy.
+Failure damaged(const QString& source) {
+    return Failure(QStringLiteral("Файл %1 повреждён.\r"
+                                  "Копия не сохранена, прежние копии остались как были.")
+                       .arg(shown(source)));
+}
+
 } // namespace
 
-BackupCopies::BackupCopies(QString baseFile, const SqlcipherConnection* openBase)
-    : baseFile_(std::move(baseFile)), openBase_(openBase) {}
+BackupCopies::BackupCopies(QString baseFile, const SqlcipherConnection* openBase, QString treeFile)
+    : baseFile_(std::move(baseFile)), openBase_(openBase), treeFile_(std::move(treeFile)) {}
 
 BackupCopies::~BackupCopies() {
     // A journal still there names new copies that the next start puts in place.
@@ -105,6 +113,13 @@ void BackupCopies::add(const QString& source, const QString& destination,
     }
     staged_.back().copy = written.st_ino;
 
+    if (!treeFile_.isEmpty() && source == treeFile_) {
+        try {
+            checkTreeFile(temporary);
+        } catch (const Failure&) {
+            throw damaged(source);
+        }
+    }
     if (sourceRecords >= 0) {
         const BaseCheckResult check = checkBaseFile(temporary, checking ? checking : progress);
         if (!check.failure.isEmpty()) {
@@ -114,9 +129,7 @@ void BackupCopies::add(const QString& source, const QString& destination,
         // The copy is the base byte for byte: a page the cipher refuses, or a broken b-tree,
         // is damage in the base that must not replace the last good copy.
         if (!check.damage.isEmpty()) {
-            throw Failure(QStringLiteral("Файл %1 повреждён.\r"
-                                         "Копия не сохранена, прежние копии остались как были.")
-                              .arg(shown(source)));
+            throw damaged(source);
         }
         if (check.records != sourceRecords) {
             throw Failure(

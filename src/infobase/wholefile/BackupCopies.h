@@ -30,8 +30,9 @@ class SqlcipherConnection;
 // replaceEarlier succeeded, every earlier copy stays as it was, byte for byte.
 class BackupCopies {
 public:
-    // `baseFile` is the path of the base file; `openBase` its connection when one is open.
-    BackupCopies(QString baseFile, const SqlcipherConnection* openBase);
+    // `baseFile` is the path of the base file; `openBase` its connection when one is open;
+    // `treeFile` the path of the tree file, when the copies include it.
+    BackupCopies(QString baseFile, const SqlcipherConnection* openBase, QString treeFile = {});
     ~BackupCopies();
     BackupCopies(const BackupCopies&) = delete;
     BackupCopies& operator=(const BackupCopies&) = delete;
@@ -42,7 +43,8 @@ public:
     // own) and checked: the copy must hold as many records as the source, and every page of
     // it must read back sound (`checking` follows that check; `progress` when not given). Any
     // other file is copied byte for byte; it is only read, so a read-only source is fine.
-    // Throws Failure.
+    // A copy of the tree file must read whole with the tree file's strict reader: a damaged
+    // tree file must not replace the last good copy either. Throws Failure.
     void add(const QString& source, const QString& destination, const CopyProgress& progress,
              const CopyProgress& checking = {});
 
@@ -61,6 +63,7 @@ private:
 
     QString baseFile_;
     const SqlcipherConnection* openBase_;
+    QString treeFile_;
     std::vector<Replacement> staged_;
     QString journalFolder_;
     std::function<void()> stepHook_;

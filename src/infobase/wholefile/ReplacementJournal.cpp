@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSet>
 #include <cerrno>
 #include <cstdio>
@@ -225,20 +224,11 @@ void finishReplacements(const QString& folder, const QStringList& names) {
             removeFile(file.temporary);
         }
     }
+    // Only the names this program gives its temporaries: a file that merely looks like one
+    // (".Quorlent.mdb.backup") may be the user's own.
     removeFile(folder + QLatin1Char('/') + kJournalDraft);
-    const QStringList hidden =
-        QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         removeFile(temporaryFor(folder + QLatin1Char('/') + name));
-        // Earlier versions named their temporary copies ".<name>." and six random letters
-        // or digits.
-        const QRegularExpression earlier(
-            QStringLiteral("^\\.%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(name)));
-        for (const QString& file : hidden) {
-            if (earlier.match(file).hasMatch()) {
-                removeFile(folder + QLatin1Char('/') + file);
-            }
-        }
     }
 }
 

@@ -3,14 +3,17 @@
 #include "common/DurableSave.h"
 #include "common/Failure.h"
 #include "infobase/store/BranchQuery.h"
+#include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"
 #include "infobase/tree/TreeStream.h"
+#include "infobase/wholefile/FileCopy.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -114,8 +117,7 @@ void setTreeCommitStepHook(std::function<void(TreeCommitStep)> hook) {
     stepHook() = std::move(hook);
 }
 
-// Seven letters after the dot: start-up removes a save's temporary, "TreeView.dat." and six
-// letters or digits, and must never take a committed tree file for one.
+// One fixed name beside the tree file, where the next commit, connect or backup looks for it.
 QString pendingTreeFile(const QString& treeFile) {
     return treeFile + QStringLiteral(".pending");
 }
@@ -140,15 +142,52 @@ QByteArray treeFileBytesWithout(const TreeViewState& view, const TTreeNodes& ite
     return treeFileBytes(copyView, copy);
 }
 
-void commitTree(const SqlcipherConnection& connection, BranchQuery& query, const QString& treeFile,
-                const QByteArray& bytes, const std::function<void()>& recordWork) {
+QString treeFileTarget(const QString& treeFile) {
+    const QFileInfo file(treeFile);
+    if (!file.isSymLink()) {
+        return treeFile;
+    }
+    const QString target = file.canonicalFilePath();
+    if (target.isEmpty()) {
+        throw Failure(QStringLiteral("Файл дерева %1 — ссылка на файл %2, которого нет.\r"
+                                     "Дерево не изменено.")
+                          .arg(shown(treeFile), shown(file.symLinkTarget())));
+    }
+    return target;
+}
+
+QString pendingTreeNotice(const QString& treeFile, const PendingTreeOutcome& outcome) {
+    return QStringLiteral("Изменение сохранено в базе, но файл %1 не удалось заменить: %2\r"
+                          "Новое дерево лежит в файле %3 и встанет на место при следующем "
+                          "изменении дерева, подключении или копировании данных.")
+        .arg(shown(treeFile), outcome.reason, shown(outcome.pendingFile));
+}
+
+TreeCommitted commitTree(const SqlcipherConnection& connection, BranchQuery& query,
+                         const QString& treeFile, const QByteArray& bytes,
+                         const std::function<void()>& recordWork) {
+    const QString target = treeFileTarget(treeFile);
+    // The change an earlier commit left beside the tree file is in the base: a new file
+    // written over it without it would lose it for good.
+    const PendingTreeOutcome earlier = settlePendingTree(connection, treeFile);
+    if (earlier.state == PendingTree::Stuck) {
+        throw Failure(QStringLiteral("Файл %1 не удаётся заменить: %2\r"
+                                     "Прошлое изменение дерева ждёт в файле %3. Пока оно не "
+                                     "встанет на место, дерево не меняется.")
+                          .arg(shown(treeFile), earlier.reason, shown(earlier.pendingFile)));
+    }
+    if (earlier.state == PendingTree::Unknown) {
+        throw Failure(QStringLiteral("Не удалось узнать из базы, сохранено ли прошлое изменение "
+                                     "дерева (файл %1): %2\rДерево не изменено.")
+                          .arg(shown(earlier.pendingFile), earlier.reason));
+    }
     // Checked before anything is written: once the base has committed, the rename must not
     // be refused.
-    if (QFileInfo(treeFile).isDir()) {
+    if (QFileInfo(target).isDir()) {
         throw Failure(
-            QStringLiteral("Cannot create file \"%1\". Is a directory").arg(shown(treeFile)));
+            QStringLiteral("Cannot create file \"%1\". Is a directory").arg(shown(target)));
     }
-    const QString pending = pendingTreeFile(treeFile);
+    const QString pending = pendingTreeFile(target);
     writeSynced(pending, bytes);
     reached(TreeCommitStep::TemporaryWritten);
     try {
@@ -181,18 +220,29 @@ void commitTree(const SqlcipherConnection& connection, BranchQuery& query, const
         throw;
     }
     reached(TreeCommitStep::Committed);
-    // The base holds the change now; a rename that fails here is finished at the next connect.
-    if (replaceWith(pending, treeFile)) {
-        reached(TreeCommitStep::Replaced);
-        syncFolder(QFileInfo(treeFile).absolutePath());
-        reached(TreeCommitStep::FolderSynced);
+    // The base holds the change now; a rename that fails here is finished later, and said.
+    if (!replaceWith(pending, target)) {
+        const int error = errno;
+        const PendingTreeOutcome stuck{PendingTree::Stuck, pending, systemErrorText(error)};
+        return {false, pendingTreeNotice(treeFile, stuck)};
     }
+    reached(TreeCommitStep::Replaced);
+    syncFolder(QFileInfo(target).absolutePath());
+    reached(TreeCommitStep::FolderSynced);
+    return {};
 }
 
-bool reconcileTreeFile(const SqlcipherConnection& connection, const QString& treeFile) {
-    const QString pending = pendingTreeFile(treeFile);
+PendingTreeOutcome settlePendingTree(const SqlcipherConnection& connection,
+                                     const QString& treeFile) {
+    QString target;
+    try {
+        target = treeFileTarget(treeFile);
+    } catch (const Failure& failure) {
+        return {PendingTree::Unknown, pendingTreeFile(treeFile), failure.message()};
+    }
+    const QString pending = pendingTreeFile(target);
     if (!QFileInfo(pending).isFile()) {
-        return false;
+        return {PendingTree::None, pending, {}};
     }
     QByteArray stored;
     try {
@@ -205,21 +255,39 @@ bool reconcileTreeFile(const SqlcipherConnection& connection, const QString& tre
                 stored = select.columnText(0);
             }
         }
-    } catch (const Failure&) {
-        return false; // not known whether the base committed it: keep it for the next start
+    } catch (const Failure& failure) {
+        // Not known whether the base committed it: kept for a later try.
+        return {PendingTree::Unknown, pending, failure.message()};
     }
     QFile file(pending);
-    const bool committed =
-        !stored.isEmpty() && file.open(QIODevice::ReadOnly) && digestOf(file.readAll()) == stored;
-    file.close();
-    if (committed && replaceWith(pending, treeFile)) {
-        syncFolder(QFileInfo(treeFile).absolutePath());
-        return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {PendingTree::Unknown, pending, file.errorString()};
     }
+    const bool committed = !stored.isEmpty() && digestOf(file.readAll()) == stored;
+    file.close();
     if (!committed) {
         QFile::remove(pending);
+        return {PendingTree::Dropped, pending, {}};
     }
-    return false;
+    if (!replaceWith(pending, target)) {
+        const int error = errno;
+        return {PendingTree::Stuck, pending, systemErrorText(error)};
+    }
+    syncFolder(QFileInfo(target).absolutePath());
+    return {PendingTree::Placed, pending, {}};
+}
+
+PendingTreeOutcome settlePendingTreeOf(const QString& baseFile, const QString& treeFile) {
+    try {
+        if (!QFileInfo(pendingTreeFile(treeFileTarget(treeFile))).isFile()) {
+            return {PendingTree::None, {}, {}};
+        }
+        const SqlcipherConnection base =
+            SqlcipherConnection::open(baseFile, branch_table::kPassword, {.readOnly = true});
+        return settlePendingTree(base, treeFile);
+    } catch (const Failure& failure) {
+        return {PendingTree::Unknown, pendingTreeFile(treeFile), failure.message()};
+    }
 }
 
 } // namespace infobase

@@ -17,9 +17,11 @@ class SqlcipherConnection;
 //
 // A commit writes the new tree file beside the old one (pendingTreeFile), synced; then, in
 // one transaction of the base, does the record work and stores the new file's digest in a
-// one-row side table; commits; and only then renames the new file over the old one. At the
-// next connect, reconcileTreeFile finishes a commit that stopped between the base's commit
-// and the rename, and throws away a new file whose transaction never committed.
+// one-row side table; commits; and only then renames the new file over the old one. The next
+// commit, connect or backup (settlePendingTree) finishes a commit that stopped between the
+// base's commit and the rename, and throws away a new file whose transaction never
+// committed. A committed new file is never thrown away: while it cannot be put in place, no
+// further change of the tree is made.
 
 // The steps of a commit, in order; a test seam can stop the program after any of them.
 enum class TreeCommitStep {
@@ -44,19 +46,56 @@ QByteArray treeFileBytes(const TreeViewState& view, const TTreeNodes& items);
 QByteArray treeFileBytesWithout(const TreeViewState& view, const TTreeNodes& items,
                                 const TTreeNode* leaf);
 
-// Stores the tree file's new bytes together with the record work on the query (a post or a
-// delete; may be empty), whole or not at all. On failure nothing is changed: no record, no
-// tree file, no new file left beside it, nothing pending in the query, and its records in
-// memory as before; the failure is thrown (Failure). The query's records in memory change
-// only after the base committed. Once the base committed the commit counts as done: a
-// rename that fails then is finished by the next connect.
-void commitTree(const SqlcipherConnection& connection, BranchQuery& query, const QString& treeFile,
-                const QByteArray& bytes, const std::function<void()>& recordWork);
+// What a commit did: the base holds the change in every case; the tree file may not yet.
+struct TreeCommitted {
+    bool placed = true; // the new file stands under the tree file's name
+    QString notice;     // otherwise, what the user is told (Russian)
+};
 
-// At the connect: a new tree file left beside the tree file is put in place when the base
-// committed it (its digest is the stored one), and deleted otherwise. True when the tree
-// file was replaced and must be read again. Never throws: when the stored digest cannot be
-// read, the files are left as they are.
-bool reconcileTreeFile(const SqlcipherConnection& connection, const QString& treeFile);
+// Stores the tree file's new bytes together with the record work on the query (a post or a
+// delete; may be empty), whole or not at all. A new file an earlier commit left beside the
+// tree file is put in place first (settlePendingTree); when it cannot be, nothing is done
+// and the failure is thrown. On failure nothing is changed: no record, no tree file, no new
+// file left beside it, nothing pending in the query, and its records in memory as before;
+// the failure is thrown (Failure). The query's records in memory change only after the base
+// committed. Once the base committed the commit counts as done: a rename that fails then is
+// returned (placed false), and the new file waits beside the tree file for the next commit,
+// connect or backup to put it in place.
+//
+// A tree file that is a symbolic link is written through: the new file goes beside the
+// file the link leads to and replaces that one, so the link stays and leads to the new tree.
+TreeCommitted commitTree(const SqlcipherConnection& connection, BranchQuery& query,
+                         const QString& treeFile, const QByteArray& bytes,
+                         const std::function<void()>& recordWork);
+
+// What became of a new tree file left beside the tree file.
+enum class PendingTree {
+    None,    // there was none
+    Placed,  // the base committed it, and it now stands under the tree file's name
+    Dropped, // the base never committed it, and it is removed
+    Stuck,   // the base committed it, but it cannot be put in place: it stays, never dropped
+    Unknown, // whether the base committed it cannot be told: it stays
+};
+struct PendingTreeOutcome {
+    PendingTree state = PendingTree::None;
+    QString pendingFile; // where the new file is
+    QString reason;      // for Stuck and Unknown, why (the system's or the base's words)
+};
+
+// Puts a new tree file left beside the tree file in place when the base committed it (its
+// digest is the stored one), and removes it otherwise. Never throws.
+PendingTreeOutcome settlePendingTree(const SqlcipherConnection& connection,
+                                     const QString& treeFile);
+
+// The same before the connect: the base file is opened read-only for the digest, and only
+// when a new file waits. A base that cannot be opened leaves the new file as it is (Unknown).
+PendingTreeOutcome settlePendingTreeOf(const QString& baseFile, const QString& treeFile);
+
+// The file a write of the tree file goes to: the file itself, or the one a symbolic link
+// leads to. Throws Failure for a link that leads nowhere.
+QString treeFileTarget(const QString& treeFile);
+
+// What the user is told when a committed tree is not in place yet (Stuck).
+QString pendingTreeNotice(const QString& treeFile, const PendingTreeOutcome& outcome);
 
 } // namespace infobase

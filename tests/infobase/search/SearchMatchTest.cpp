@@ -3,6 +3,7 @@
 #include "infobase/search/HitText.h"
 #include "infobase/search/RecordCorpus.h"
 #include "infobase/search/SearchFold.h"
+#include "infobase/search/TextMatches.h"
 #include "infobase/search/TreeOrder.h"
 #include "infobase/tree/TreeNodes.h"
 
@@ -27,19 +28,22 @@ std::shared_ptr<const search::RecordCorpus> corpusOf(const std::vector<Row>& row
     return builder.finish();
 }
 
-TEST(SearchFold, FoldsCaseAndYoKeepingEveryLength) {
+TEST(SearchFold, FoldsCaseYoAndAccentsAlikeInUtf8AndUtf16) {
     const struct {
         QString text;
         QString folded;
     } cases[] = {
         {"ЁЛКА Ёж ёлка", "елка еж елка"},
         {"Quorlent ДОГОВОР", "quorlent договор"},
-        {"ΣΊΣΥΦΟΣ", "σίσυφοσ"},
-        // Their folding is longer or shorter in UTF-8: kept as they are.
-        {QString::fromUtf8("\u212A \u1E9E"), QString::fromUtf8("\u212A \u1E9E")},
+        {"ΣΊΣΥΦΟΣ", "σισυφοσ"},
+        // Accents go, on a letter or as marks of their own; й stays a letter of its own.
+        {"Café CRÈME Ångström ǖ", "cafe creme angstrom u"},
+        {QString::fromUtf8("café é̀"), "cafe e"},
+        {"Йод мой ЙОГА", "йод мой йога"},
+        // Kelvin sign and capital sharp s fold to shorter letters; Korean syllables stay.
+        {QString::fromUtf8("K ẞ 한"), QString::fromUtf8("k ß 한")},
         // A character outside the 16-bit range, and a lone half of one.
-        {QString::fromUtf8("\U00010400x") + QChar(0xD800),
-         QString::fromUtf8("\U00010428x") + QChar(0xD800)},
+        {QString::fromUtf8("𐐀x") + QChar(0xD800), QString::fromUtf8("𐐨x") + QChar(0xD800)},
     };
     for (const auto& c : cases) {
         const QString folded = search::foldedText(c.text);
@@ -48,13 +52,37 @@ TEST(SearchFold, FoldsCaseAndYoKeepingEveryLength) {
         search::appendFoldedUtf8(c.text.toUtf8(), utf8);
         QByteArray fromText;
         search::appendFoldedUtf8(QStringView(c.text), fromText);
-        EXPECT_EQ(utf8.size(), c.text.toUtf8().size()) << c.text.toStdString();
+        EXPECT_LE(utf8.size(), c.text.toUtf8().size()) << c.text.toStdString();
         EXPECT_EQ(fromText, utf8) << c.text.toStdString();
+        if (!c.text.contains(QChar(0xD800))) {
+            EXPECT_EQ(utf8, c.folded.toUtf8()) << c.text.toStdString();
+        }
     }
     QByteArray broken;
     search::appendFoldedUtf8(QByteArrayView("\xFF\xD0\x90\xC3"), broken);
     EXPECT_EQ(broken, QByteArray("\xFF\xD0\xB0\xC3")) << "invalid bytes stay, А folds";
     EXPECT_EQ(search::foldedQuery(QString("А") + QChar(0) + "Б"), QString("аб").toUtf8());
+}
+
+TEST(TextMatches, FindsEveryPlaceInTheOriginalText) {
+    using search::TextMatch;
+    const struct {
+        QString text;
+        QString query;
+        std::vector<TextMatch> places;
+    } cases[] = {
+        {"Ёлка, елка, ЕЛКА", "елк", {{0, 3}, {6, 3}, {12, 3}}},
+        {"café и cafe", "CAFÉ", {{0, 4}, {7, 4}}},
+        // Marks of their own belong to the letter before them.
+        {QString::fromUtf8("a cafés"), "cafe", {{2, 5}}},
+        {QString::fromUtf8("x𐐀y"), QString::fromUtf8("𐐨y"), {{1, 3}}},
+        {"аааа", "аа", {{0, 2}, {2, 2}}},
+        {"мой", "мои", {}},
+        {"текст", "", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(search::matchesIn(c.text, c.query), c.places) << c.query.toStdString();
+    }
 }
 
 TEST(ByteFinder, FindsWhatIndexOfFindsAtEveryPlaceAndLength) {
@@ -149,6 +177,22 @@ TEST(FindBranches, TreeOrderFirstPlaceOwnRecordsOnlyAndAnyDepth) {
     EXPECT_EQ(found("").size(), 0u);
     EXPECT_EQ(found("уровень").size(), 20000u);
     EXPECT_EQ(search::branchPath(lease), "Документы / Аренда");
+
+    // Within one branch: the branch and its sub-branches, however deep.
+    const auto within = [&](const char* query, const infobase::TTreeNode* root) {
+        Hits hits;
+        for (const auto& hit :
+             search::findBranches(order, *corpus, QString::fromUtf8(query), root)) {
+            hits.emplace_back(hit.node, hit.rowId, hit.place);
+        }
+        return hits;
+    };
+    EXPECT_EQ(within("аренд", docs), (Hits{{lease, 2, MatchPlace::Name}}));
+    EXPECT_EQ(within("аренд", notes), (Hits{{notes, 1, MatchPlace::Description}}));
+    EXPECT_EQ(within("аренд", lease), (Hits{{lease, 2, MatchPlace::Name}}));
+    EXPECT_EQ(within("дне", folder), (Hits{{bottom, 4, MatchPlace::Text}}));
+    EXPECT_EQ(within("уровень", deep).size(), 1u);
+    EXPECT_EQ(within("документы", lease), Hits{});
 }
 
 TEST(HitText, ExcerptSurroundsTheFirstMatch) {

@@ -160,16 +160,54 @@ TEST(BranchMoves, SortsByRussianCollationKeepingEqualNamesInOrder) {
     TTreeNode* folder = find(items, "Папка");
     const QString before = describe(items);
 
-    const std::optional<ShapeChange> sorted = sortChildrenByName(items, folder);
+    const std::optional<ShapeChange> sorted =
+        sortChildrenByName(items, folder, SortDirection::Ascending);
     ASSERT_TRUE(sorted);
     EXPECT_EQ(shape(items), "Папка+(арбуз Арбуз Дом+(первый) Дом Ёж ёлка ель Жук яблоко) Другая");
     EXPECT_EQ(folder->Item(3)->Data, 2) << "equal names keep their order";
-    EXPECT_FALSE(sortChildrenByName(items, folder)) << "already in order";
+    EXPECT_FALSE(sortChildrenByName(items, folder, SortDirection::Ascending)) << "already in order";
 
     sorted->undo(items);
     EXPECT_EQ(describe(items), before);
-    EXPECT_TRUE(sortChildrenByName(items, nullptr)) << "the top level: Другая before Папка";
+    EXPECT_TRUE(sortChildrenByName(items, nullptr, SortDirection::Ascending))
+        << "the top level: Другая before Папка";
     EXPECT_EQ(items.TopItem(0)->Text(), "Другая");
+}
+
+TEST(BranchMoves, SortsNumbersAsNumbersBothWays) {
+    const struct {
+        QStringList names;
+        SortDirection direction;
+        QString shape;
+    } cases[] = {
+        {{"Заметка 10", "Заметка 2", "Заметка 1", "Заметка 11"},
+         SortDirection::Ascending,
+         "Заметка 1 Заметка 2 Заметка 10 Заметка 11"},
+        {{"Заметка 10", "Заметка 2", "Заметка 1", "Заметка 11"},
+         SortDirection::Descending,
+         "Заметка 11 Заметка 10 Заметка 2 Заметка 1"},
+        // Numbers longer than any machine word, inside and at the start of a name.
+        {{"v100000000000000000000", "v99999999999999999999", "9 дней", "10 дней"},
+         SortDirection::Ascending,
+         "9 дней 10 дней v99999999999999999999 v100000000000000000000"},
+        // Letters after the numbers: Russian collation, ё beside е; equal names in order.
+        {{"б", "Ёж", "а", "ель", "б"}, SortDirection::Descending, "ель Ёж б б а"},
+    };
+    for (const auto& c : cases) {
+        TTreeNodes items;
+        grow(items, c.names);
+        for (int i = 0; i < items.TopCount(); ++i) {
+            items.TopItem(i)->Data = i;
+        }
+        ASSERT_TRUE(sortChildrenByName(items, nullptr, c.direction)) << c.shape.toStdString();
+        EXPECT_EQ(shape(items), c.shape);
+        for (int i = 1; i < items.TopCount(); ++i) {
+            if (items.TopItem(i)->Text() == items.TopItem(i - 1)->Text()) {
+                EXPECT_LT(items.TopItem(i - 1)->Data, items.TopItem(i)->Data) << "kept in order";
+            }
+        }
+        EXPECT_FALSE(sortChildrenByName(items, nullptr, c.direction)) << "already in order";
+    }
 }
 
 } // namespace

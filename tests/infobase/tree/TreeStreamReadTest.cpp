@@ -208,6 +208,60 @@ TEST(TreeStreamRead, NothingAfterTheFinalZeroByteIsRead) {
     EXPECT_EQ(buffer.pos(), end);
 }
 
+// The strict reader, for a check that a file is sound: every layout reads whole, while bytes
+// the ordinary reader passes over (after the last node of a block, a block of a layout it
+// does not know, after the end of the stream) mean damage.
+TEST(TreeStreamRead, TheStrictReaderRefusesLeftOverBytes) {
+    const auto readWhole = [](QByteArray bytes) -> QString {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        TreeViewState view;
+        TTreeNodes items;
+        try {
+            ReadComponentWhole(buffer, view, items);
+        } catch (const Failure& failure) {
+            return failure.message();
+        }
+        return {};
+    };
+    const QByteArray v3 = StreamBytes().hex("03").int32(1).raw(v3Entry("x", 0));
+    const QByteArray itemsData = StreamBytes()
+                                     .int32(1)
+                                     .int32(25 + 2 + 3)
+                                     .int32(0)
+                                     .int32(0)
+                                     .int32(-1)
+                                     .int32(-1)
+                                     .int32(0)
+                                     .int32(0)
+                                     .bytes({2})
+                                     .raw("okXYZ");
+    const QString leftOver =
+        QStringLiteral("Error reading TreeView1.Items.NodeData: Invalid property value");
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        QString failure;
+    } cases[] = {
+        {"version 3", stream(binaryEntry("Items.NodeData", v3)), {}},
+        {"Items.Data, unused bytes inside an entry",
+         stream(binaryEntry("Items.Data", itemsData)),
+         {}},
+        {"no node block", stream(StreamBytes().shortString("Indent").hex("02 07")), {}},
+        {"bytes after the last node",
+         stream(binaryEntry("Items.NodeData", StreamBytes().raw(v3).hex("DEADBEEF"))), leftOver},
+        {"a layout not known",
+         stream(
+             binaryEntry("Items.NodeData", StreamBytes().hex("07").int32(1).raw(v3Entry("x", 0)))),
+         leftOver},
+        {"bytes after the stream", stream(binaryEntry("Items.NodeData", v3)) + "junk",
+         QStringLiteral("Invalid stream format")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(readWhole(c.bytes), c.failure) << c.what;
+    }
+}
+
 TEST(TreeStreamRead, EveryFailureWithItsText) {
     const QByteArray header = treeViewHeader();
     const QByteArray nodeBlock = StreamBytes().hex("03").int32(2).raw(v3Entry("first", 0));
