@@ -33,6 +33,7 @@ TForm_Glavn::TForm_Glavn(QWidget* parent)
     connectBranchEditing();
     createTreeMoves();
     createCommandKeys();
+    createUndoCommands();
     FormCreate();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "infobase/history/UndoHistory.h"
 #include "infobase/store/RecordStore.h"
 #include "infobase/tree/BranchMoves.h"
 #include "infobase/tree/TreeNodes.h"
@@ -43,7 +44,8 @@ class BackupCopies;
 // (Form_GlavnLifecycle.cpp), the tree view's display settings (Form_GlavnTreeView.cpp),
 // the connect command (Form_GlavnConnect.cpp), attachments (Form_GlavnAttachments.cpp),
 // the text pane (Form_GlavnTextPane.cpp), moving branches (Form_GlavnTreeMoves.cpp), ordering
-// them (Form_GlavnTreeSort.cpp) and the search (Form_GlavnSearch.cpp, Form_GlavnSearchHits.cpp).
+// them (Form_GlavnTreeSort.cpp), the search (Form_GlavnSearch.cpp, Form_GlavnSearchHits.cpp)
+// and undo and redo (Form_GlavnUndo.cpp).
 class TForm_Glavn : public QMainWindow {
     Q_OBJECT
 public:
@@ -133,10 +135,17 @@ public:
     QAction* N_po_alfavitu_obratno;
     QAction* N_verhniy_po_alfavitu;
     QAction* N_verhniy_obratno;
+    // The menu "Правка": undo and redo of the changes of the data (Form_GlavnUndo.cpp).
+    QMenu* N_pravka;
+    QAction* N_otmenit;
+    QAction* N_povtorit;
 
     // --- The record store: ADOConnection1, Query_Glav and Query_Parole.
     infobase::RecordStore Store;
     infobase::BranchQuery& Query_Glav;
+    // The changes of the data made in this run, to take back and do again. Declared after the
+    // store, whose side tables it empties when it goes.
+    infobase::UndoHistory UndoHistory1;
     // The search window, made at its first opening after the connect. Declared after the
     // store and the tree, which it reads, so that it goes first.
     std::unique_ptr<SearchBar> SearchBar1;
@@ -199,6 +208,13 @@ public:
     void sortBranches(infobase::TTreeNode* parent, infobase::SortDirection direction);
     void DropBranch(infobase::TTreeNode* node, infobase::TTreeNode* newParent, int index);
     void N_save_copyClick();
+    // Undo and redo (Ctrl+Z; Ctrl+Y and Ctrl+Shift+Z): nothing when there is no step.
+    void N_otmenitClick();
+    void N_povtoritClick();
+    // Records the change of the data a command makes while the result lives, as one step
+    // the user can take back; what the command acted on names the step in the menu.
+    [[nodiscard]] infobase::UndoHistory::Recording recordUndo(infobase::UndoCommand command,
+                                                              const QString& name);
     // Opens the search window; before the connect says that the base comes first.
     void N_poiskClick();
     // Shows a branch the search found: its parents expanded, the branch selected and shown
@@ -244,6 +260,12 @@ private:
     void createHitSteps();
     // The search window's query, or empty before it was opened.
     QString searchQuery() const;
+    // Undo and redo (Form_GlavnUndo.cpp): the menu, its keys, the history at the connect,
+    // the captions and an undo or redo carried out.
+    void createUndoCommands();
+    void startUndoHistory();
+    void showUndoState();
+    void runHistoryStep(bool back);
     // Branch display (Form_GlavnBranchDisplay.cpp) and editing (Form_GlavnBranchEditing.cpp).
     void connectBranchDisplay();
     void connectBranchEditing();

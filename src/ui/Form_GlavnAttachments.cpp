@@ -81,6 +81,7 @@ void TForm_Glavn::SpeedButton_FileClick() {
         return;
     }
 
+    const auto undo = recordUndo(infobase::UndoCommand::Attach, name);
     SpeedButton_File->setText(QStringLiteral("Подождите......"));
     PaintPendingWork();
     QFile file(chosen);

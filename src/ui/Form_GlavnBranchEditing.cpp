@@ -120,6 +120,7 @@ void TForm_Glavn::SpeedButton_vvod_vetkiClick() {
     const TreeInputDrop drop(TreeView1);
     const QString name = requireBranchName(*this);
     requireFreeName(*this, name, nullptr);
+    const auto undo = recordUndo(infobase::UndoCommand::AddBranch, name);
     commitNewBranch(*this, TreeNodes.Add(TreeNodes.Selected(), name), nullptr);
     Edit_Mame_Vetok->clear();
 }
@@ -134,6 +135,7 @@ void TForm_Glavn::SpeedButton_vvod_podvetkiClick() {
     const QString name = requireBranchName(*this);
     requireFreeName(*this, name, nullptr);
     const bool hadChildren = parent->HasChildren();
+    const auto undo = recordUndo(infobase::UndoCommand::AddSubBranch, name);
     commitNewBranch(*this, TreeNodes.AddChild(parent, name), parent, hadChildren);
     Edit_Mame_Vetok->clear();
 }
@@ -150,6 +152,7 @@ void TForm_Glavn::SpeedButton_DeleteClick() {
         Image1->repaint();
         throw SilentAbort();
     }
+    const auto undo = recordUndo(infobase::UndoCommand::Delete, node->Text());
     SpeedButton_Delete->setText(QStringLiteral("Подождите....."));
     PaintPendingWork();
     // A record is shared while another branch still carries its name (trees made before
@@ -180,6 +183,7 @@ void TForm_Glavn::SpeedButton3Click() {
     infobase::TTreeNode* node = requireShownSelection(*this, nodeOf(shownBranch_));
     requireFreeName(*this, name, node);
     const QString oldName = node->Text();
+    const auto undo = recordUndo(infobase::UndoCommand::Rename, oldName);
     // A record shared with another branch of the old name stays that branch's.
     const bool ownRecord =
         !infobase::nameTakenByOther(TreeNodes, oldName, node) && Query_Glav.LocateOwn(oldName);
@@ -219,6 +223,7 @@ void TForm_Glavn::SpeedButton_zam_opisanie_podvetkiClick() {
         showMessage(kShowBranchFirst);
         return;
     }
+    const auto undo = recordUndo(infobase::UndoCommand::Description, shown->Text());
     bool edited = false;
     bool editing = false;
     try {

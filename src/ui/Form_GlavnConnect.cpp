@@ -27,6 +27,7 @@ void TForm_Glavn::Button_podluchit_bazyClick() {
         // then Query_Glav with its first row current, then Query_Parole.
         Store.connect(infobase::AppPaths{Base});
         finishTreeCommit();
+        startUndoHistory();
         TreeView1->show();
         Button_podluchit_bazy->hide();
         Image1->show();

@@ -62,6 +62,7 @@ void TForm_Glavn::N5Click() {
         showMessage(QStringLiteral("Вы не выбрали ветку!"));
         return;
     }
+    const auto undo = recordUndo(infobase::UndoCommand::TextSave, owner->Text());
     bool editing = false;
     try {
         if (!Query_Glav.LocateOwn(owner->Text())) {

@@ -11,8 +11,18 @@
 
 void TForm_Glavn::commitTreeChange(const QByteArray& newTree,
                                    const std::function<void()>& recordWork) {
-    const infobase::TreeCommitted committed = infobase::commitTree(
-        Store.ADOConnection1, Query_Glav, infobase::AppPaths{Base}.treeFile(), newTree, recordWork);
+    const QString treeFile = infobase::AppPaths{Base}.treeFile();
+    // The tree file as it was is kept for the undo, in the same transaction as the change.
+    const QByteArray before = UndoHistory1.recording()
+                                  ? infobase::committedTreeBytes(treeFile, TreeView1State)
+                                  : QByteArray();
+    const infobase::TreeCommitted committed =
+        infobase::commitTree(Store.ADOConnection1, Query_Glav, treeFile, newTree, [&] {
+            UndoHistory1.treeWillChange(before, newTree);
+            if (recordWork) {
+                recordWork();
+            }
+        });
     // The change is in the base and stays; only the tree file waits.
     if (!committed.placed) {
         showMessage(committed.notice);

@@ -139,6 +139,10 @@ void TForm_Glavn::keepShapeChange(const std::optional<infobase::ShapeChange>& ch
     if (!change) {
         return;
     }
+    const infobase::TTreeNode* changed = change->changed();
+    const auto undo =
+        recordUndo(change->reorders() ? infobase::UndoCommand::Sort : infobase::UndoCommand::Move,
+                   changed ? changed->Text() : QString());
     try {
         commitTreeChange(treeFileBytes());
     } catch (const Failure&) {

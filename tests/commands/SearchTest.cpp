@@ -233,7 +233,7 @@ TEST_F(Search, ABaseThatCannotBeReadIsSaidAndReadAgainOnTheNextQuery) {
 }
 
 TEST_F(Search, EscapeClosesTheWindowAndItsControlsAreNamed) {
-    EXPECT_EQ(window.menuBar()->actions().last(), window.N_poisk);
+    EXPECT_TRUE(window.menuBar()->actions().contains(window.N_poisk));
     EXPECT_EQ(window.N_poisk->text(), "Поиск");
     // Ctrl+F wherever the focus is in the main window; Escape closes the window again.
     for (QWidget* focus : std::initializer_list<QWidget*>{window.TreeView1, window.Edit_Mame_Vetok,

@@ -110,8 +110,9 @@ TForm_Glavn& startWindow(const QString& folder, std::unique_ptr<TForm_Glavn>& wi
     return *shown;
 }
 
-// Runs one command, killing the process after the given step of its commit.
-[[noreturn]] void runCommand(const QString& folder, const QString& name, int killAt) {
+// Runs one command, killing the process after the given step of its commit; with `undo`, runs
+// it whole and kills the process during its undo instead.
+[[noreturn]] void runCommand(const QString& folder, const QString& name, int killAt, bool undo) {
     std::unique_ptr<TForm_Glavn> owned;
     TForm_Glavn& window = startWindow(folder, owned);
     const Command* command = nullptr;
@@ -124,11 +125,16 @@ TForm_Glavn& startWindow(const QString& folder, std::unique_ptr<TForm_Glavn>& wi
     window.TreeView1->setCurrentIndex(window.TreeModel->indexOf(node));
     window.TreeView1Click();
     window.Edit_Mame_Vetok->setText(command->typed);
-    infobase::setTreeCommitStepHook([killAt](infobase::TreeCommitStep step) {
-        if (static_cast<int>(step) == killAt) {
-            ::kill(::getpid(), SIGKILL);
-        }
-    });
+    const auto killAtStep = [killAt] {
+        infobase::setTreeCommitStepHook([killAt](infobase::TreeCommitStep step) {
+            if (static_cast<int>(step) == killAt) {
+                ::kill(::getpid(), SIGKILL);
+            }
+        });
+    };
+    if (!undo) {
+        killAtStep();
+    }
     try {
         if (name == "add") {
             window.SpeedButton_vvod_vetkiClick();
@@ -138,6 +144,10 @@ TForm_Glavn& startWindow(const QString& folder, std::unique_ptr<TForm_Glavn>& wi
             window.SpeedButton3Click();
         } else {
             window.SpeedButton_DeleteClick();
+        }
+        if (undo) {
+            killAtStep();
+            window.N_otmenitClick();
         }
     } catch (...) {
         ::_exit(3);
@@ -241,6 +251,39 @@ TEST(TreeCommitKill, EveryStepOfEveryTreeCommandLeavesTheFilesAgreeing) {
     }
 }
 
+// The same for the undo of each command: the files hold the command's result or what was
+// there before it, never a mix; and the next start removes what the killed run kept for undo.
+TEST(TreeCommitKill, EveryStepOfAnUndoLeavesTheFilesAgreeing) {
+    for (const Command& command : kCommands) {
+        for (int step = 1; step <= infobase::kTreeCommitSteps; ++step) {
+            SCOPED_TRACE(QStringLiteral("%1, %2").arg(command.name).arg(step).toStdString());
+            QTemporaryDir folder;
+            seed(folder.path());
+            EXPECT_EQ(
+                runChild({"--command", folder.path(), command.name, QString::number(step), "undo"}),
+                "killed");
+
+            QByteArray shown;
+            ASSERT_EQ(runChild({"--connect", folder.path()}, &shown), "exit 0");
+            const bool undone = step > static_cast<int>(infobase::TreeCommitStep::DigestStored);
+            const QStringList tree = undone ? kTree : command.treeAfter;
+            EXPECT_EQ(treeFileNodes(folder.path()), tree);
+            EXPECT_EQ(QString::fromUtf8(shown).split('|', Qt::SkipEmptyParts), tree);
+            EXPECT_EQ(recordNames(folder.path()), undone ? kRecords : command.recordsAfter);
+            EXPECT_FALSE(QFile::exists(infobase::pendingTreeFile(treeFile(folder.path()))));
+            auto base = infobase::SqlcipherConnection::open(baseFile(folder.path()),
+                                                            infobase::branch_table::kPassword, {});
+            infobase::SqlStatement kept =
+                base.prepare("SELECT (SELECT count(*) FROM UndoRecordImages) + "
+                             "(SELECT count(*) FROM UndoTreeFiles)");
+            ASSERT_TRUE(kept.step());
+            EXPECT_EQ(kept.columnInt64(0), 0);
+            EXPECT_EQ(QDir(folder.path() + "/Data").entryList({"TreeView.dat.*"}, QDir::Files),
+                      QStringList());
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -259,7 +302,8 @@ int main(int argc, char** argv) {
         if (std::string(argv[1]) == "--connect") {
             printTreeAfterConnect(folder);
         }
-        runCommand(folder, QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]));
+        runCommand(folder, QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]),
+                   argc > 5 && std::string(argv[5]) == "undo");
     }
     return RUN_ALL_TESTS();
 }

@@ -212,12 +212,14 @@ bool samePicture(const QIcon& icon, const QPixmap& picture) {
 TEST(MainWindowComponents, MenusHoldTheirItemsPicturesAndStates) {
     TForm_Glavn window;
     const QList<QAction*> bar = window.menuBar()->actions();
-    ASSERT_EQ(bar.size(), 4);
+    ASSERT_EQ(bar.size(), 5);
     EXPECT_EQ(bar[0], window.N1->menuAction());
     EXPECT_EQ(bar[1], window.N2);
     EXPECT_EQ(bar[2], window.N_save_copy);
-    // The search comes last, enabled before the connect too (it then asks for the connect).
+    // The search, enabled before the connect too (it then asks for the connect); the menu
+    // "Правка" comes last.
     EXPECT_EQ(bar[3], window.N_poisk);
+    EXPECT_EQ(bar[4], window.N_pravka->menuAction());
     EXPECT_EQ(window.N_poisk->text(), QStringLiteral("Поиск"));
     EXPECT_EQ(window.N_poisk->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
     EXPECT_TRUE(window.N_poisk->isEnabled());

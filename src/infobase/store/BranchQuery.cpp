@@ -9,6 +9,7 @@
 
 #include <QIODevice>
 #include <algorithm>
+#include <optional>
 
 namespace infobase {
 
@@ -346,6 +347,9 @@ void BranchQuery::postInsert() {
         bindWritten(insert, pending_->values, attachmentSize, written);
         stepOnce(insert);
         record->rowId = connection_->lastInsertRowId();
+        if (rowWatch_) {
+            rowWatch_(record->rowId, RowWrite::Added);
+        }
         writeAttachmentInto(record->rowId, attachmentSize);
         rereadRow(*record);
         transaction.commit();
@@ -374,6 +378,9 @@ bool BranchQuery::postEdit() {
         WriteTransaction transaction(*connection_, sharedWrite_);
         if (!rowStillHolds(record)) {
             return false;
+        }
+        if (rowWatch_) {
+            rowWatch_(record.rowId, RowWrite::Replacing);
         }
         QByteArray sql = "UPDATE Tab_DB_Delphi_10 SET " + writtenColumns(written).join("=?,") +
                          "=? WHERE rowid=?";
@@ -457,6 +464,9 @@ void BranchQuery::Delete() {
         // A row that another program deleted first is just as gone; a row it put under the
         // same key is its own and stays.
         if (rowStillHolds(*current_)) {
+            if (rowWatch_) {
+                rowWatch_(current_->rowId, RowWrite::Replacing);
+            }
             SqlStatement& remove = statementFor("DELETE FROM Tab_DB_Delphi_10 WHERE rowid=?");
             remove.bindInt64(1, current_->rowId);
             stepOnce(remove);
@@ -486,6 +496,9 @@ int BranchQuery::DeleteEveryRecordOf(const QString& name) {
         WriteTransaction transaction(*connection_, sharedWrite_);
         for (const qint64 rowId : doomed) {
             if (rowStillHolds(*records_[positionOf(rowId)])) {
+                if (rowWatch_) {
+                    rowWatch_(rowId, RowWrite::Replacing);
+                }
                 SqlStatement& remove = statementFor("DELETE FROM Tab_DB_Delphi_10 WHERE rowid=?");
                 remove.bindInt64(1, rowId);
                 stepOnce(remove);
@@ -531,6 +544,48 @@ void BranchQuery::endSharedWrite(bool committed) {
     pending_.reset();
     state_ = dsBrowse;
     current_ = currentBeforeSharedWrite_;
+}
+
+void BranchQuery::setRowWatch(std::function<void(qint64, RowWrite)> watch) {
+    rowWatch_ = std::move(watch);
+}
+
+void BranchQuery::rowsRewritten(const std::vector<qint64>& rowIds) {
+    requireActive();
+    // Read inside the transaction, so that memory takes exactly what commits.
+    std::vector<std::pair<qint64, std::optional<StoredRecord>>> rows;
+    SqlStatement& select = statementFor(QByteArray(kSelectRecords) + " WHERE rowid=?");
+    for (const qint64 rowId : rowIds) {
+        select.reset();
+        select.bindInt64(1, rowId);
+        std::optional<StoredRecord> row;
+        if (select.step()) {
+            row.emplace();
+            readRecord(select, *row);
+        }
+        rows.emplace_back(rowId, std::move(row));
+    }
+    select.reset();
+    afterCommit([this, rows = std::move(rows)] {
+        for (const auto& [rowId, row] : rows) {
+            const std::size_t position = positionOf(rowId);
+            const bool known = position < records_.size() && records_[position]->rowId == rowId;
+            if (known && !row) {
+                forgetRecordAt(position);
+            } else if (known) {
+                nameIndex_.remove(records_[position].get());
+                *records_[position] = *row;
+                nameIndex_.add(records_[position].get());
+            } else if (row) {
+                const auto inserted = records_.insert(records_.begin() + std::ptrdiff_t(position),
+                                                      std::make_unique<StoredRecord>(*row));
+                nameIndex_.add(inserted->get());
+                if (current_ == nullptr) {
+                    current_ = inserted->get();
+                }
+            }
+        }
+    });
 }
 
 BranchField& BranchQuery::FieldByName(const QString& fieldName) {

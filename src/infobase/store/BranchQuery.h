@@ -127,6 +127,18 @@ public:
     void beginSharedWrite();
     void endSharedWrite(bool committed);
 
+    // How a post or delete is about to change a row, as told to the row watch.
+    enum class RowWrite {
+        Replacing, // an update or delete of the row, told before it is written
+        Added,     // a new row, told once it is written
+    };
+    // Told of every row a post or delete writes, inside the write's transaction, so that the
+    // watcher can keep what the row held beside it; a failure it throws fails the write.
+    void setRowWatch(std::function<void(qint64 rowId, RowWrite write)> watch);
+    // Another part of the program rewrote, added or removed these rows in the file inside the
+    // shared write: reads them now and takes them into the records in memory once it commits.
+    void rowsRewritten(const std::vector<qint64>& rowIds);
+
 private:
     friend class BranchField;
 
@@ -177,6 +189,7 @@ private:
     bool sharedWrite_ = false;
     const StoredRecord* currentBeforeSharedWrite_ = nullptr;
     std::vector<std::function<void()>> afterSharedWrite_;
+    std::function<void(qint64, RowWrite)> rowWatch_;
 };
 
 } // namespace infobase

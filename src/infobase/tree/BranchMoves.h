@@ -26,6 +26,10 @@ class ShapeChange {
 public:
     // Puts the tree back exactly as it was before the change.
     void undo(TTreeNodes& tree) const;
+    // Whether the change reordered children (a sort) rather than moved one branch, and the
+    // node whose children it reordered (nullptr: the top level) or the node it moved.
+    bool reorders() const { return !oldOrder_.empty(); }
+    TTreeNode* changed() const { return reorders() ? sortedParent_ : moved_; }
 
 private:
     friend std::optional<ShapeChange> moveBranch(TTreeNodes&, TTreeNode*, TTreeNode*, int);
