@@ -2,6 +2,7 @@
 
 #include "infobase/history/UndoTables.h"
 #include "infobase/store/BranchQuery.h"
+#include "infobase/store/SharedWriteTransaction.h"
 #include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"
 #include "infobase/tree/TreeNodes.h"
@@ -63,13 +64,24 @@ QByteArray readSnapshot(const QString& path) {
     return bytes;
 }
 
-// Every step's file beside the tree file, of this run or one before.
+// Every step's file beside the tree file, of this run or one before: only names the
+// history gives (a step number after ".undo-", and the same with ".next" while a step's tree
+// is being swapped), never a user's file that merely looks alike.
 void removeSnapshots(const QString& treeFile) {
     const QFileInfo tree(treeFile);
     QDir folder = tree.absoluteDir();
-    for (const QString& name :
-         folder.entryList({tree.fileName() + QStringLiteral(".undo-*")}, QDir::Files)) {
-        folder.remove(name);
+    const QString prefix = tree.fileName() + QStringLiteral(".undo-");
+    const QString swapSuffix = QStringLiteral(".next");
+    for (const QString& name : folder.entryList({prefix + QStringLiteral("*")}, QDir::Files)) {
+        QStringView step = QStringView(name).mid(prefix.size());
+        if (step.endsWith(swapSuffix)) {
+            step.chop(swapSuffix.size());
+        }
+        bool isNumber = false;
+        const qint64 number = step.toLongLong(&isNumber);
+        if (isNumber && number >= 0) {
+            folder.remove(name);
+        }
     }
 }
 
@@ -81,24 +93,6 @@ std::vector<QByteArray> fingerprintsOf(const SqlcipherConnection& connection,
         prints.push_back(undo_tables::rowFingerprint(connection, row));
     }
     return prints;
-}
-
-// Runs the work in one write transaction of the base, shared with the query.
-void inOneTransaction(const SqlcipherConnection& connection, BranchQuery& query,
-                      const std::function<void()>& work) {
-    connection.execute("BEGIN IMMEDIATE");
-    query.beginSharedWrite();
-    try {
-        work();
-        connection.execute("COMMIT");
-    } catch (...) {
-        if (!sqlite3_get_autocommit(connection.handle())) {
-            sqlite3_exec(connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-        }
-        query.endSharedWrite(false);
-        throw;
-    }
-    query.endSharedWrite(true);
 }
 
 QString reasonText(UndoRefusal::Reason reason) {
@@ -366,7 +360,7 @@ UndoHistory::Outcome UndoHistory::exchange(Step& step) {
             }
             step.treeAsLeft = treeFingerprint(*outcome.tree);
         } else {
-            inOneTransaction(connection, *query_, work);
+            inSharedWriteTransaction(connection, *query_, work);
         }
     } catch (const DatabaseFailure& failure) {
         QFile::remove(nextSnapshot);

@@ -4,7 +4,7 @@
 #include "common/Failure.h"
 #include "infobase/store/BranchQuery.h"
 #include "infobase/store/BranchTable.h"
-#include "infobase/store/SqlcipherApi.h"
+#include "infobase/store/SharedWriteTransaction.h"
 #include "infobase/store/SqlcipherConnection.h"
 #include "infobase/tree/TreeStream.h"
 #include "infobase/wholefile/FileCopy.h"
@@ -191,9 +191,7 @@ TreeCommitted commitTree(const SqlcipherConnection& connection, BranchQuery& que
     writeSynced(pending, bytes);
     reached(TreeCommitStep::TemporaryWritten);
     try {
-        connection.execute("BEGIN IMMEDIATE");
-        query.beginSharedWrite();
-        try {
+        inSharedWriteTransaction(connection, query, [&] {
             if (recordWork) {
                 recordWork();
             }
@@ -205,16 +203,7 @@ TreeCommitted commitTree(const SqlcipherConnection& connection, BranchQuery& que
             store.step();
             store.reset();
             reached(TreeCommitStep::DigestStored);
-            connection.execute("COMMIT");
-        } catch (...) {
-            // Some failures (a full disk, an I/O error) end the transaction themselves.
-            if (!sqlite3_get_autocommit(connection.handle())) {
-                sqlite3_exec(connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-            }
-            query.endSharedWrite(false);
-            throw;
-        }
-        query.endSharedWrite(true);
+        });
     } catch (...) {
         QFile::remove(pending);
         throw;
