@@ -98,10 +98,15 @@ TEST_F(History, StartRemovesWhatAnEarlierRunLeftAndStopRemovesWhatThisOneKept) {
     QFile leftover(treeFile() + ".undo-7");
     ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
     leftover.close();
+    // A user's file that only looks like a step's is not the history's to remove.
+    QFile usersCopy(treeFile() + ".undo-copy");
+    ASSERT_TRUE(usersCopy.open(QIODevice::WriteOnly));
+    usersCopy.close();
     history.start(store.ADOConnection1, store.Query_Glav, treeFile());
     EXPECT_EQ(count("UndoRecordImages"), 0);
     EXPECT_EQ(count("UndoTreeFiles"), 0);
     EXPECT_FALSE(leftover.exists());
+    EXPECT_TRUE(usersCopy.exists());
     saveText("ещё");
     EXPECT_EQ(count("UndoRecordImages"), 1);
 }
