@@ -92,7 +92,7 @@ bool TreeAccessibility::eventFilter(QObject*, QEvent* event) {
         // After the tree's own focus event, so that the reader hears the tree, then the branch.
         QTimer::singleShot(0, this, [this] {
             if (tree_->hasFocus()) {
-                announce(QAccessible::Focus, tree_->currentIndex());
+                announce({QAccessible::Focus}, tree_->currentIndex());
             }
         });
     }
@@ -108,32 +108,36 @@ void TreeAccessibility::selectOneBranch() {
 }
 
 void TreeAccessibility::announceExpansion(const QModelIndex& index) {
-    announce(QAccessible::StateChanged, index);
-    announce(QAccessible::DescriptionChanged, index);
+    announce({QAccessible::StateChanged, QAccessible::DescriptionChanged}, index);
 }
 
 void TreeAccessibility::announceCurrent() {
     announcePending_ = false;
-    announce(QAccessible::DescriptionChanged, tree_->currentIndex());
     if (tree_->hasFocus()) {
-        announce(QAccessible::Focus, tree_->currentIndex());
+        announce({QAccessible::DescriptionChanged, QAccessible::Focus}, tree_->currentIndex());
+    } else {
+        announce({QAccessible::DescriptionChanged}, tree_->currentIndex());
     }
 }
 
-void TreeAccessibility::announce(QAccessible::Event what, const QModelIndex& index) {
+// The item is looked up once for all the events: finding it walks the rows the tree shows.
+void TreeAccessibility::announce(std::initializer_list<QAccessible::Event> events,
+                                 const QModelIndex& index) {
     QAccessibleInterface* item = itemInterface(*tree_, index);
     if (item == nullptr) {
         return;
     }
-    if (what == QAccessible::StateChanged) {
-        QAccessible::State changed;
-        changed.expanded = true;
-        changed.collapsed = true;
-        QAccessibleStateChangeEvent event(item, changed);
-        QAccessible::updateAccessibility(&event);
-    } else {
-        QAccessibleEvent event(item, what);
-        QAccessible::updateAccessibility(&event);
+    for (const QAccessible::Event what : events) {
+        if (what == QAccessible::StateChanged) {
+            QAccessible::State changed;
+            changed.expanded = true;
+            changed.collapsed = true;
+            QAccessibleStateChangeEvent event(item, changed);
+            QAccessible::updateAccessibility(&event);
+        } else {
+            QAccessibleEvent event(item, what);
+            QAccessible::updateAccessibility(&event);
+        }
+        Q_EMIT announced(what, index);
     }
-    Q_EMIT announced(what, index);
 }

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QObject>
+#include <initializer_list>
 
 class QTreeView;
 class QModelIndex;
@@ -35,7 +36,7 @@ private:
     // in the tree, it is the focused item once more.
     void announceCurrent();
     void selectOneBranch();
-    void announce(QAccessible::Event what, const QModelIndex& index);
+    void announce(std::initializer_list<QAccessible::Event> events, const QModelIndex& index);
 
     QTreeView* tree_;
     bool announcePending_ = false;

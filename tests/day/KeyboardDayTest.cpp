@@ -147,20 +147,6 @@ private:
     bool busy_ = false;
 };
 
-QModelIndex findBranch(QAbstractItemModel* model, const QString& name,
-                       const QModelIndex& parent = {}) {
-    for (int row = 0; row < model->rowCount(parent); ++row) {
-        const QModelIndex index = model->index(row, 0, parent);
-        if (index.data().toString() == name) {
-            return index;
-        }
-        if (const QModelIndex inside = findBranch(model, name, index); inside.isValid()) {
-            return inside;
-        }
-    }
-    return {};
-}
-
 // Walks the tree with the arrows (Down, and Right to open a branch) until `name` is the
 // current branch, then presses Enter to show it.
 void showWithArrows(TForm_Glavn& window, const QString& name) {
