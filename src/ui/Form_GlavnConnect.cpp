@@ -1,6 +1,7 @@
 // The connect command: opens the record store for the rest of the run and brings up the
 // tree.
 #include "infobase/AppPaths.h"
+#include "infobase/search/RecordChangeLog.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
 
@@ -26,6 +27,7 @@ void TForm_Glavn::Button_podluchit_bazyClick() {
         // programs, keyed with the base's password (which the connection does not keep);
         // then Query_Glav with its first row current, then Query_Parole.
         Store.connect(infobase::AppPaths{Base});
+        infobase::search::change_log::keepWritable(Store.ADOConnection1);
         finishTreeCommit();
         startUndoHistory();
         TreeView1->show();

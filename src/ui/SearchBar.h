@@ -47,6 +47,7 @@ public:
     QLabel* scope() const { return scope_; }
     QLabel* count() const { return count_; }
     QListView* list() const { return list_; }
+    const infobase::search::BranchSearch& search() const { return *search_; }
 
 Q_SIGNALS:
     // A result was chosen; inText when the branch was found in its text.

@@ -2,11 +2,14 @@
 
 #include "infobase/search/BaseStamp.h"
 #include "infobase/search/MatchPlace.h"
+#include "infobase/search/RecordChangeLog.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QThread;
@@ -26,16 +29,23 @@ class TreeOrder;
 // The search over the branches of a tree and the records of its base, kept as new as the
 // data: its results are never older than the last change of the tree or the base.
 //
-// The records are read into a RecordCorpus by a thread of its own, through a read-only
-// connection of its own, so that a large base never holds up the window; the query then
-// runs on the caller's thread over what was read, in a few milliseconds. When the base
-// changes (through the program's connection, which it watches, or through another program)
-// the results are dropped at once and the records read again; until then ready() is false.
+// The records are read into a RecordCorpus by a thread of its own, through a connection of
+// its own, so that a large base never holds up the window; the query then runs on the
+// caller's thread over what was read, in a few milliseconds. That thread also gives the
+// base its record change log (RecordChangeLog.h) when it has none. When the base changes
+// (through the program's connection, which it watches, or through another program) only
+// the records the log names are read again, through the program's connection; without a
+// log (a base that cannot be written), or after a change of very many records, the results
+// are dropped and everything is read again, and until then ready() is false.
+//
+// The records are held only while watching: setWatching(false) frees them, and the next
+// query or watch reads them again. A query that holds the previous one is looked for among
+// the previous results only.
 class BranchSearch : public QObject {
     Q_OBJECT
 public:
-    // The tree and the connection stay the caller's and must outlive this object. Starts
-    // reading the records at once.
+    // The tree and the connection stay the caller's and must outlive this object. Reads the
+    // records at the first query or watch.
     BranchSearch(const TTreeNodes& tree, const SqlcipherConnection& store, QString baseFile,
                  QObject* parent = nullptr);
     ~BranchSearch() override;
@@ -64,8 +74,14 @@ public:
     // once a second.
     void checkBase();
     // Watching while the results are on screen; a search not watching keeps no results up
-    // to date until it watches again.
+    // to date until it watches again, and frees the records it read.
     void setWatching(bool watching);
+
+    // The records read from the base since this object was made, each time one was read:
+    // all of them at a reading, each changed one at an update.
+    qint64 rowsRead() const { return rowsRead_; }
+    // The heap the records and the tree order hold now.
+    std::size_t memoryBytes() const;
 
 Q_SIGNALS:
     // The results, ready() or failure() changed.
@@ -73,22 +89,39 @@ Q_SIGNALS:
 
 private:
     void startReading();
-    void finishReading(std::shared_ptr<const RecordCorpus> records, QString failure);
+    void finishReading(std::shared_ptr<RecordCorpus> records,
+                       std::optional<change_log::Position> position, QString failure);
+    // Brings the records up to date with the base, row by row when the log allows, else by
+    // dropping them and reading them again; true when rows changed in place.
+    bool bringUpToDate();
+    // Reads the rows the log names as changed, unless everything must be read again.
+    enum class RowUpdate { Unchanged, Changed, ReadAgain };
+    RowUpdate updateRows(const BaseStamp& now);
     // Runs the query, unless the base changed since the records were read.
     void refresh();
     void run();
     void drop();
+    void freeRecords();
 
     const TTreeNodes& tree_;
     const SqlcipherConnection& store_;
     const QString baseFile_;
     QString query_;
     std::function<const TTreeNode*()> scope_;
-    std::shared_ptr<const RecordCorpus> records_;
+    std::shared_ptr<RecordCorpus> records_;
+    // Where records_ stands in the base's change log; none without a log.
+    std::optional<change_log::Position> logPosition_;
     BaseStamp recordsStamp_; // the base as records_ shows it
     BaseStamp readingStamp_; // the base as the reading under way shows it
     std::unique_ptr<TreeOrder> order_;
     std::vector<BranchHit> hits_;
+    // What the results are of, so that a query holding theirs looks among them only.
+    std::vector<int> hitPlaces_; // each result's place in order_
+    QByteArray hitsQuery_;       // folded
+    const TTreeNode* hitsScope_ = nullptr;
+    bool hitsExtendable_ = false;
+    qint64 rowsRead_ = 0;
+    bool discardReading_ = false; // the reading under way is no longer wanted
     bool ready_ = false;
     bool runQueued_ = false;
     bool watching_ = false;

@@ -16,9 +16,16 @@ TreeOrder::TreeOrder(const TTreeNodes& tree, const RecordCorpus& records) {
     // In the tree's order, without recursion, so that any depth is safe.
     for (TTreeNode* node = tree.getFirstNode(); node; node = node->GetNext()) {
         nodes_.push_back(node);
-        ownRecords_.push_back(records.ownRecordOf(node->Text()));
+        const int own = records.ownRecordOf(node->Text());
+        ownRecords_.push_back(own);
         nameStarts_.push_back(folded_.size());
-        appendFoldedUtf8(QStringView(node->Text()), folded_);
+        // Most branches are named as their own record, whose name the corpus holds folded
+        // already: folding every name again would cost the most of a rebuild.
+        if (own >= 0 && records.name(own) == node->Text()) {
+            folded_.append(records.foldedName(own));
+        } else {
+            appendFoldedUtf8(QStringView(node->Text()), folded_);
+        }
         folded_.append('\0');
     }
     nameStarts_.push_back(folded_.size());
@@ -60,6 +67,19 @@ void TreeOrder::matchNames(const ByteFinder& query, int begin, int end,
         }
         found[index] = 1;
         ++index;
+    }
+}
+
+void TreeOrder::matchNames(const ByteFinder& query, const std::vector<int>& among,
+                           std::vector<char>& found) const {
+    found.assign(size(), 0);
+    if (query.isEmpty()) {
+        return;
+    }
+    const char* block = folded_.constData();
+    for (const int index : among) {
+        found[index] =
+            query.find(block + nameStarts_[index], block + nameStarts_[index + 1]) != nullptr;
     }
 }
 

@@ -17,7 +17,8 @@ class RecordCorpus;
 
 // The branches of a tree in the tree's order (each node before its children, siblings in
 // their order), each with its name folded (SearchFold.h) and its own record in a corpus.
-// It holds node pointers: rebuild it whenever the tree or the corpus changes.
+// It holds node pointers and the corpus's slots: rebuild it whenever the tree changes, or
+// the corpus gains, loses or renames a record.
 class TreeOrder {
 public:
     TreeOrder(const TTreeNodes& tree, const RecordCorpus& records);
@@ -34,6 +35,9 @@ public:
     // For each branch of the places [begin, end), whether its name holds the folded query;
     // zero for the others.
     void matchNames(const ByteFinder& query, int begin, int end, std::vector<char>& found) const;
+    // The same for the places listed, in any order.
+    void matchNames(const ByteFinder& query, const std::vector<int>& among,
+                    std::vector<char>& found) const;
 
     std::size_t memoryBytes() const;
 
