@@ -77,6 +77,9 @@ void BranchSearch::treeChanged() {
 }
 
 void BranchSearch::checkBase() {
+    if (!watching_) {
+        return; // nothing is kept, and nothing read, while no one looks
+    }
     if (bringUpToDate() && records_ && !reader_) {
         run();
     }

@@ -68,8 +68,9 @@ public:
     // results, which point at nodes, are dropped at once and, while watching, the query runs
     // again once the change is done.
     void treeChanged();
-    // Whether the base changed since the records were read; when it did, drops the results
-    // and reads the records again. Cheap enough to call before each paint of the results.
+    // While watching, whether the base changed since the records were read; when it did,
+    // reads the rows that changed (or drops the results and reads all records again) and
+    // runs the query again. Cheap enough to call before each paint of the results.
     // While watching, this also runs each time the program waits for input and at least
     // once a second.
     void checkBase();
