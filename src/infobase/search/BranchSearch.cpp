@@ -64,8 +64,33 @@ void BranchSearch::setScope(std::function<const TTreeNode*()> scope) {
     refresh();
 }
 
+void BranchSearch::branchGoing(const TTreeNode* root) {
+    if (order_) {
+        order_->removeBranch(root);
+    }
+    followTree();
+}
+
+void BranchSearch::branchCame(const TTreeNode* root) {
+    if (order_) {
+        order_->insertBranch(root, *records_);
+    }
+    followTree();
+}
+
+void BranchSearch::branchRenamed(const TTreeNode* node) {
+    if (order_) {
+        order_->renameBranch(node, *records_);
+    }
+    followTree();
+}
+
 void BranchSearch::treeChanged() {
     order_.reset();
+    followTree();
+}
+
+void BranchSearch::followTree() {
     drop();
     if (watching_ && !runQueued_) {
         runQueued_ = true;
@@ -128,14 +153,23 @@ BranchSearch::RowUpdate BranchSearch::updateRows(const BaseStamp& now) {
     if (changes->empty()) {
         return RowUpdate::Unchanged; // the tree file's digest, the undo's images: not records
     }
-    bool owners = false;
+    // The names of records that came, went or were renamed: their branches' own records.
+    std::vector<QString> owners;
     for (const change_log::ChangedRow& row : *changes) {
-        owners |= row.present ? records_->put(row.rowId, row.name, row.description, row.text)
-                              : records_->remove(row.rowId);
+        const QString before = records_->nameOf(row.rowId);
+        if (row.present ? records_->put(row.rowId, row.name, row.description, row.text)
+                        : records_->remove(row.rowId)) {
+            if (!before.isNull()) {
+                owners.push_back(before);
+            }
+            if (row.present) {
+                owners.push_back(row.name);
+            }
+        }
     }
     rowsRead_ += qint64(changes->size());
-    if (owners) {
-        order_.reset();
+    if (order_) {
+        order_->reown(owners, *records_);
     }
     hitsExtendable_ = false;
     return RowUpdate::Changed;

@@ -64,9 +64,16 @@ public:
     // Why the records could not be read the last time, or empty.
     const QString& failure() const { return failure_; }
 
-    // Call before the tree's nodes change or go (every notification of its view model): the
-    // results, which point at nodes, are dropped at once and, while watching, the query runs
-    // again once the change is done.
+    // The tree's changes, each told as its view model tells it: the results, which point at
+    // nodes, are dropped at once and, while watching, the query runs again once the change
+    // is done. Before a branch and its sub-branches are removed or moved:
+    void branchGoing(const TTreeNode* root);
+    // After a branch (with any sub-branches) was inserted or moved:
+    void branchCame(const TTreeNode* root);
+    // After a branch's text changed:
+    void branchRenamed(const TTreeNode* node);
+    // Before any other change (a reset, a new order of siblings): the tree order is made
+    // again at the next query.
     void treeChanged();
     // While watching, whether the base changed since the records were read; when it did,
     // reads the rows that changed (or drops the results and reads all records again) and
@@ -103,6 +110,7 @@ private:
     void run();
     void drop();
     void freeRecords();
+    void followTree();
 
     const TTreeNodes& tree_;
     const SqlcipherConnection& store_;

@@ -92,6 +92,11 @@ int RecordCorpus::ownRecordOf(QStringView nodeText) const {
     return next == byName_.end() || !name(*next).startsWith(nodeText) ? *first : -1;
 }
 
+QString RecordCorpus::nameOf(qint64 rowId) const {
+    const int slot = slotOf(rowId);
+    return slot < 0 ? QString() : slots_[slot].name;
+}
+
 int RecordCorpus::slotOf(qint64 rowId) const {
     return byRowId_.value(rowId, -1);
 }

@@ -50,6 +50,8 @@ public:
     int size() const { return liveCount_; }
     qint64 rowId(int slot) const { return slots_[slot].rowId; }
     QStringView name(int slot) const { return slots_[slot].name; }
+    // The name of the record of that key; a null text when the corpus has none.
+    QString nameOf(qint64 rowId) const;
     // The name folded, without its zero byte.
     QByteArrayView foldedName(int slot) const;
 

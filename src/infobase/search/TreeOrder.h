@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 #include <utility>
 #include <vector>
 
@@ -17,16 +18,35 @@ class RecordCorpus;
 
 // The branches of a tree in the tree's order (each node before its children, siblings in
 // their order), each with its name folded (SearchFold.h) and its own record in a corpus.
-// It holds node pointers and the corpus's slots: rebuild it whenever the tree changes, or
-// the corpus gains, loses or renames a record.
+// It holds node pointers and the corpus's slots: follow each change of the tree with the
+// calls below (or rebuild it), and rebuild it whenever the corpus gains, loses or renames a
+// record. A change costs a pass over the pointers and the folded names, never the folding
+// of every name again.
 class TreeOrder {
 public:
     TreeOrder(const TTreeNodes& tree, const RecordCorpus& records);
+
+    // Before a branch leaves its place (removed, or about to move): it and its sub-branches
+    // go from the order.
+    void removeBranch(const TTreeNode* root);
+    // After a branch came to its place (inserted, or moved): it and its sub-branches come
+    // into the order there.
+    void insertBranch(const TTreeNode* root, const RecordCorpus& records);
+    // After a branch's text changed.
+    void renameBranch(const TTreeNode* node, const RecordCorpus& records);
+    // After records of those names came, went or were renamed in the corpus: the branches
+    // of those texts look for their own record again.
+    void reown(const std::vector<QString>& names, const RecordCorpus& records);
 
     int size() const { return static_cast<int>(nodes_.size()); }
     TTreeNode* node(int index) const { return nodes_[index]; }
     // The branch's own record in the corpus, or -1.
     int ownRecord(int index) const { return ownRecords_[index]; }
+    // The branch's name folded.
+    QByteArrayView foldedName(int index) const {
+        return QByteArrayView(folded_).sliced(nameStarts_[index],
+                                              nameStarts_[index + 1] - nameStarts_[index] - 1);
+    }
 
     // The places [first, second) of the branch and all its sub-branches, which follow it;
     // an empty range for a node not in the tree.
@@ -42,6 +62,15 @@ public:
     std::size_t memoryBytes() const;
 
 private:
+    // The place of the node, or size() for a node not in the order.
+    int placeOf(const TTreeNode* node) const;
+    // The place after the branch's sub-branches: the next sibling's of the branch or of its
+    // nearest parent that has one.
+    int placeAfter(const TTreeNode* root) const;
+    // Appends the node with its own record and folded name.
+    void append(TTreeNode* node, const RecordCorpus& records, std::vector<TTreeNode*>& nodes,
+                std::vector<int>& owns, QByteArray& folded, std::vector<qsizetype>& starts) const;
+
     std::vector<TTreeNode*> nodes_;
     std::vector<int> ownRecords_;
     QByteArray folded_;                 // the names, each followed by a zero byte

@@ -163,3 +163,108 @@ TEST(FindBranches, AQueryHoldingThePreviousFindsAmongItsResultsWhatAFullSearchFi
 }
 
 } // namespace
+
+namespace {
+
+// Tells a tree order every change of a tree, as the search window tells it the changes its
+// view model hears of.
+class OrderFollower : public infobase::TreeNodesObserver {
+public:
+    OrderFollower(infobase::TTreeNodes& tree, const search::RecordCorpus& records)
+        : tree_(tree), records_(records), order_(tree, records) {
+        tree.setObserver(this);
+    }
+    ~OrderFollower() override { tree_.setObserver(nullptr); }
+    const search::TreeOrder& order() const { return order_; }
+
+    void nodeAboutToBeInserted(infobase::TTreeNode* parent, int row) override {
+        parent_ = parent;
+        row_ = row;
+    }
+    void nodeInserted() override { order_.insertBranch(childAt(parent_, row_), records_); }
+    void nodeAboutToBeRemoved(infobase::TTreeNode* parent, int row) override {
+        order_.removeBranch(childAt(parent, row));
+    }
+    void nodeRemoved() override {}
+    void nodeChanged(infobase::TTreeNode* node) override { order_.renameBranch(node, records_); }
+    void nodeAboutToBeMoved(infobase::TTreeNode* oldParent, int oldRow, infobase::TTreeNode*,
+                            int) override {
+        moving_ = childAt(oldParent, oldRow);
+        order_.removeBranch(moving_);
+    }
+    void nodeMoved() override { order_.insertBranch(moving_, records_); }
+    void childrenAboutToBeReordered(infobase::TTreeNode*) override {}
+    void childrenReordered(infobase::TTreeNode*) override {
+        order_ = search::TreeOrder(tree_, records_);
+    }
+    void treeAboutToBeReset() override {}
+    void treeReset() override { order_ = search::TreeOrder(tree_, records_); }
+
+private:
+    infobase::TTreeNode* childAt(infobase::TTreeNode* parent, int row) const {
+        return parent ? parent->Item(row) : tree_.TopItem(row);
+    }
+
+    infobase::TTreeNodes& tree_;
+    const search::RecordCorpus& records_;
+    search::TreeOrder order_;
+    infobase::TTreeNode* parent_ = nullptr;
+    int row_ = 0;
+    infobase::TTreeNode* moving_ = nullptr;
+};
+
+TEST(TreeOrder, EachChangeOfTheTreeLeavesWhatAnOrderMadeAfreshHolds) {
+    infobase::TTreeNodes tree;
+    const auto records = builtFrom({{1, {"Документы", "", ""}},
+                                    {2, {"Аренда", "", ""}},
+                                    {3, {"Склад", "", ""}},
+                                    {4, {"Ёлки", "", ""}}});
+    infobase::TTreeNode* docs = tree.AddChild(nullptr, "Документы");
+    infobase::TTreeNode* lease = tree.AddChild(docs, "Аренда");
+    tree.AddChild(lease, "Склад");
+    tree.AddChild(lease, "Подвал");
+    infobase::TTreeNode* notes = tree.AddChild(nullptr, "Заметки");
+    tree.AddChild(notes, "Ёлки");
+    OrderFollower follower(tree, *records);
+
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } steps[] = {
+        {"a branch added at the end", [&] { tree.AddChild(nullptr, "Новая"); }},
+        {"a sub-branch added in the middle", [&] { tree.AddChild(docs, "Ещё"); }},
+        {"a branch with sub-branches moved to the end", [&] { tree.Move(lease, nullptr, 3); }},
+        {"moved in front of everything", [&] { tree.Move(lease, nullptr, 0); }},
+        {"moved under another branch", [&] { tree.Move(lease, notes, 0); }},
+        {"renamed to a record's name", [&] { tree.setText(docs, "Склад"); }},
+        {"renamed to no record's name", [&] { tree.setText(notes, "Папка"); }},
+        {"a branch with sub-branches deleted", [&] { tree.Delete(lease); }},
+        {"siblings ordered",
+         [&] {
+             tree.Reorder(nullptr, {tree.TopItem(2), tree.TopItem(0), tree.TopItem(1)});
+         }},
+        {"the last branch deleted", [&] { tree.Delete(tree.TopItem(tree.TopCount() - 1)); }},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        const search::TreeOrder fresh(tree, *records);
+        const search::TreeOrder& followed = follower.order();
+        ASSERT_EQ(followed.size(), fresh.size());
+        for (int i = 0; i < fresh.size(); ++i) {
+            EXPECT_EQ(followed.node(i), fresh.node(i)) << i;
+            EXPECT_EQ(followed.ownRecord(i), fresh.ownRecord(i)) << i;
+            EXPECT_EQ(followed.foldedName(i), fresh.foldedName(i)) << i;
+        }
+        // The names are where the search looks for them.
+        std::vector<char> found;
+        followed.matchNames(search::ByteFinder(search::foldedQuery(u"а")), 0, followed.size(),
+                            found);
+        std::vector<char> freshFound;
+        fresh.matchNames(search::ByteFinder(search::foldedQuery(u"а")), 0, fresh.size(),
+                         freshFound);
+        EXPECT_EQ(found, freshFound);
+    }
+}
+
+} // namespace
