@@ -160,10 +160,10 @@ void SearchBar::followTree() {
     connect(model, &QAbstractItemModel::rowsAboutToBeMoved, search,
             [this, search, model](const QModelIndex& parent, int first) {
                 movingBranch_ = model->nodeAt(model->index(first, 0, parent));
-                search->branchGoing(movingBranch_);
+                search->branchMoving(movingBranch_);
             });
     connect(model, &QAbstractItemModel::rowsMoved, search, [this, search] {
-        search->branchCame(movingBranch_);
+        search->branchMoved(movingBranch_);
         movingBranch_ = nullptr;
     });
     connect(model, &QAbstractItemModel::layoutAboutToBeChanged, search, &Search::treeChanged);

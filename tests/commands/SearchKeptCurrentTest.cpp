@@ -4,6 +4,7 @@
 #include "infobase/search/BranchSearch.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherConnection.h"
+#include "infobase/tree/BranchMoves.h"
 #include "ui/Form_Glavn.h"
 #include "ui/SearchBar.h"
 #include "ui/TreeModelAdapter.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -153,6 +155,58 @@ TEST_F(SearchKeptCurrent, ARenameANewTextAMoveAndAnotherProgramsChangeReadOnlyTh
         EXPECT_LE(rowsRead() - before, step.rowsRead);
     }
     EXPECT_EQ(program.messages(), QStringList{"Сохранено."});
+}
+
+TEST_F(SearchKeptCurrent, ResultsFollowingEachCommandAreThoseOfASearchMadeAfresh) {
+    const QString query = "к";
+    find(query);
+    const auto add = [&](const char* at, const char* name, const char* description, bool sub) {
+        program.clickLabel(at);
+        window.Edit_Mame_Vetok->setText(name);
+        window.Memo_opisanie->setPlainText(description);
+        program.press(sub ? window.SpeedButton_vvod_podvetki : window.SpeedButton_vvod_vetki);
+    };
+    const auto move = [&](const char* branch, infobase::BranchStep step) {
+        program.clickLabel(branch);
+        window.MoveSelectedBranch(step);
+    };
+    const struct {
+        const char* what;
+        std::function<void()> command;
+    } steps[] = {
+        {"a branch added", [&] { add("Склад", "Кладовая", "", false); }},
+        {"a sub-branch added", [&] { add("Склад", "Полка", "ключи", true); }},
+        {"a branch with a sub-branch moved down",
+         [&] { move("Склад", infobase::BranchStep::Down); }},
+        {"moved down again", [&] { move("Склад", infobase::BranchStep::Down); }},
+        {"moved under the branch above", [&] { move("Quorlent", infobase::BranchStep::In); }},
+        {"a sub-branch renamed", [&] { rename("Заметки/Quorlent", "Стол"); }},
+        {"renamed back", [&] { rename("Заметки/Стол", "Quorlent"); }},
+        {"a sub-branch deleted",
+         [&] {
+             program.clickLabel("Склад/Полка");
+             program.press(window.SpeedButton_Delete);
+         }},
+        {"another program's changes",
+         [&] {
+             otherProgram(
+                 "UPDATE Tab_DB_Delphi_10 SET Imya_vetok = 'Кот' "
+                 "WHERE Imya_vetok = 'Ветка 3';"
+                 "UPDATE Tab_DB_Delphi_10 SET Texty = 'кино' WHERE Imya_vetok = 'Quorlent';"
+                 "DELETE FROM Tab_DB_Delphi_10 WHERE Imya_vetok = 'Ветка 4';"
+                 "INSERT INTO Tab_DB_Delphi_10 (Imya_vetok) VALUES ('Ветка 3')");
+         }},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.command();
+        const QStringList followed = rows();
+        const qint64 read = rowsRead();
+        bar().field()->clear();
+        EXPECT_EQ(find(query), followed);
+        EXPECT_EQ(rowsRead(), read) << "a query reads nothing";
+    }
+    EXPECT_EQ(program.messages(), QStringList{});
 }
 
 TEST_F(SearchKeptCurrent, TheRecordsGoWhenTheWindowClosesAndAreReadAgainWhenItOpens) {

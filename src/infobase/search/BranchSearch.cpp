@@ -12,6 +12,8 @@
 #include <QAbstractEventDispatcher>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
+#include <numeric>
 
 namespace infobase::search {
 
@@ -64,25 +66,88 @@ void BranchSearch::setScope(std::function<const TTreeNode*()> scope) {
     refresh();
 }
 
-void BranchSearch::branchGoing(const TTreeNode* root) {
-    if (order_) {
-        order_->removeBranch(root);
+bool BranchSearch::followable() const {
+    return ready_ && hitsExtendable_ && order_ && records_ && !reader_ && !hitsScope_;
+}
+
+void BranchSearch::lookAgainAt(const std::vector<int>& places) {
+    if (!places.empty()) {
+        results_.redo(places, findBranchesAmong(*order_, *records_, query_, places));
     }
-    followTree();
+    Q_EMIT resultsChanged();
+}
+
+void BranchSearch::branchGoing(const TTreeNode* root) {
+    if (!order_) {
+        followTree();
+        return;
+    }
+    const auto [begin, end] = order_->removeBranch(root);
+    if (!followable()) {
+        followTree();
+        return;
+    }
+    results_.cut(begin, end);
+    Q_EMIT resultsChanged();
+}
+
+void BranchSearch::branchMoving(const TTreeNode* root) {
+    movingBranch_ = nullptr;
+    if (!order_) {
+        followTree();
+        return;
+    }
+    const auto [begin, end] = order_->removeBranch(root);
+    if (!followable()) {
+        followTree();
+        return;
+    }
+    movingBranch_ = root;
+    movingResults_ = results_.cut(begin, end);
+    Q_EMIT resultsChanged();
 }
 
 void BranchSearch::branchCame(const TTreeNode* root) {
-    if (order_) {
-        order_->insertBranch(root, *records_);
+    if (!order_) {
+        followTree();
+        return;
     }
-    followTree();
+    const auto [begin, end] = order_->insertBranch(root, *records_);
+    if (!followable()) {
+        followTree();
+        return;
+    }
+    results_.open(begin, end - begin, movingResults_);
+    std::vector<int> places(std::size_t(end - begin));
+    std::iota(places.begin(), places.end(), begin);
+    lookAgainAt(places);
+}
+
+void BranchSearch::branchMoved(const TTreeNode* root) {
+    const bool moving = movingBranch_ == root;
+    movingBranch_ = nullptr;
+    if (!moving) {
+        branchCame(root);
+        return;
+    }
+    // The same branches with the same names and records: their results come along.
+    const auto [begin, end] = order_->insertBranch(root, *records_);
+    results_.open(begin, end - begin, movingResults_);
+    movingResults_ = {};
+    Q_EMIT resultsChanged();
 }
 
 void BranchSearch::branchRenamed(const TTreeNode* node) {
-    if (order_) {
-        order_->renameBranch(node, *records_);
+    if (!order_) {
+        followTree();
+        return;
     }
-    followTree();
+    const int place = order_->renameBranch(node, *records_);
+    if (!followable()) {
+        followTree();
+        return;
+    }
+    lookAgainAt(place < order_->size() ? std::vector<int>{place} : std::vector<int>{});
 }
 
 void BranchSearch::treeChanged() {
@@ -91,6 +156,7 @@ void BranchSearch::treeChanged() {
 }
 
 void BranchSearch::followTree() {
+    movingBranch_ = nullptr;
     drop();
     if (watching_ && !runQueued_) {
         runQueued_ = true;
@@ -131,7 +197,7 @@ bool BranchSearch::bringUpToDate() {
             return false; // a command is under way: its end is looked at
         }
         if (const RowUpdate update = updateRows(now); update != RowUpdate::ReadAgain) {
-            return update == RowUpdate::Changed;
+            return update == RowUpdate::Changed; // the query runs again
         }
     }
     freeRecords();
@@ -153,10 +219,15 @@ BranchSearch::RowUpdate BranchSearch::updateRows(const BaseStamp& now) {
     if (changes->empty()) {
         return RowUpdate::Unchanged; // the tree file's digest, the undo's images: not records
     }
-    // The names of records that came, went or were renamed: their branches' own records.
+    // The slots whose records changed, and the names of records that came, went or were
+    // renamed: their branches' own records.
+    std::vector<int> slots;
     std::vector<QString> owners;
     for (const change_log::ChangedRow& row : *changes) {
         const QString before = records_->nameOf(row.rowId);
+        if (const int slot = records_->slotOf(row.rowId); slot >= 0) {
+            slots.push_back(slot);
+        }
         if (row.present ? records_->put(row.rowId, row.name, row.description, row.text)
                         : records_->remove(row.rowId)) {
             if (!before.isNull()) {
@@ -166,13 +237,26 @@ BranchSearch::RowUpdate BranchSearch::updateRows(const BaseStamp& now) {
                 owners.push_back(row.name);
             }
         }
+        if (const int slot = records_->slotOf(row.rowId); slot >= 0) {
+            slots.push_back(slot);
+        }
     }
     rowsRead_ += qint64(changes->size());
-    if (order_) {
-        order_->reown(owners, *records_);
+    if (!order_) {
+        hitsExtendable_ = false;
+        return RowUpdate::Changed;
     }
-    hitsExtendable_ = false;
-    return RowUpdate::Changed;
+    std::vector<int> places = order_->reown(owners, *records_);
+    if (!followable()) {
+        hitsExtendable_ = false;
+        return RowUpdate::Changed;
+    }
+    const std::vector<int> owning = order_->placesOwning(slots, records_->slotCount());
+    places.insert(places.end(), owning.begin(), owning.end());
+    std::sort(places.begin(), places.end());
+    places.erase(std::unique(places.begin(), places.end()), places.end());
+    lookAgainAt(places);
+    return RowUpdate::Followed;
 }
 
 void BranchSearch::setWatching(bool watching) {
@@ -274,10 +358,8 @@ void BranchSearch::run() {
     // results can hold it.
     const bool among = hitsExtendable_ && scope == hitsScope_ && !hitsQuery_.isEmpty() &&
                        folded.contains(hitsQuery_);
-    FoundBranches found = among ? findBranchesAmong(*order_, *records_, query_, hitPlaces_)
-                                : findBranchesWithPlaces(*order_, *records_, query_, scope);
-    hits_ = std::move(found.hits);
-    hitPlaces_ = std::move(found.places);
+    results_.assign(among ? findBranchesAmong(*order_, *records_, query_, results_.places())
+                          : findBranchesWithPlaces(*order_, *records_, query_, scope));
     hitsQuery_ = folded;
     hitsScope_ = scope;
     hitsExtendable_ = true;
@@ -286,9 +368,8 @@ void BranchSearch::run() {
 }
 
 void BranchSearch::drop() {
-    const bool had = ready_ || !hits_.empty();
-    hits_.clear();
-    hitPlaces_.clear();
+    const bool had = ready_ || !results_.hits().empty();
+    results_.clear();
     hitsExtendable_ = false;
     ready_ = false;
     if (had) {
@@ -301,9 +382,9 @@ void BranchSearch::freeRecords() {
     records_.reset();
     order_.reset();
     logPosition_.reset();
-    // Everything a vector keeps goes too.
-    std::vector<int>().swap(hitPlaces_);
-    std::vector<BranchHit>().swap(hits_);
+    // Everything the results' vectors keep goes too.
+    results_ = HitList();
+    movingResults_ = {};
 }
 
 } // namespace infobase::search

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "infobase/search/BaseStamp.h"
+#include "infobase/search/HitList.h"
 #include "infobase/search/MatchPlace.h"
 #include "infobase/search/RecordChangeLog.h"
 
@@ -58,22 +59,28 @@ public:
     void setScope(std::function<const TTreeNode*()> scope);
 
     // The results of the query, in the tree's order; empty while not ready().
-    const std::vector<BranchHit>& hits() const { return hits_; }
+    const std::vector<BranchHit>& hits() const { return results_.hits(); }
     // False while the records are being read again after a change.
     bool ready() const { return ready_; }
     // Why the records could not be read the last time, or empty.
     const QString& failure() const { return failure_; }
 
-    // The tree's changes, each told as its view model tells it: the results, which point at
-    // nodes, are dropped at once and, while watching, the query runs again once the change
-    // is done. Before a branch and its sub-branches are removed or moved:
+    // The tree's changes, each told as its view model tells it. Results on screen follow
+    // each change where it happened: the results of branches that go are dropped at once,
+    // before the nodes go, and the query looks again at the branches changed only. (Results
+    // kept to one branch, and those of a query still running, are dropped and made again
+    // once the change is done.)
+    // Before a branch and its sub-branches are removed:
     void branchGoing(const TTreeNode* root);
-    // After a branch (with any sub-branches) was inserted or moved:
+    // After a branch (with any sub-branches) was inserted:
     void branchCame(const TTreeNode* root);
+    // Around a move of a branch with its sub-branches:
+    void branchMoving(const TTreeNode* root);
+    void branchMoved(const TTreeNode* root);
     // After a branch's text changed:
     void branchRenamed(const TTreeNode* node);
     // Before any other change (a reset, a new order of siblings): the tree order is made
-    // again at the next query.
+    // again and the query runs again.
     void treeChanged();
     // While watching, whether the base changed since the records were read; when it did,
     // reads the rows that changed (or drops the results and reads all records again) and
@@ -103,7 +110,7 @@ private:
     // dropping them and reading them again; true when rows changed in place.
     bool bringUpToDate();
     // Reads the rows the log names as changed, unless everything must be read again.
-    enum class RowUpdate { Unchanged, Changed, ReadAgain };
+    enum class RowUpdate { Unchanged, Followed, Changed, ReadAgain };
     RowUpdate updateRows(const BaseStamp& now);
     // Runs the query, unless the base changed since the records were read.
     void refresh();
@@ -111,6 +118,11 @@ private:
     void drop();
     void freeRecords();
     void followTree();
+    // Whether the results are those of the query over the whole tree as the order holds it,
+    // and can follow a change in place.
+    bool followable() const;
+    // The results at those places (in order) looked for again, and told.
+    void lookAgainAt(const std::vector<int>& places);
 
     const TTreeNodes& tree_;
     const SqlcipherConnection& store_;
@@ -123,12 +135,14 @@ private:
     BaseStamp recordsStamp_; // the base as records_ shows it
     BaseStamp readingStamp_; // the base as the reading under way shows it
     std::unique_ptr<TreeOrder> order_;
-    std::vector<BranchHit> hits_;
+    HitList results_;
     // What the results are of, so that a query holding theirs looks among them only.
-    std::vector<int> hitPlaces_; // each result's place in order_
-    QByteArray hitsQuery_;       // folded
+    QByteArray hitsQuery_; // folded
     const TTreeNode* hitsScope_ = nullptr;
     bool hitsExtendable_ = false;
+    // The results of a branch on its way to another place.
+    const TTreeNode* movingBranch_ = nullptr;
+    FoundBranches movingResults_;
     qint64 rowsRead_ = 0;
     bool discardReading_ = false; // the reading under way is no longer wanted
     bool ready_ = false;

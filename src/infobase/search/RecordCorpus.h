@@ -52,6 +52,8 @@ public:
     QStringView name(int slot) const { return slots_[slot].name; }
     // The name of the record of that key; a null text when the corpus has none.
     QString nameOf(qint64 rowId) const;
+    // The slot of the record of that key, or -1.
+    int slotOf(qint64 rowId) const;
     // The name folded, without its zero byte.
     QByteArrayView foldedName(int slot) const;
 
@@ -94,7 +96,6 @@ private:
         std::vector<int> slots; // in the order of their bytes
     };
 
-    int slotOf(qint64 rowId) const;
     // Folds the record into the open chunk and gives the slot its place there.
     void place(int slot, QStringView name, QByteArrayView description, QByteArrayView text);
     // Takes the slot's bytes out of its chunk; the chunk's later records move down.

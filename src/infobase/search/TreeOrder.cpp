@@ -59,10 +59,10 @@ std::pair<int, int> TreeOrder::subtree(const TTreeNode* root) const {
     return {at, std::max(at + 1, placeAfter(root))};
 }
 
-void TreeOrder::removeBranch(const TTreeNode* root) {
+std::pair<int, int> TreeOrder::removeBranch(const TTreeNode* root) {
     const auto [begin, end] = subtree(root);
     if (begin == end) {
-        return;
+        return {begin, end};
     }
     const qsizetype from = nameStarts_[begin];
     const qsizetype length = nameStarts_[end] - from;
@@ -73,9 +73,10 @@ void TreeOrder::removeBranch(const TTreeNode* root) {
     for (auto later = nameStarts_.begin() + begin; later != nameStarts_.end(); ++later) {
         *later -= length;
     }
+    return {begin, end};
 }
 
-void TreeOrder::insertBranch(const TTreeNode* root, const RecordCorpus& records) {
+std::pair<int, int> TreeOrder::insertBranch(const TTreeNode* root, const RecordCorpus& records) {
     // The branch stands in front of what follows its sub-branches in the tree.
     const int at = placeAfter(root);
     const TTreeNode* after = at < size() ? nodes_[at] : nullptr;
@@ -98,12 +99,13 @@ void TreeOrder::insertBranch(const TTreeNode* root, const RecordCorpus& records)
         start += from;
     }
     nameStarts_.insert(nameStarts_.begin() + at, starts.begin(), starts.end());
+    return {at, at + int(nodes.size())};
 }
 
-void TreeOrder::renameBranch(const TTreeNode* node, const RecordCorpus& records) {
+int TreeOrder::renameBranch(const TTreeNode* node, const RecordCorpus& records) {
     const int at = placeOf(node);
     if (at == size()) {
-        return;
+        return at;
     }
     std::vector<TTreeNode*> nodes;
     std::vector<int> owns;
@@ -117,11 +119,13 @@ void TreeOrder::renameBranch(const TTreeNode* node, const RecordCorpus& records)
     for (auto later = nameStarts_.begin() + at + 1; later != nameStarts_.end(); ++later) {
         *later += delta;
     }
+    return at;
 }
 
-void TreeOrder::reown(const std::vector<QString>& names, const RecordCorpus& records) {
+std::vector<int> TreeOrder::reown(const std::vector<QString>& names, const RecordCorpus& records) {
+    std::vector<int> places;
     if (names.empty()) {
-        return;
+        return places;
     }
     // A branch cut to the tree file's longest name owns a record whose name begins so.
     std::vector<QString> texts;
@@ -145,8 +149,27 @@ void TreeOrder::reown(const std::vector<QString>& names, const RecordCorpus& rec
     for (std::size_t i = 0; i < nodes_.size(); ++i) {
         if (named(nodes_[i]->Text())) {
             ownRecords_[i] = records.ownRecordOf(nodes_[i]->Text());
+            places.push_back(int(i));
         }
     }
+    return places;
+}
+
+std::vector<int> TreeOrder::placesOwning(const std::vector<int>& slots, int slotCount) const {
+    std::vector<int> places;
+    if (slots.empty()) {
+        return places;
+    }
+    std::vector<char> wanted(std::size_t(slotCount), 0);
+    for (const int slot : slots) {
+        wanted[std::size_t(slot)] = 1;
+    }
+    for (std::size_t i = 0; i < ownRecords_.size(); ++i) {
+        if (ownRecords_[i] >= 0 && wanted[std::size_t(ownRecords_[i])]) {
+            places.push_back(int(i));
+        }
+    }
+    return places;
 }
 
 void TreeOrder::matchNames(const ByteFinder& query, int begin, int end,

@@ -27,16 +27,18 @@ public:
     TreeOrder(const TTreeNodes& tree, const RecordCorpus& records);
 
     // Before a branch leaves its place (removed, or about to move): it and its sub-branches
-    // go from the order.
-    void removeBranch(const TTreeNode* root);
+    // go from the order. The places they had.
+    std::pair<int, int> removeBranch(const TTreeNode* root);
     // After a branch came to its place (inserted, or moved): it and its sub-branches come
-    // into the order there.
-    void insertBranch(const TTreeNode* root, const RecordCorpus& records);
-    // After a branch's text changed.
-    void renameBranch(const TTreeNode* node, const RecordCorpus& records);
+    // into the order there. The places they have.
+    std::pair<int, int> insertBranch(const TTreeNode* root, const RecordCorpus& records);
+    // After a branch's text changed. Its place, or size() for a node not in the order.
+    int renameBranch(const TTreeNode* node, const RecordCorpus& records);
     // After records of those names came, went or were renamed in the corpus: the branches
-    // of those texts look for their own record again.
-    void reown(const std::vector<QString>& names, const RecordCorpus& records);
+    // of those texts look for their own record again. The places of those branches.
+    std::vector<int> reown(const std::vector<QString>& names, const RecordCorpus& records);
+    // The places of the branches whose own records are among the slots, in order.
+    std::vector<int> placesOwning(const std::vector<int>& slots, int slotCount) const;
 
     int size() const { return static_cast<int>(nodes_.size()); }
     TTreeNode* node(int index) const { return nodes_[index]; }
@@ -61,9 +63,10 @@ public:
 
     std::size_t memoryBytes() const;
 
-private:
     // The place of the node, or size() for a node not in the order.
     int placeOf(const TTreeNode* node) const;
+
+private:
     // The place after the branch's sub-branches: the next sibling's of the branch or of its
     // nearest parent that has one.
     int placeAfter(const TTreeNode* root) const;
