@@ -24,7 +24,12 @@ void RecordCorpus::Builder::add(qint64 rowId, QStringView name, QByteArrayView d
     const int slot = c.slotCount();
     c.slots_.push_back(Slot{rowId, name.toString()});
     c.place(slot, name, description, text);
-    c.byRowId_.insert(rowId, slot);
+    // A table is read in the order of its keys: the last key is the largest so far.
+    if (!c.byRowId_.empty() && c.slots_[c.byRowId_.back()].rowId >= rowId) {
+        c.byRowId_.insert(c.rowIdPlace(rowId), slot);
+    } else {
+        c.byRowId_.push_back(slot);
+    }
     ++c.liveCount_;
 }
 
@@ -34,6 +39,7 @@ std::unique_ptr<RecordCorpus> RecordCorpus::Builder::finish() {
         c.chunks_.back().bytes.squeeze();
     }
     c.slots_.shrink_to_fit();
+    c.byRowId_.shrink_to_fit();
     c.byName_.resize(c.slots_.size());
     for (int i = 0; i < c.slotCount(); ++i) {
         c.byName_[i] = i;
@@ -98,7 +104,13 @@ QString RecordCorpus::nameOf(qint64 rowId) const {
 }
 
 int RecordCorpus::slotOf(qint64 rowId) const {
-    return byRowId_.value(rowId, -1);
+    const auto at = rowIdPlace(rowId);
+    return at != byRowId_.end() && slots_[*at].rowId == rowId ? *at : -1;
+}
+
+std::vector<int>::const_iterator RecordCorpus::rowIdPlace(qint64 rowId) const {
+    return std::lower_bound(byRowId_.begin(), byRowId_.end(), rowId,
+                            [this](int slot, qint64 key) { return slots_[slot].rowId < key; });
 }
 
 void RecordCorpus::place(int slot, QStringView name, QByteArrayView description,
@@ -193,7 +205,7 @@ bool RecordCorpus::put(qint64 rowId, QStringView name, QByteArrayView descriptio
             freeSlots_.pop_back();
             slots_[slot].rowId = rowId;
         }
-        byRowId_.insert(rowId, slot);
+        byRowId_.insert(rowIdPlace(rowId), slot);
         ++liveCount_;
     } else {
         unplace(slot);
@@ -218,7 +230,7 @@ bool RecordCorpus::remove(qint64 rowId) {
     unplace(slot);
     unindexName(slot);
     slots_[slot].name = QString();
-    byRowId_.remove(rowId);
+    byRowId_.erase(rowIdPlace(rowId));
     freeSlots_.push_back(slot);
     --liveCount_;
     return true;
@@ -279,7 +291,7 @@ std::size_t RecordCorpus::memoryBytes() const {
         bytes += chunk.bytes.capacity() + chunk.slots.capacity() * sizeof(int);
     }
     // A hash entry, its share of the buckets' offsets and the free room kept.
-    bytes += byRowId_.capacity() * (sizeof(qint64) + sizeof(int) + 1) * 2;
+    bytes += byRowId_.capacity() * sizeof(int);
     bytes += byExactName_.capacity() * (sizeof(QStringView) + sizeof(int) + 1) * 2;
     return bytes;
 }

@@ -98,6 +98,8 @@ private:
 
     // Folds the record into the open chunk and gives the slot its place there.
     void place(int slot, QStringView name, QByteArrayView description, QByteArrayView text);
+    // Where the key stands, or would stand, in byRowId_.
+    std::vector<int>::const_iterator rowIdPlace(qint64 rowId) const;
     // Takes the slot's bytes out of its chunk; the chunk's later records move down.
     void unplace(int slot);
     void indexName(int slot);
@@ -109,7 +111,7 @@ private:
     int liveCount_ = 0;
     std::vector<Chunk> chunks_;
     qint64 foldedBytes_ = 0;
-    QHash<qint64, int> byRowId_;
+    std::vector<int> byRowId_;            // live slots in order of key
     std::vector<int> byName_;             // live slots in order of name (code units), then key
     QHash<QStringView, int> byExactName_; // each name's record with the lowest key, into the names
 };
