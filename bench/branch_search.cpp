@@ -211,16 +211,18 @@ void BM_TreeOrderFollowsMove(benchmark::State& state) {
     const int home = moved->Index();
     bool away = true;
     for (auto _ : state) {
-        data.order->removeBranch(moved);
+        const auto [begin, end] = data.order->subtree(moved);
         data.tree.Move(moved, nullptr, away ? data.tree.TopCount() : home);
-        data.order->insertBranch(moved, *data.corpus);
+        data.order->moveBranch(moved, begin, end);
         away = !away;
     }
     if (!away) {
-        data.order->removeBranch(moved);
+        const auto [begin, end] = data.order->subtree(moved);
         data.tree.Move(moved, nullptr, home);
-        data.order->insertBranch(moved, *data.corpus);
+        data.order->moveBranch(moved, begin, end);
     }
+    const auto [begin, end] = data.order->subtree(moved);
+    state.counters["branches"] = double(end - begin);
 }
 
 void BM_BareScan(benchmark::State& state) {

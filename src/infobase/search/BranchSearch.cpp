@@ -97,14 +97,8 @@ void BranchSearch::branchMoving(const TTreeNode* root) {
         followTree();
         return;
     }
-    const auto [begin, end] = order_->removeBranch(root);
-    if (!followable()) {
-        followTree();
-        return;
-    }
     movingBranch_ = root;
-    movingResults_ = results_.cut(begin, end);
-    Q_EMIT resultsChanged();
+    movingPlaces_ = order_->subtree(root);
 }
 
 void BranchSearch::branchCame(const TTreeNode* root) {
@@ -117,23 +111,29 @@ void BranchSearch::branchCame(const TTreeNode* root) {
         followTree();
         return;
     }
-    results_.open(begin, end - begin, movingResults_);
+    results_.open(begin, end - begin, {});
     std::vector<int> places(std::size_t(end - begin));
     std::iota(places.begin(), places.end(), begin);
     lookAgainAt(places);
 }
 
 void BranchSearch::branchMoved(const TTreeNode* root) {
-    const bool moving = movingBranch_ == root;
+    const bool moving =
+        order_ && movingBranch_ == root && movingPlaces_.first < movingPlaces_.second;
     movingBranch_ = nullptr;
     if (!moving) {
-        branchCame(root);
+        treeChanged();
+        return;
+    }
+    const auto [begin, end] = movingPlaces_;
+    const auto [newBegin, newEnd] = order_->moveBranch(root, begin, end);
+    if (!followable()) {
+        followTree();
         return;
     }
     // The same branches with the same names and records: their results come along.
-    const auto [begin, end] = order_->insertBranch(root, *records_);
-    results_.open(begin, end - begin, movingResults_);
-    movingResults_ = {};
+    const FoundBranches moved = results_.cut(begin, end);
+    results_.open(newBegin, newEnd - newBegin, moved);
     Q_EMIT resultsChanged();
 }
 
@@ -384,7 +384,6 @@ void BranchSearch::freeRecords() {
     logPosition_.reset();
     // Everything the results' vectors keep goes too.
     results_ = HitList();
-    movingResults_ = {};
 }
 
 } // namespace infobase::search

@@ -140,9 +140,9 @@ private:
     QByteArray hitsQuery_; // folded
     const TTreeNode* hitsScope_ = nullptr;
     bool hitsExtendable_ = false;
-    // The results of a branch on its way to another place.
+    // A branch on its way to another place, and the places it leaves.
     const TTreeNode* movingBranch_ = nullptr;
-    FoundBranches movingResults_;
+    std::pair<int, int> movingPlaces_;
     qint64 rowsRead_ = 0;
     bool discardReading_ = false; // the reading under way is no longer wanted
     bool ready_ = false;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 namespace infobase::search {
 
@@ -15,6 +16,10 @@ namespace {
 // Records are added to the last chunk until it holds this many bytes: replacing a record
 // copies at most one chunk's later bytes, and a search runs through long stretches.
 constexpr qsizetype kChunkBytes = 256 * 1024;
+
+// A helper thread for a search takes at least this many chunks (4 MB): fewer are looked
+// through sooner than a thread starts.
+constexpr std::size_t kChunksPerWorker = 16;
 
 } // namespace
 
@@ -242,7 +247,29 @@ void RecordCorpus::match(const ByteFinder& query, const std::vector<char>& wante
     if (query.isEmpty()) {
         return;
     }
-    for (const Chunk& chunk : chunks_) {
+    // A large corpus is looked through on every core, each taking a run of chunks: each
+    // writes only the places of its own chunks' records.
+    const std::size_t chunks = chunks_.size();
+    const std::size_t workers = std::min<std::size_t>(
+        {std::max(1u, std::thread::hardware_concurrency()), 8, chunks / kChunksPerWorker + 1});
+    std::vector<std::thread> helpers;
+    for (std::size_t worker = 1; worker < workers; ++worker) {
+        helpers.emplace_back([&, worker] {
+            matchChunks(query, wanted, places, chunks * worker / workers,
+                        chunks * (worker + 1) / workers);
+        });
+    }
+    matchChunks(query, wanted, places, 0, chunks / workers);
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+}
+
+void RecordCorpus::matchChunks(const ByteFinder& query, const std::vector<char>& wanted,
+                               std::vector<MatchPlace>& places, std::size_t firstChunk,
+                               std::size_t endChunk) const {
+    for (std::size_t c = firstChunk; c < endChunk; ++c) {
+        const Chunk& chunk = chunks_[c];
         const char* base = chunk.bytes.constData();
         const std::vector<int>& order = chunk.slots;
         std::size_t k = 0;

@@ -98,6 +98,9 @@ private:
 
     // Folds the record into the open chunk and gives the slot its place there.
     void place(int slot, QStringView name, QByteArrayView description, QByteArrayView text);
+    void matchChunks(const ByteFinder& query, const std::vector<char>& wanted,
+                     std::vector<MatchPlace>& places, std::size_t firstChunk,
+                     std::size_t endChunk) const;
     // Where the key stands, or would stand, in byRowId_.
     std::vector<int>::const_iterator rowIdPlace(qint64 rowId) const;
     // Takes the slot's bytes out of its chunk; the chunk's later records move down.

@@ -40,7 +40,18 @@ void TreeOrder::append(TTreeNode* node, const RecordCorpus& records, std::vector
 }
 
 int TreeOrder::placeOf(const TTreeNode* node) const {
-    return int(std::find(nodes_.begin(), nodes_.end(), node) - nodes_.begin());
+    constexpr int kNear = 4096;
+    const int from = std::clamp(lastPlace_ - kNear, 0, size());
+    const int to = std::clamp(lastPlace_ + kNear, 0, size());
+    auto found = std::find(nodes_.begin() + from, nodes_.begin() + to, node);
+    if (found == nodes_.begin() + to) {
+        found = std::find(nodes_.begin(), nodes_.end(), node);
+    }
+    const int place = int(found - nodes_.begin());
+    if (place < size()) {
+        lastPlace_ = place;
+    }
+    return place;
 }
 
 int TreeOrder::placeAfter(const TTreeNode* root) const {
@@ -100,6 +111,32 @@ std::pair<int, int> TreeOrder::insertBranch(const TTreeNode* root, const RecordC
     }
     nameStarts_.insert(nameStarts_.begin() + at, starts.begin(), starts.end());
     return {at, at + int(nodes.size())};
+}
+
+std::pair<int, int> TreeOrder::moveBranch(const TTreeNode* root, int begin, int end) {
+    // In front of what now follows its sub-branches, which is outside them.
+    lastPlace_ = begin;
+    const int to = placeAfter(root);
+    // The stretch [low, high) turns: the branch's places and those it passed change places.
+    const int low = std::min(begin, to);
+    const int high = std::max(end, to);
+    const int middle = to >= end ? end : begin;
+    std::vector<qsizetype> lengths(std::size_t(high - low));
+    for (int i = low; i < high; ++i) {
+        lengths[std::size_t(i - low)] = nameStarts_[i + 1] - nameStarts_[i];
+    }
+    std::rotate(nodes_.begin() + low, nodes_.begin() + middle, nodes_.begin() + high);
+    std::rotate(ownRecords_.begin() + low, ownRecords_.begin() + middle,
+                ownRecords_.begin() + high);
+    std::rotate(lengths.begin(), lengths.begin() + (middle - low), lengths.end());
+    char* bytes = folded_.data();
+    std::rotate(bytes + nameStarts_[low], bytes + nameStarts_[middle], bytes + nameStarts_[high]);
+    for (int i = low; i < high; ++i) {
+        nameStarts_[i + 1] = nameStarts_[i] + lengths[std::size_t(i - low)];
+    }
+    const int newBegin = to >= end ? begin + (to - end) : to;
+    lastPlace_ = newBegin;
+    return {newBegin, newBegin + (end - begin)};
 }
 
 int TreeOrder::renameBranch(const TTreeNode* node, const RecordCorpus& records) {

@@ -32,6 +32,10 @@ public:
     // After a branch came to its place (inserted, or moved): it and its sub-branches come
     // into the order there. The places they have.
     std::pair<int, int> insertBranch(const TTreeNode* root, const RecordCorpus& records);
+    // After a branch with its sub-branches moved in the tree from the places [begin, end) the
+    // order still gives it: it and its sub-branches go to their new places, and only the
+    // places between the old and the new ones change. The places they have now.
+    std::pair<int, int> moveBranch(const TTreeNode* root, int begin, int end);
     // After a branch's text changed. Its place, or size() for a node not in the order.
     int renameBranch(const TTreeNode* node, const RecordCorpus& records);
     // After records of those names came, went or were renamed in the corpus: the branches
@@ -63,7 +67,8 @@ public:
 
     std::size_t memoryBytes() const;
 
-    // The place of the node, or size() for a node not in the order.
+    // The place of the node, or size() for a node not in the order. Looks first near the
+    // place last found: a person's next command is mostly near the last one.
     int placeOf(const TTreeNode* node) const;
 
 private:
@@ -74,6 +79,7 @@ private:
     void append(TTreeNode* node, const RecordCorpus& records, std::vector<TTreeNode*>& nodes,
                 std::vector<int>& owns, QByteArray& folded, std::vector<qsizetype>& starts) const;
 
+    mutable int lastPlace_ = 0;
     std::vector<TTreeNode*> nodes_;
     std::vector<int> ownRecords_;
     QByteArray folded_;                 // the names, each followed by a zero byte

@@ -190,9 +190,13 @@ public:
     void nodeAboutToBeMoved(infobase::TTreeNode* oldParent, int oldRow, infobase::TTreeNode*,
                             int) override {
         moving_ = childAt(oldParent, oldRow);
-        order_.removeBranch(moving_);
+        from_ = order_.subtree(moving_);
     }
-    void nodeMoved() override { order_.insertBranch(moving_, records_); }
+    void nodeMoved() override {
+        const auto [begin, end] = order_.moveBranch(moving_, from_.first, from_.second);
+        EXPECT_EQ(order_.node(begin), moving_);
+        EXPECT_EQ(end - begin, from_.second - from_.first);
+    }
     void childrenAboutToBeReordered(infobase::TTreeNode*) override {}
     void childrenReordered(infobase::TTreeNode*) override {
         order_ = search::TreeOrder(tree_, records_);
@@ -211,6 +215,7 @@ private:
     infobase::TTreeNode* parent_ = nullptr;
     int row_ = 0;
     infobase::TTreeNode* moving_ = nullptr;
+    std::pair<int, int> from_;
 };
 
 TEST(TreeOrder, EachChangeOfTheTreeLeavesWhatAnOrderMadeAfreshHolds) {
@@ -236,6 +241,9 @@ TEST(TreeOrder, EachChangeOfTheTreeLeavesWhatAnOrderMadeAfreshHolds) {
         {"a branch with sub-branches moved to the end", [&] { tree.Move(lease, nullptr, 3); }},
         {"moved in front of everything", [&] { tree.Move(lease, nullptr, 0); }},
         {"moved under another branch", [&] { tree.Move(lease, notes, 0); }},
+        {"moved one place down", [&] { tree.Move(lease, notes, 2); }},
+        {"moved one place up", [&] { tree.Move(lease, notes, 0); }},
+        {"moved out of its parent", [&] { tree.Move(lease, nullptr, 2); }},
         {"renamed to a record's name", [&] { tree.setText(docs, "Склад"); }},
         {"renamed to no record's name", [&] { tree.setText(notes, "Папка"); }},
         {"a branch with sub-branches deleted", [&] { tree.Delete(lease); }},
