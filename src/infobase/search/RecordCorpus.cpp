@@ -1,13 +1,13 @@
 #include "infobase/search/RecordCorpus.h"
 
 #include "infobase/search/ByteFinder.h"
+#include "infobase/search/InParallel.h"
 #include "infobase/search/SearchFold.h"
 #include "infobase/store/NameIndex.h"
 #include "infobase/store/SqlcipherConnection.h"
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 namespace infobase::search {
 
@@ -17,9 +17,9 @@ namespace {
 // copies at most one chunk's later bytes, and a search runs through long stretches.
 constexpr qsizetype kChunkBytes = 256 * 1024;
 
-// A helper thread for a search takes at least this many chunks (4 MB): fewer are looked
-// through sooner than a thread starts.
-constexpr std::size_t kChunksPerWorker = 16;
+// A part of a search run by a thread of its own takes at least this many chunks (4 MB): fewer
+// are looked through sooner than a thread starts.
+constexpr std::size_t kChunksPerPart = 16;
 
 } // namespace
 
@@ -249,20 +249,9 @@ void RecordCorpus::match(const ByteFinder& query, const std::vector<char>& wante
     }
     // A large corpus is looked through on every core, each taking a run of chunks: each
     // writes only the places of its own chunks' records.
-    const std::size_t chunks = chunks_.size();
-    const std::size_t workers = std::min<std::size_t>(
-        {std::max(1u, std::thread::hardware_concurrency()), 8, chunks / kChunksPerWorker + 1});
-    std::vector<std::thread> helpers;
-    for (std::size_t worker = 1; worker < workers; ++worker) {
-        helpers.emplace_back([&, worker] {
-            matchChunks(query, wanted, places, chunks * worker / workers,
-                        chunks * (worker + 1) / workers);
-        });
-    }
-    matchChunks(query, wanted, places, 0, chunks / workers);
-    for (std::thread& helper : helpers) {
-        helper.join();
-    }
+    inParallel(chunks_.size(), kChunksPerPart, [&](std::size_t first, std::size_t end) {
+        matchChunks(query, wanted, places, first, end);
+    });
 }
 
 void RecordCorpus::matchChunks(const ByteFinder& query, const std::vector<char>& wanted,

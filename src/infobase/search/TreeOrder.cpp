@@ -1,6 +1,7 @@
 #include "infobase/search/TreeOrder.h"
 
 #include "infobase/search/ByteFinder.h"
+#include "infobase/search/InParallel.h"
 #include "infobase/search/RecordCorpus.h"
 #include "infobase/search/SearchFold.h"
 #include "infobase/store/NameIndex.h"
@@ -215,6 +216,15 @@ void TreeOrder::matchNames(const ByteFinder& query, int begin, int end,
     if (query.isEmpty() || begin >= end) {
         return;
     }
+    // Many names are looked through on every core, each part writing its own places.
+    constexpr std::size_t kLeastNamesPerPart = 1 << 17;
+    inParallel(std::size_t(end - begin), kLeastNamesPerPart, [&](std::size_t from, std::size_t to) {
+        matchNameRange(query, begin + int(from), begin + int(to), found);
+    });
+}
+
+void TreeOrder::matchNameRange(const ByteFinder& query, int begin, int end,
+                               std::vector<char>& found) const {
     const char* block = folded_.constData();
     // Names past the range are not looked at.
     const char* blockEnd = block + nameStarts_[end];

@@ -75,6 +75,8 @@ private:
     // The place after the branch's sub-branches: the next sibling's of the branch or of its
     // nearest parent that has one.
     int placeAfter(const TTreeNode* root) const;
+    void matchNameRange(const ByteFinder& query, int begin, int end,
+                        std::vector<char>& found) const;
     // Appends the node with its own record and folded name.
     void append(TTreeNode* node, const RecordCorpus& records, std::vector<TTreeNode*>& nodes,
                 std::vector<int>& owns, QByteArray& folded, std::vector<qsizetype>& starts) const;

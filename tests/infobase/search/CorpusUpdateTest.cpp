@@ -276,3 +276,34 @@ TEST(TreeOrder, EachChangeOfTheTreeLeavesWhatAnOrderMadeAfreshHolds) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(FindBranches, ALargeTreeIsSearchedInPartsAsAWhole) {
+    // Enough names and records to be looked through in parts on a computer of several cores.
+    constexpr int kBranches = 300000;
+    infobase::TTreeNodes tree;
+    search::RecordCorpus::Builder builder;
+    const QByteArray description = QString("описание ветки, строка в сорок байт").toUtf8();
+    for (int i = 0; i < kBranches; ++i) {
+        const QString name = QStringLiteral("Ветка %1").arg(i);
+        tree.AddChild(nullptr, name);
+        builder.add(i + 1, name, description,
+                    i % 1000 == 999 ? QByteArray("Молоко") : QByteArray("вода"));
+    }
+    const auto corpus = builder.finish();
+    const search::TreeOrder order(tree, *corpus);
+    const auto hits = search::findBranches(order, *corpus, u"молоко");
+    ASSERT_EQ(hits.size(), std::size_t(kBranches / 1000));
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+        EXPECT_EQ(hits[i].rowId, qint64(i * 1000 + 1000)) << i;
+        EXPECT_EQ(hits[i].place, search::MatchPlace::Text);
+    }
+    // Names in every part: those ending in 99999.
+    const auto named = search::findBranches(order, *corpus, u"99999");
+    ASSERT_EQ(named.size(), 3u);
+    EXPECT_EQ(named[2].node->Text(), "Ветка 299999");
+    EXPECT_EQ(search::findBranches(order, *corpus, u"ветки").size(), std::size_t(kBranches));
+}
+
+} // namespace
