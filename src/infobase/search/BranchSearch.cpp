@@ -356,8 +356,10 @@ void BranchSearch::run() {
     const QByteArray folded = foldedQuery(query_);
     // What the query holds stands in every branch that holds the query: only the previous
     // results can hold it.
+    // (Among most of the tree, one look at everything is quicker than one at each result.)
     const bool among = hitsExtendable_ && scope == hitsScope_ && !hitsQuery_.isEmpty() &&
-                       folded.contains(hitsQuery_);
+                       folded.contains(hitsQuery_) &&
+                       results_.hits().size() < std::size_t(order_->size()) / 4;
     results_.assign(among ? findBranchesAmong(*order_, *records_, query_, results_.places())
                           : findBranchesWithPlaces(*order_, *records_, query_, scope));
     hitsQuery_ = folded;
