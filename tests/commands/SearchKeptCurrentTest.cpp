@@ -187,6 +187,11 @@ TEST_F(SearchKeptCurrent, ResultsFollowingEachCommandAreThoseOfASearchMadeAfresh
              program.clickLabel("Склад/Полка");
              program.press(window.SpeedButton_Delete);
          }},
+        {"the deletion undone", [&] { window.N_otmenitClick(); }},
+        {"and done again", [&] { window.N_povtoritClick(); }},
+        {"the top level sorted",
+         [&] { window.sortBranches(nullptr, infobase::SortDirection::Descending); }},
+        {"a backup of the base with the search's change note", [&] { window.N_save_copyClick(); }},
         {"another program's changes",
          [&] {
              otherProgram(
@@ -206,7 +211,8 @@ TEST_F(SearchKeptCurrent, ResultsFollowingEachCommandAreThoseOfASearchMadeAfresh
         EXPECT_EQ(find(query), followed);
         EXPECT_EQ(rowsRead(), read) << "a query reads nothing";
     }
-    EXPECT_EQ(program.messages(), QStringList{});
+    EXPECT_EQ(program.messages(),
+              QStringList{"Копии файлов баз дерева\rскопированы в папку Backup copies."});
 }
 
 TEST_F(SearchKeptCurrent, TheRecordsGoWhenTheWindowClosesAndAreReadAgainWhenItOpens) {
