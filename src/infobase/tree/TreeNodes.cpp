@@ -85,10 +85,18 @@ TTreeNode* TTreeNodes::append(TTreeNode* parent, QString text) {
     if (notifying()) {
         observer_->nodeInserted();
     }
+    if (recording()) {
+        const std::vector<int> path = positionsOf(node);
+        recorder_->treeChanged(insertChange(path, subtreeFields(node)), deleteChange(path));
+    }
     return node;
 }
 
 void TTreeNodes::Delete(TTreeNode* node) {
+    if (recording()) {
+        const std::vector<int> path = positionsOf(node);
+        recorder_->treeChanged(deleteChange(path), insertChange(path, subtreeFields(node)));
+    }
     TTreeNode* parent = node->parent_;
     const int row = node->index_;
     if (notifying()) {
@@ -126,6 +134,10 @@ bool TTreeNodes::Move(TTreeNode* node, TTreeNode* newParent, int index) {
     if (to == from && index == oldRow) {
         return false;
     }
+    TreeChange forward;
+    if (recording()) {
+        forward = moveChange(positionsOf(node), positionsOf(newParent), index);
+    }
     if (notifying()) {
         // The views count the new place among the children as they are before the move.
         const int newRow = to == from && index > oldRow ? index + 1 : index;
@@ -139,6 +151,10 @@ bool TTreeNodes::Move(TTreeNode* node, TTreeNode* newParent, int index) {
     if (notifying()) {
         observer_->nodeMoved();
     }
+    if (recording()) {
+        recorder_->treeChanged(std::move(forward),
+                               moveChange(positionsOf(node), positionsOf(outside(from)), oldRow));
+    }
     if (from != &root_ && from->children_.empty()) {
         setHasChildren(from, false);
     }
@@ -151,6 +167,17 @@ bool TTreeNodes::Move(TTreeNode* node, TTreeNode* newParent, int index) {
 void TTreeNodes::Reorder(TTreeNode* parent, const std::vector<TTreeNode*>& order) {
     TTreeNode* above = parentOrRoot(parent);
     Q_ASSERT(int(order.size()) == above->Count());
+    if (recording()) {
+        std::vector<int> forward(order.size());
+        std::vector<int> inverse(order.size());
+        for (int i = 0; i < int(order.size()); ++i) {
+            forward[i] = order[i]->index_;
+            inverse[order[i]->index_] = i;
+        }
+        const std::vector<int> path = positionsOf(parent);
+        recorder_->treeChanged(reorderChange(path, std::move(forward)),
+                               reorderChange(path, std::move(inverse)));
+    }
     if (notifying()) {
         observer_->childrenAboutToBeReordered(parent);
     }
@@ -180,6 +207,7 @@ void TTreeNodes::Clear() {
     slabNext_ = nullptr;
     slabFree_ = 0;
     count_ = 0;
+    nameCounts_.reset();
     selected_ = nullptr;
     EndUpdate();
 }
@@ -193,6 +221,7 @@ void TTreeNodes::destroySubtree(TTreeNode* node) {
         if (next == selected_) {
             selected_ = nullptr;
         }
+        forgetName(next->text_);
         next->~TTreeNode();
         new (next) TTreeNode;
         released_.push_back(next);
@@ -201,6 +230,14 @@ void TTreeNodes::destroySubtree(TTreeNode* node) {
 }
 
 void TTreeNodes::setText(TTreeNode* node, const QString& text) {
+    if (recording()) {
+        const std::vector<int> path = positionsOf(node);
+        recorder_->treeChanged(renameChange(path, text), renameChange(path, node->text_));
+    }
+    if (nameCounts_) {
+        forgetName(node->text_);
+        ++(*nameCounts_)[text];
+    }
     node->text_ = text;
     if (notifying()) {
         observer_->nodeChanged(node);
@@ -211,9 +248,35 @@ void TTreeNodes::setHasChildren(TTreeNode* node, bool hasChildren) {
     if (node->hasChildren_ == hasChildren) {
         return;
     }
+    if (recording()) {
+        const std::vector<int> path = positionsOf(node);
+        recorder_->treeChanged(flagChange(path, hasChildren), flagChange(path, !hasChildren));
+    }
     node->hasChildren_ = hasChildren;
     if (notifying()) {
         observer_->nodeChanged(node);
+    }
+}
+
+int TTreeNodes::NameCount(const QString& text) const {
+    if (!nameCounts_) {
+        auto counts = std::make_unique<QHash<QString, int>>();
+        counts->reserve(count_);
+        for (const TTreeNode* node = getFirstNode(); node; node = node->GetNext()) {
+            ++(*counts)[node->text_];
+        }
+        nameCounts_ = std::move(counts);
+    }
+    return nameCounts_->value(text);
+}
+
+void TTreeNodes::forgetName(const QString& text) {
+    if (!nameCounts_) {
+        return;
+    }
+    const auto found = nameCounts_->find(text);
+    if (found != nameCounts_->end() && --found.value() == 0) {
+        nameCounts_->erase(found);
     }
 }
 

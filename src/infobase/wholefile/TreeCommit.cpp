@@ -94,23 +94,6 @@ bool replaceWith(const QString& from, const QString& to) {
 #endif
 }
 
-// The path from the top of the tree to the node, as positions among siblings.
-std::vector<int> positionsOf(const TTreeNode* node) {
-    std::vector<int> positions;
-    for (; node != nullptr; node = node->Parent()) {
-        positions.insert(positions.begin(), node->Index());
-    }
-    return positions;
-}
-
-TTreeNode* nodeAt(const TTreeNodes& items, const std::vector<int>& positions) {
-    TTreeNode* node = nullptr;
-    for (const int position : positions) {
-        node = node == nullptr ? items.TopItem(position) : node->Item(position);
-    }
-    return node;
-}
-
 } // namespace
 
 void setTreeCommitStepHook(std::function<void(TreeCommitStep)> hook) {
@@ -138,7 +121,7 @@ QByteArray treeFileBytesWithout(const TreeViewState& view, const TTreeNodes& ite
     TreeViewState copyView = view;
     TTreeNodes copy;
     ReadComponent(buffer, copyView, copy);
-    copy.Delete(nodeAt(copy, positionsOf(leaf)));
+    copy.Delete(nodeAtPositions(copy, positionsOf(leaf)));
     return treeFileBytes(copyView, copy);
 }
 
