@@ -58,6 +58,7 @@ void TForm_Glavn::FormShow() {
         try {
             missing = infobase::loadTreeFileAtStartUp(treeFile, TreeView1State, TreeNodes) ==
                       infobase::TreeFileLoad::Missing;
+            UndoHistory1.treeFileMatchesView();
         } catch (const Failure& error) {
             failure = error.message();
         }
