@@ -32,8 +32,8 @@ void readInto(const QByteArray& bytes, TTreeNodes& items) {
     ASSERT_EQ(readFromBytes(bytes, view, items), QString());
 }
 
-// Every kind of change the commands make, at random places of a random tree whose flags are
-// not always those its children suggest (as a tree file may hold them).
+// Every kind of change the commands make, at random places of a random tree in which a branch
+// without children may show an expand button (as a tree file may hold it).
 void changeAtRandom(TTreeNodes& items, QRandomGenerator& random) {
     const std::vector<TTreeNode*> nodes = allNodes(items);
     TTreeNode* some = nodes.empty() ? nullptr : nodes[random.bounded(int(nodes.size()))];
@@ -57,7 +57,8 @@ void changeAtRandom(TTreeNodes& items, QRandomGenerator& random) {
         }
         return;
     case 4:
-        if (some) {
+        // Only where the tree file can hold it: a node with children always shows the button.
+        if (some && some->Count() == 0) {
             items.setHasChildren(some, !some->HasChildren());
         }
         return;
