@@ -6,7 +6,8 @@
 //         process used before (as the raw read's buffer is) and both into untouched memory;
 // plus the heap that a read tree holds per node, beside the bytes of its texts; and the check
 // that a new name is free: the count per name looked up, against a walk through every node,
-// and the first check of a run, which counts the names once.
+// and the first check of a run, which counts the names once (or, prepared after the read, what
+// the reading thread pays for the count made on another).
 //
 // On a shared machine run it with repetitions and compare medians:
 //   bench_tree_codec --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
@@ -287,6 +288,23 @@ void BM_NameCheckFirstUse(benchmark::State& state) {
     }
 }
 
+// What the reading thread pays to have that count made on another one.
+void BM_NameCountsPrepare(benchmark::State& state) {
+    const QString path = storedFile(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto items = std::make_unique<TTreeNodes>();
+        TreeViewState view;
+        readTreeFile(path, view, *items);
+        state.ResumeTiming();
+        items->prepareNameCounts();
+        state.PauseTiming();
+        benchmark::DoNotOptimize(nameTakenByOther(*items, QStringLiteral("новое имя"), nullptr));
+        items.reset();
+        state.ResumeTiming();
+    }
+}
+
 // --- memory ---------------------------------------------------------------------------
 
 // The heap a tree read from the file holds, per node, with and without its texts' UTF-16
@@ -328,6 +346,7 @@ BENCHMARK(BM_MemoryPerNode)->Apply(sizes)->Iterations(1);
 BENCHMARK(BM_NameCheckWalk)->Apply(sizes)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_NameCheckIndex)->Apply(sizes)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_NameCheckFirstUse)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_NameCountsPrepare)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

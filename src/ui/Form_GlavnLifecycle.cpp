@@ -59,6 +59,7 @@ void TForm_Glavn::FormShow() {
             missing = infobase::loadTreeFileAtStartUp(treeFile, TreeView1State, TreeNodes) ==
                       infobase::TreeFileLoad::Missing;
             UndoHistory1.treeFileMatchesView();
+            TreeNodes.prepareNameCounts(); // for the name check of the first add
         } catch (const Failure& error) {
             failure = error.message();
         }

@@ -36,6 +36,7 @@ void TForm_Glavn::rereadTree(const QString& file) {
     TreeNodes.Clear();
     infobase::readTreeFile(file, TreeView1State, TreeNodes);
     UndoHistory1.treeFileMatchesView();
+    TreeNodes.prepareNameCounts();
     applyTreeViewState();
 }
 

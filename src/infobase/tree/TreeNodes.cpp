@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <system_error>
 #include <utility>
 
 namespace infobase {
@@ -208,6 +209,8 @@ void TTreeNodes::Clear() {
     slabFree_ = 0;
     count_ = 0;
     nameCounts_.reset();
+    countsComing_ = {}; // waits for a count still running: it counted the nodes just gone
+    changesMeanwhile_.clear();
     selected_ = nullptr;
     EndUpdate();
 }
@@ -221,7 +224,9 @@ void TTreeNodes::destroySubtree(TTreeNode* node) {
         if (next == selected_) {
             selected_ = nullptr;
         }
-        forgetName(next->text_);
+        if (nameCounts_ || countsComing_.valid()) {
+            countName(next->text_, -1);
+        }
         next->~TTreeNode();
         new (next) TTreeNode;
         released_.push_back(next);
@@ -234,9 +239,9 @@ void TTreeNodes::setText(TTreeNode* node, const QString& text) {
         const std::vector<int> path = positionsOf(node);
         recorder_->treeChanged(renameChange(path, text), renameChange(path, node->text_));
     }
-    if (nameCounts_) {
-        forgetName(node->text_);
-        ++(*nameCounts_)[text];
+    if (nameCounts_ || countsComing_.valid()) {
+        countName(node->text_, -1);
+        countName(text, 1);
     }
     node->text_ = text;
     if (notifying()) {
@@ -258,24 +263,72 @@ void TTreeNodes::setHasChildren(TTreeNode* node, bool hasChildren) {
     }
 }
 
+namespace {
+
+std::unique_ptr<QHash<QString, int>> countTexts(const std::vector<QString>& texts) {
+    auto counts = std::make_unique<QHash<QString, int>>();
+    counts->reserve(qsizetype(texts.size()));
+    for (const QString& text : texts) {
+        ++(*counts)[text];
+    }
+    return counts;
+}
+
+} // namespace
+
+std::vector<QString> TTreeNodes::liveTexts() const {
+    std::vector<QString> texts;
+    texts.reserve(size_t(count_));
+    for (size_t b = 0; b < blocks_.size(); ++b) {
+        const int used = b + 1 == blocks_.size() ? usedInLastBlock_ : kBlockSize;
+        for (int i = 0; i < used; ++i) {
+            const auto* node = std::launder(reinterpret_cast<const TTreeNode*>(&blocks_[b][i]));
+            if (node->parent_ != nullptr) { // a deleted node's place has none
+                texts.push_back(node->text_);
+            }
+        }
+    }
+    return texts;
+}
+
+void TTreeNodes::prepareNameCounts() {
+    if (nameCounts_ || countsComing_.valid()) {
+        return;
+    }
+    try {
+        // The copies share the nodes' strings; the other thread reads only them.
+        countsComing_ =
+            std::async(std::launch::async, [texts = liveTexts()] { return countTexts(texts); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the first NameCount counts.
+    }
+}
+
 int TTreeNodes::NameCount(const QString& text) const {
     if (!nameCounts_) {
-        auto counts = std::make_unique<QHash<QString, int>>();
-        counts->reserve(count_);
-        for (const TTreeNode* node = getFirstNode(); node; node = node->GetNext()) {
-            ++(*counts)[node->text_];
+        if (countsComing_.valid()) {
+            nameCounts_ = countsComing_.get();
+            const std::vector<std::pair<QString, int>> changes = std::move(changesMeanwhile_);
+            changesMeanwhile_.clear();
+            for (const auto& [changed, change] : changes) {
+                countName(changed, change);
+            }
+        } else {
+            nameCounts_ = countTexts(liveTexts());
         }
-        nameCounts_ = std::move(counts);
     }
     return nameCounts_->value(text);
 }
 
-void TTreeNodes::forgetName(const QString& text) {
+void TTreeNodes::countName(const QString& text, int change) const {
     if (!nameCounts_) {
+        changesMeanwhile_.emplace_back(text, change);
         return;
     }
     const auto found = nameCounts_->find(text);
-    if (found != nameCounts_->end() && --found.value() == 0) {
+    if (found == nameCounts_->end()) {
+        nameCounts_->insert(text, change);
+    } else if ((found.value() += change) == 0) {
         nameCounts_->erase(found);
     }
 }

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 #include <QtGlobal>
+#include <future>
 #include <memory>
 #include <new>
 #include <utility>
@@ -137,6 +138,9 @@ public:
     // How many nodes at all levels carry exactly that text. The first call counts the whole
     // tree once; from then on every change keeps the counts in step, so a call is a lookup.
     int NameCount(const QString& text) const;
+    // Starts that count off the calling thread (after a tree was read, so that the first
+    // NameCount need not wait for it); changes made meanwhile are kept and added to it.
+    void prepareNameCounts();
     // The top-level nodes.
     int TopCount() const { return root_.Count(); }
     TTreeNode* TopItem(int index) const { return root_.Item(index); }
@@ -181,12 +185,15 @@ private:
         node->index_ = parent->children_.size();
         parent->children_.push_back(node);
         ++count_;
-        if (nameCounts_) {
-            ++(*nameCounts_)[node->text_];
+        if (nameCounts_ || countsComing_.valid()) {
+            countName(node->text_, 1);
         }
         return node;
     }
-    void forgetName(const QString& text);
+    using NameCounts = QHash<QString, int>;
+    void countName(const QString& text, int change) const;
+    // The texts of every node, taken from the blocks in the order they lie in memory.
+    std::vector<QString> liveTexts() const;
     TTreeNode* parentOrRoot(TTreeNode* node) { return node ? node : &root_; }
     // Gives the parent's children from that position on their positions again.
     static void renumber(TTreeNode* parent, int from);
@@ -229,7 +236,10 @@ private:
     std::vector<TTreeNode*> released_; // places of deleted nodes, reset to a new node's state
     // The number of nodes per text, once asked for (NameCount). The keys share the nodes'
     // strings. Not made while a tree is read, so that reading costs nothing for it.
-    mutable std::unique_ptr<QHash<QString, int>> nameCounts_;
+    mutable std::unique_ptr<NameCounts> nameCounts_;
+    // While prepareNameCounts' count runs: what it will give, and the changes made meanwhile.
+    mutable std::future<std::unique_ptr<NameCounts>> countsComing_;
+    mutable std::vector<std::pair<QString, int>> changesMeanwhile_;
 };
 
 } // namespace infobase

@@ -28,10 +28,13 @@ std::vector<TTreeNode*> allNodes(const TTreeNodes& items) {
 }
 
 // The counts stay those of a walk through every kind of change, whether they were first
-// asked for before the changes (and then kept in step) or after them (and then counted).
+// asked for before the changes (and then kept in step), counted off the thread part way
+// (with the changes made meanwhile added) or counted after the changes.
 TEST(NameCount, AgreesWithAWalkAfterEveryChange) {
-    for (const bool askedFirst : {true, false}) {
-        QRandomGenerator random(askedFirst ? 7 : 11);
+    enum Start { AskedFirst, PreparedPartWay, AskedLast };
+    for (const Start start : {AskedFirst, PreparedPartWay, AskedLast}) {
+        const bool askedFirst = start == AskedFirst;
+        QRandomGenerator random(7 + start);
         TTreeNodes items;
         if (askedFirst) {
             EXPECT_EQ(items.NameCount("a"), 0);
@@ -70,6 +73,9 @@ TEST(NameCount, AgreesWithAWalkAfterEveryChange) {
                 }
                 break;
             }
+            if (start == PreparedPartWay && step == 200) {
+                items.prepareNameCounts();
+            }
             if (askedFirst || step == 399) {
                 for (const QString& name : kNames) {
                     ASSERT_EQ(items.NameCount(name), walkedCount(items, name))
@@ -78,6 +84,27 @@ TEST(NameCount, AgreesWithAWalkAfterEveryChange) {
             }
         }
     }
+}
+
+// The count made off the thread takes in what changed while it ran.
+TEST(NameCount, ACountPreparedOffTheThreadTakesInTheChangesMadeMeanwhile) {
+    TTreeNodes items;
+    TTreeNode* parent = items.Add(nullptr, "p");
+    for (int i = 0; i < 20000; ++i) {
+        items.AddChild(parent, QString::number(i % 1000));
+    }
+    items.prepareNameCounts();
+    items.AddChild(parent, "новая");
+    items.setText(parent->Item(0), "новая"); // was "0"
+    items.Delete(parent->Item(1));           // was "1"
+    EXPECT_EQ(items.NameCount("новая"), 2);
+    EXPECT_EQ(items.NameCount("0"), 19);
+    EXPECT_EQ(items.NameCount("1"), 19);
+    EXPECT_EQ(items.NameCount("2"), 20);
+    EXPECT_EQ(items.NameCount("p"), 1);
+    items.Delete(parent);
+    EXPECT_EQ(items.NameCount("2"), 0);
+    EXPECT_EQ(items.NameCount("новая"), 0);
 }
 
 TEST(NameCount, ANameIsTakenOnlyByAnotherNode) {
