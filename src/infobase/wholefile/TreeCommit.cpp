@@ -115,14 +115,11 @@ QByteArray treeFileBytes(const TreeViewState& view, const TTreeNodes& items) {
 
 QByteArray treeFileBytesWithout(const TreeViewState& view, const TTreeNodes& items,
                                 const TTreeNode* leaf) {
-    QByteArray whole = treeFileBytes(view, items);
-    QBuffer buffer(&whole);
-    buffer.open(QIODevice::ReadOnly);
-    TreeViewState copyView = view;
-    TTreeNodes copy;
-    ReadComponent(buffer, copyView, copy);
-    copy.Delete(nodeAtPositions(copy, positionsOf(leaf)));
-    return treeFileBytes(copyView, copy);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    WriteComponentWithout(buffer, view, items, leaf);
+    return bytes;
 }
 
 QString treeFileTarget(const QString& treeFile) {
