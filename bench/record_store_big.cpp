@@ -123,11 +123,15 @@ long residentKib() {
 
 // Prints the heap bytes the connected store holds, the resident KiB and the records.
 int measureConnected(const QString& path) {
-    const std::size_t before = mallinfo2().uordblks;
+    const auto heap = [] {
+        const struct mallinfo2 info = mallinfo2();
+        return info.uordblks + info.hblkhd; // small pieces and mapped big ones
+    };
+    const std::size_t before = heap();
     infobase::RecordStore store;
     store.connect(path);
     // The process's own allocations besides the store are the same before and after.
-    const std::size_t after = mallinfo2().uordblks;
+    const std::size_t after = heap();
     QTextStream(stdout) << qint64(after - before) << ' ' << residentKib() << ' '
                         << store.Query_Glav.RecordCount() << '\n';
     return 0;

@@ -4,6 +4,7 @@
 #include "infobase/store/AttachmentBlob.h"
 #include "infobase/store/AttachmentReader.h"
 #include "infobase/store/BranchTable.h"
+#include "infobase/store/NameOrderBuilder.h"
 #include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"
 
@@ -202,25 +203,29 @@ void BranchQuery::Open(const SqlcipherConnection& connection, const Progress& pr
     SqlStatement rows = connection.prepare("SELECT rowid, Imya_vetok FROM Tab_DB_Delphi_10 "
                                            "ORDER BY rowid");
     RecordNames names;
-    std::vector<Slot> byKey;
-    NameDecoder decoder;
+    std::vector<Slot> byKey, byName;
     try {
+        // The names are folded and put in order on the second core while the rows are read.
+        NameOrderBuilder builder(names);
+        NameDecoder decoder;
+        qint64 count = 0;
         while (rows.step()) {
             const qint64 rowId = rows.columnInt64(0);
-            byKey.push_back(names.add(rowId, decoder.decode(rows.columnTextView(1))));
-            if (progress && byKey.size() % kRowsPerProgress == 0 && lastKey > firstKey) {
+            builder.add(rowId, decoder.decode(rows.columnTextView(1)));
+            if (progress && ++count % kRowsPerProgress == 0 && lastKey > firstKey) {
                 progress(double(rowId - firstKey) / double(lastKey - firstKey));
             }
         }
+        builder.finish(byKey, byName);
     } catch (const std::length_error&) {
         raise(QStringLiteral("The names of the records are too long to be held"));
     }
     names.shrinkToFit();
+    byKey.shrink_to_fit();
+    byName.shrink_to_fit();
     names_ = std::move(names);
     byKey_ = std::move(byKey);
-    byKey_.shrink_to_fit();
-    // The name order is sorted on two threads: the second core is otherwise idle meanwhile.
-    nameIndex_.build(byKey_, 2);
+    nameIndex_.adoptSorted(std::move(byName));
     current_ = byKey_.empty() ? kNone : byKey_.front();
     connection_ = &connection;
     state_ = dsBrowse;

@@ -22,9 +22,17 @@ public:
 
     explicit NameIndex(const RecordNames& names) : names_(names) {}
 
+    // The name order over the records of a RecordNames: whether a comes before b.
+    struct Order {
+        const RecordNames& names;
+        bool operator()(Slot a, Slot b) const;
+    };
+
     void clear();
-    // Rebuilds the index over these records at once, sorting on `threads` threads.
-    void build(std::vector<Slot> slots, int threads = 1);
+    // Rebuilds the index over these records at once.
+    void build(std::vector<Slot> slots);
+    // Takes these records, already in name order (Order), as the whole index.
+    void adoptSorted(std::vector<Slot> slots) { entries_ = std::move(slots); }
     void add(Slot slot);
     // Removes the entry of a record; call it before the record's name changes.
     void remove(Slot slot);
@@ -52,7 +60,6 @@ public:
     static QString fold(const QString& name) { return RecordNames::fold(name); }
 
 private:
-    bool less(Slot a, Slot b) const;
     // The first entry whose folded name is not before the folded value.
     std::vector<Slot>::const_iterator firstAtOrAfter(QStringView folded) const;
 
