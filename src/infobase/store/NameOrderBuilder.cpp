@@ -8,8 +8,7 @@ namespace infobase {
 
 namespace {
 
-// Rows per batch: small enough that the last one is sorted and merged at once, large enough
-// that merging batch after batch into the order stays a small share of the work.
+// Rows per batch: small enough that the last one is sorted at once.
 constexpr std::size_t kBatchRows = 1 << 16;
 
 } // namespace
@@ -61,6 +60,7 @@ void NameOrderBuilder::finish(std::vector<RecordNames::Slot>& byKey,
     if (failure_) {
         std::rethrow_exception(failure_);
     }
+    mergeRuns(true);
     byKey = std::move(byKey_);
     byName = std::move(byName_);
 }
@@ -98,10 +98,26 @@ void NameOrderBuilder::takeIn(const Batch& batch) {
         byName_.push_back(slot);
         start = end;
     }
+    std::sort(byName_.begin() + std::ptrdiff_t(first), byName_.end(), NameIndex::Order{names_});
+    runs_.push_back(first);
+    mergeRuns(false);
+}
+
+void NameOrderBuilder::mergeRuns(bool all) {
+    // Sorted runs stand one after another in byName_, each shorter than the one
+    // before it: merged like the digits of a binary counter, each record is merged about
+    // log2(batches) times.
     const NameIndex::Order order{names_};
-    const auto middle = byName_.begin() + std::ptrdiff_t(first);
-    std::sort(middle, byName_.end(), order);
-    std::inplace_merge(byName_.begin(), middle, byName_.end(), order);
+    while (runs_.size() >= 2) {
+        const std::size_t last = runs_.back();
+        const std::size_t before = runs_[runs_.size() - 2];
+        if (!all && byName_.size() - last < last - before) {
+            return;
+        }
+        std::inplace_merge(byName_.begin() + std::ptrdiff_t(before),
+                           byName_.begin() + std::ptrdiff_t(last), byName_.end(), order);
+        runs_.pop_back();
+    }
 }
 
 } // namespace infobase

@@ -14,8 +14,8 @@ namespace infobase {
 
 // Takes the records of an open, in key order, and builds their RecordNames and their name
 // order (NameIndex::Order) on a thread of its own while the caller goes on reading rows:
-// rows go over in batches, each batch is sorted once taken in and merged into the order built
-// so far, so that little is left to do once the last row is read.
+// rows go over in batches, each batch is sorted once taken in and merged with the runs sorted
+// before it, so that little is left to do once the last row is read.
 class NameOrderBuilder {
 public:
     explicit NameOrderBuilder(RecordNames& names);
@@ -39,6 +39,9 @@ private:
     void handOver();
     void run();
     void takeIn(const Batch& batch);
+    // Merges the last runs while the last is as long as the one before it; all of them when
+    // asked.
+    void mergeRuns(bool all);
 
     RecordNames& names_;
     Batch filling_;
@@ -49,6 +52,7 @@ private:
     std::exception_ptr failure_;
     std::vector<RecordNames::Slot> byKey_;
     std::vector<RecordNames::Slot> byName_;
+    std::vector<std::size_t> runs_; // where each sorted run of byName_ begins
     std::thread thread_;
 };
 
