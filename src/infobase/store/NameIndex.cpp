@@ -1,44 +1,24 @@
 #include "infobase/store/NameIndex.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 
 namespace infobase {
 
 namespace {
 
-// Code unit order, as QString::compare with letter case counting gives it. Names often share
-// long beginnings: they are passed over four code units at a time.
+// Code unit order, as QString::compare with letter case counting gives it.
 int compareUnits(QStringView a, QStringView b) {
-    const char16_t* left = a.utf16();
-    const char16_t* right = b.utf16();
-    const qsizetype common = std::min(a.size(), b.size());
-    qsizetype i = 0;
-    for (; i + 4 <= common; i += 4) {
-        std::uint64_t leftWord, rightWord;
-        std::memcpy(&leftWord, left + i, sizeof leftWord);
-        std::memcpy(&rightWord, right + i, sizeof rightWord);
-        if (leftWord != rightWord) {
-            break;
-        }
-    }
-    for (; i < common; ++i) {
-        if (left[i] != right[i]) {
-            return left[i] < right[i] ? -1 : 1;
-        }
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+    return FoldedName::compare(FoldedName(a), FoldedName(b));
 }
 
 bool startsWithUnits(QStringView text, QStringView prefix) {
-    return text.size() >= prefix.size() && compareUnits(text.first(prefix.size()), prefix) == 0;
+    return FoldedName(text).startsWith(FoldedName(prefix));
 }
 
 } // namespace
 
 bool NameIndex::Order::operator()(Slot a, Slot b) const {
-    if (const int byFolded = compareUnits(names.folded(a), names.folded(b)); byFolded != 0) {
+    if (const int byFolded = FoldedName::compare(names.folded(a), names.folded(b)); byFolded != 0) {
         return byFolded < 0;
     }
     if (const int byName = compareUnits(names.name(a), names.name(b)); byName != 0) {
@@ -68,17 +48,18 @@ void NameIndex::remove(Slot slot) {
 }
 
 std::vector<NameIndex::Slot>::const_iterator NameIndex::firstAtOrAfter(QStringView folded) const {
-    return std::lower_bound(entries_.begin(), entries_.end(), folded,
-                            [this](Slot entry, QStringView key) {
-                                return compareUnits(names_.folded(entry), key) < 0;
-                            });
+    return std::lower_bound(
+        entries_.begin(), entries_.end(), folded, [this](Slot entry, QStringView key) {
+            return FoldedName::compare(names_.folded(entry), FoldedName(key)) < 0;
+        });
 }
 
 NameIndex::Slot NameIndex::findOwn(QStringView name) const {
     const QString folded = RecordNames::fold(name);
     // The names equal to it ignoring case stand together, in name order, from here on.
     for (auto it = firstAtOrAfter(folded);
-         it != entries_.end() && compareUnits(names_.folded(*it), folded) == 0; ++it) {
+         it != entries_.end() && FoldedName::compare(names_.folded(*it), FoldedName(folded)) == 0;
+         ++it) {
         if (compareUnits(names_.name(*it), name) == 0) {
             return *it;
         }
@@ -90,7 +71,7 @@ NameIndex::Slot NameIndex::findOwn(QStringView name) const {
     // exactly one may begin with it as written.
     Slot only = kNone;
     for (auto it = firstAtOrAfter(folded);
-         it != entries_.end() && startsWithUnits(names_.folded(*it), folded); ++it) {
+         it != entries_.end() && names_.folded(*it).startsWith(FoldedName(folded)); ++it) {
         if (startsWithUnits(names_.name(*it), name)) {
             if (only != kNone) {
                 return kNone;
@@ -105,7 +86,8 @@ std::vector<NameIndex::Slot> NameIndex::everyNamed(QStringView name) const {
     const QString folded = RecordNames::fold(name);
     std::vector<Slot> named;
     for (auto it = firstAtOrAfter(folded);
-         it != entries_.end() && compareUnits(names_.folded(*it), folded) == 0; ++it) {
+         it != entries_.end() && FoldedName::compare(names_.folded(*it), FoldedName(folded)) == 0;
+         ++it) {
         if (compareUnits(names_.name(*it), name) == 0) {
             named.push_back(*it);
         }
@@ -121,9 +103,9 @@ NameIndex::Slot NameIndex::findFirst(QStringView value) const {
     if (it == entries_.end()) {
         return kNone;
     }
-    const QStringView candidate = names_.folded(*it);
+    const FoldedName candidate = names_.folded(*it);
     const bool matches =
-        folded.isEmpty() ? candidate.isEmpty() : startsWithUnits(candidate, folded);
+        folded.isEmpty() ? candidate.size() == 0 : candidate.startsWith(FoldedName(folded));
     return matches ? *it : kNone;
 }
 

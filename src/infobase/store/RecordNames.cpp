@@ -3,6 +3,7 @@
 #include <QChar>
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <stdexcept>
@@ -26,6 +27,52 @@ const std::array<char16_t, 0x10000>& unitFolds() {
 }
 
 } // namespace
+
+const char16_t* const RecordNames::unitFolds_ = unitFolds().data();
+
+char16_t FoldedName::at(qsizetype i) const {
+    const char16_t unit = units_.utf16()[i];
+    return foldOnRead_ ? RecordNames::foldUnit(unit) : unit;
+}
+
+QString FoldedName::toString() const {
+    QString folded(size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < size(); ++i) {
+        folded[i] = QChar(at(i));
+    }
+    return folded;
+}
+
+int FoldedName::compare(const FoldedName& a, const FoldedName& b) {
+    const char16_t* left = a.units_.utf16();
+    const char16_t* right = b.units_.utf16();
+    const qsizetype common = std::min(a.size(), b.size());
+    qsizetype i = 0;
+    if (a.foldOnRead_ == b.foldOnRead_) {
+        // Equal units fold equally: names often share long beginnings, passed over four code
+        // units at a time.
+        for (; i + 4 <= common; i += 4) {
+            std::uint64_t leftWord, rightWord;
+            std::memcpy(&leftWord, left + i, sizeof leftWord);
+            std::memcpy(&rightWord, right + i, sizeof rightWord);
+            if (leftWord != rightWord) {
+                break;
+            }
+        }
+    }
+    for (; i < common; ++i) {
+        const char16_t x = a.at(i), y = b.at(i);
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+bool FoldedName::startsWith(const FoldedName& prefix) const {
+    return size() >= prefix.size() &&
+           compare(FoldedName(units_.first(prefix.size()), foldOnRead_), prefix) == 0;
+}
 
 bool RecordNames::foldInto(QStringView name, char16_t* out) {
     const auto& folds = unitFolds();
@@ -69,7 +116,8 @@ void RecordNames::reserve(std::size_t records, std::size_t units) {
 
 void RecordNames::store(Entry& entry, QStringView name) {
     const std::size_t length = std::size_t(name.size());
-    if (units_.size() + 2 * length > std::numeric_limits<std::uint32_t>::max()) {
+    if (units_.size() + 2 * length > std::numeric_limits<std::uint32_t>::max() ||
+        length > (std::size_t(1) << 31) - 1) {
         throw std::length_error("record names exceed the name buffer");
     }
     const std::size_t at = units_.size();
@@ -77,10 +125,11 @@ void RecordNames::store(Entry& entry, QStringView name) {
     std::copy_n(name.utf16(), length, units_.data() + at);
     entry.name = std::uint32_t(at);
     entry.length = std::uint32_t(length);
-    if (foldInto(name, units_.data() + at + length)) {
-        entry.folded = std::uint32_t(at + length);
-    } else {
-        entry.folded = entry.name;
+    // Unit by unit folding is exact only without surrogates.
+    const bool surrogates =
+        std::any_of(name.begin(), name.end(), [](QChar unit) { return unit.isSurrogate(); });
+    entry.foldedCopy = surrogates && foldInto(name, units_.data() + at + length);
+    if (!entry.foldedCopy) {
         units_.resize(at + length);
     }
 }
@@ -101,14 +150,14 @@ RecordNames::Slot RecordNames::add(qint64 rowId, QStringView name) {
 
 void RecordNames::rename(Slot slot, QStringView name) {
     Entry& entry = slots_[slot];
-    unusedUnits_ += entry.length * (entry.folded == entry.name ? 1 : 2);
+    unusedUnits_ += entry.units();
     store(entry, name);
     compactWhenWasteful();
 }
 
 void RecordNames::remove(Slot slot) {
     Entry& entry = slots_[slot];
-    unusedUnits_ += entry.length * (entry.folded == entry.name ? 1 : 2);
+    unusedUnits_ += entry.units();
     entry = Entry{0, 0, 0, 0};
     freeSlots_.push_back(slot);
     compactWhenWasteful();
@@ -135,15 +184,8 @@ void RecordNames::compactWhenWasteful() {
     for (Entry& entry : slots_) {
         const std::uint32_t name = std::uint32_t(kept.size());
         kept.insert(kept.end(), units_.begin() + entry.name,
-                    units_.begin() + entry.name + entry.length);
-        std::uint32_t folded = name;
-        if (entry.folded != entry.name) {
-            folded = std::uint32_t(kept.size());
-            kept.insert(kept.end(), units_.begin() + entry.folded,
-                        units_.begin() + entry.folded + entry.length);
-        }
+                    units_.begin() + std::ptrdiff_t(entry.name + entry.units()));
         entry.name = name;
-        entry.folded = folded;
     }
     units_ = std::move(kept);
     unusedUnits_ = 0;

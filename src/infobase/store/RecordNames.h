@@ -7,10 +7,32 @@
 
 namespace infobase {
 
+// A name with its letter case folded (Unicode simple case folding), as the name order reads
+// it: either code units already folded, or a name's own units folded one by one as they are
+// read, which is exact for a name without surrogates.
+class FoldedName {
+public:
+    FoldedName(QStringView units, bool foldOnRead) : units_(units), foldOnRead_(foldOnRead) {}
+    // Already folded units, such as a search value folded by RecordNames::fold.
+    explicit FoldedName(QStringView folded) : FoldedName(folded, false) {}
+
+    qsizetype size() const { return units_.size(); }
+    char16_t at(qsizetype i) const;
+    QString toString() const;
+    // Code unit order of the folded units: below, equal or above zero.
+    static int compare(const FoldedName& a, const FoldedName& b);
+    bool startsWith(const FoldedName& prefix) const;
+
+private:
+    QStringView units_;
+    bool foldOnRead_;
+};
+
 // The hidden key and the name of every record the branch query knows, kept compactly: one
-// small slot per record and every name in one shared buffer of UTF-16 code units, beside it
-// the name with its letter case folded (Unicode simple case folding) when folding changes it.
-// A slot keeps its number while other records come and go, so indexes hold slot numbers.
+// small slot per record and every name in one shared buffer of UTF-16 code units. A name is
+// folded for the name order as it is read, except a name with surrogates whose folding
+// changes it: its folded form is kept beside it. A slot keeps its number while other records
+// come and go, so indexes hold slot numbers.
 class RecordNames {
 public:
     using Slot = std::uint32_t;
@@ -33,9 +55,11 @@ public:
         const Entry& entry = slots_[slot];
         return QStringView(units_.data() + entry.name, qsizetype(entry.length));
     }
-    QStringView folded(Slot slot) const {
+    FoldedName folded(Slot slot) const {
         const Entry& entry = slots_[slot];
-        return QStringView(units_.data() + entry.folded, qsizetype(entry.length));
+        const char16_t* units = units_.data() + entry.name;
+        return entry.foldedCopy ? FoldedName(QStringView(units + entry.length, entry.length), false)
+                                : FoldedName(QStringView(units, entry.length), true);
     }
 
     // The name with its letter case folded, exactly as QString::toCaseFolded gives it: each
@@ -44,6 +68,8 @@ public:
     // Writes the folded name into `out` (name.size() units); false when folding changed
     // nothing.
     static bool foldInto(QStringView name, char16_t* out);
+    // The folded form of a code unit that is not a surrogate.
+    static char16_t foldUnit(char16_t unit) { return unitFolds_[unit]; }
 
     // The bytes held, for the memory figures of the benchmarks.
     std::size_t bytesHeld() const;
@@ -51,12 +77,15 @@ public:
 private:
     struct Entry {
         qint64 rowId;
-        std::uint32_t name;   // offset of the name in units_
-        std::uint32_t folded; // offset of the folded name; == name when folding changes nothing
-        std::uint32_t length; // in code units, the same for both
+        std::uint32_t name;           // offset of the name in units_
+        std::uint32_t length : 31;    // in code units, the same for its folded form
+        std::uint32_t foldedCopy : 1; // whether the folded form follows the name in units_
+        std::size_t units() const { return std::size_t(length) * (foldedCopy ? 2 : 1); }
     };
-    // Appends the name, and its folded form when that differs; sets the entry's offsets.
+    // Appends the name, and its folded form when it must be kept; sets the entry's fields.
     void store(Entry& entry, QStringView name);
+
+    static const char16_t* const unitFolds_;
     // Rewrites the buffer without the units of forgotten names once they are half of it.
     void compactWhenWasteful();
 
