@@ -33,9 +33,9 @@ public:
 //
 // Open reads only the hidden key and the name of every row, what the tree and the record
 // lookup need. The other fields (date, description, text, kind code) are read from the file
-// when a field of the current record is first read, and kept until another record becomes
-// current or a post, delete or rowsRewritten changes the records; Edit reads them into the
-// pending values. An attachment is read from the file whenever asked for. Changes made
+// when a field of the current record is first read, and kept until a record is made current
+// (the same one again included) or a post, delete, rowsRewritten or the end of a shared write
+// changes the records; Edit reads them into the pending values. An attachment is read from the file whenever asked for. Changes made
 // through this query reach the file at once, one row per post or delete. A name another
 // program changed later is not seen; the other fields are shown as the file holds them when
 // they are read. A row another program deleted, or replaced by one of its own under the same
