@@ -205,16 +205,17 @@ int measurePeak(const QString& folder) {
     store.connect(basePath);
     UndoHistory history;
     history.start(store.ADOConnection1, store.Query_Glav, treeFile);
+    history.followTree(nodes, view);
     const long connected = peakKib();
     {
         const UndoHistory::Recording recording = history.record(UndoCommand::Delete, "Большая");
-        const QByteArray before = committedTreeBytes(treeFile, view);
         const QByteArray after = treeFileBytesWithout(view, nodes, nodes.getFirstNode());
         store.Query_Glav.LocateOwn(QStringLiteral("Большая"));
         commitTree(store.ADOConnection1, store.Query_Glav, treeFile, after, [&] {
-            history.treeWillChange(before, after);
+            history.treeWillChange();
             store.Query_Glav.Delete();
         });
+        nodes.Delete(nodes.getFirstNode());
     }
     const long deleted = peakKib();
     history.undo();

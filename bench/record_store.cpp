@@ -1,6 +1,8 @@
 // The record store's hot paths, each beside the floor it cannot beat, measured in the same
 // run on bases of 1 000, 10 000 and 100 000 records:
-//   connect           vs. the bare sqlite3 API opening the base and reading the same columns;
+//   connect           vs. the bare sqlite3 API opening the base and reading every text column
+//                     (the connect reads only keys and names: see record_store_big.cpp for
+//                     the read of the same columns on the big bases);
 //   Locate            vs. std::lower_bound over the folded names;
 //   a one-field Post  vs. a bare UPDATE in its own transaction;
 // plus the key derivation at open on its own, and the peak memory of a process that only

@@ -4,10 +4,14 @@
 //   replace: writeTreeFile (temporary file, fsync, rename) vs. fwrite, fsync and rename;
 //   read: readTreeFile into an empty tree   vs. fread of the same bytes, both into memory the
 //         process used before (as the raw read's buffer is) and both into untouched memory;
-// plus the heap that a read tree holds per node, beside the bytes of its texts.
+// plus the heap that a read tree holds per node, beside the bytes of its texts; and the check
+// that a new name is free: the count per name looked up, against a walk through every node,
+// and the first check of a run, which counts the names once (or, prepared after the read, what
+// the reading thread pays for the count made on another).
 //
 // On a shared machine run it with repetitions and compare medians:
 //   bench_tree_codec --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+#include "infobase/tree/BranchNames.h"
 #include "infobase/tree/TreeFile.h"
 #include "infobase/tree/TreeStream.h"
 
@@ -241,6 +245,66 @@ void BM_RawFreadCold(benchmark::State& state) {
     setCounters(state, f);
 }
 
+// --- the name check -------------------------------------------------------------------
+
+// Whether a new name is free, as an add asks it: against the walk through every node that
+// the check used to be, in the same run. A name no node carries makes the walk go to the end.
+void BM_NameCheckWalk(benchmark::State& state) {
+    const Fixture& f = fixture(int(state.range(0)));
+    const QString name = QStringLiteral("новое имя");
+    for (auto _ : state) {
+        bool taken = false;
+        for (const TTreeNode* n = f.items->getFirstNode(); n && !taken; n = n->GetNext()) {
+            taken = n->Text() == name;
+        }
+        benchmark::DoNotOptimize(taken);
+    }
+    state.counters["nodes"] = double(f.items->Count());
+}
+
+void BM_NameCheckIndex(benchmark::State& state) {
+    const Fixture& f = fixture(int(state.range(0)));
+    const QString name = QStringLiteral("новое имя");
+    nameTakenByOther(*f.items, name, nullptr); // the counts are made on first use
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(nameTakenByOther(*f.items, name, nullptr));
+    }
+    state.counters["nodes"] = double(f.items->Count());
+}
+
+// The first check of a run, which counts every name once (a tree read from the file).
+void BM_NameCheckFirstUse(benchmark::State& state) {
+    const QString path = storedFile(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto items = std::make_unique<TTreeNodes>();
+        TreeViewState view;
+        readTreeFile(path, view, *items);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(nameTakenByOther(*items, QStringLiteral("новое имя"), nullptr));
+        state.PauseTiming();
+        items.reset();
+        state.ResumeTiming();
+    }
+}
+
+// What the reading thread pays to have that count made on another one.
+void BM_NameCountsPrepare(benchmark::State& state) {
+    const QString path = storedFile(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto items = std::make_unique<TTreeNodes>();
+        TreeViewState view;
+        readTreeFile(path, view, *items);
+        state.ResumeTiming();
+        items->prepareNameCounts();
+        state.PauseTiming();
+        benchmark::DoNotOptimize(nameTakenByOther(*items, QStringLiteral("новое имя"), nullptr));
+        items.reset();
+        state.ResumeTiming();
+    }
+}
+
 // --- memory ---------------------------------------------------------------------------
 
 // The heap a tree read from the file holds, per node, with and without its texts' UTF-16
@@ -279,6 +343,10 @@ BENCHMARK(BM_RawFread)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime
 BENCHMARK(BM_ReadTreeFileCold)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RawFreadCold)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MemoryPerNode)->Apply(sizes)->Iterations(1);
+BENCHMARK(BM_NameCheckWalk)->Apply(sizes)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_NameCheckIndex)->Apply(sizes)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_NameCheckFirstUse)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_NameCountsPrepare)->Apply(sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

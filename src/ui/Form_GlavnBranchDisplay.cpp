@@ -5,6 +5,7 @@
 #include "infobase/AppPaths.h"
 #include "infobase/store/AttachmentFiles.h"
 #include "infobase/store/AttachmentPresence.h"
+#include "infobase/store/BranchQuery.h"
 #include "infobase/store/BranchText.h"
 #include "platform/JpegDecoder.h"
 #include "ui/Form_Glavn.h"
@@ -163,6 +164,13 @@ void TForm_Glavn::TreeView1Click() {
             paneBranch_ = shownBranch_;
             showBranchRecord(*this, node->Text());
         }
+    } catch (const infobase::RecordReadFailure& failure) {
+        // Empty panes rather than what the branch shown before holds.
+        RichEdit->hide();
+        Image1->show();
+        Memo_opisanie->clear();
+        Image1->setPicture(QImage());
+        showMessage(failure.message());
     } catch (...) {
         showMessage(kNotAPicture);
     }

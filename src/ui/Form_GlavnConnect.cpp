@@ -2,6 +2,7 @@
 // tree.
 #include "infobase/AppPaths.h"
 #include "infobase/search/RecordChangeLog.h"
+#include "ui/ConnectProgress.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
 
@@ -26,7 +27,9 @@ void TForm_Glavn::Button_podluchit_bazyClick() {
         // Opens Base + "/Data/Quorlent.mdb" for reading and writing, sharing it with other
         // programs, keyed with the base's password (which the connection does not keep);
         // then Query_Glav with its first row current, then Query_Parole.
-        Store.connect(infobase::AppPaths{Base});
+        // Clicks and keys wait while the bar repaints, so no command starts in between.
+        ConnectProgress progress(*ProgressBar1, [this] { PaintPendingWork(); });
+        Store.connect(infobase::AppPaths{Base}, [&progress](double done) { progress.tell(done); });
         infobase::search::change_log::keepWritable(Store.ADOConnection1);
         finishTreeCommit();
         startUndoHistory();

@@ -58,6 +58,8 @@ void TForm_Glavn::FormShow() {
         try {
             missing = infobase::loadTreeFileAtStartUp(treeFile, TreeView1State, TreeNodes) ==
                       infobase::TreeFileLoad::Missing;
+            UndoHistory1.treeFileMatchesView();
+            TreeNodes.prepareNameCounts(); // for the name check of the first add
         } catch (const Failure& error) {
             failure = error.message();
         }

@@ -12,17 +12,16 @@
 void TForm_Glavn::commitTreeChange(const QByteArray& newTree,
                                    const std::function<void()>& recordWork) {
     const QString treeFile = infobase::AppPaths{Base}.treeFile();
-    // The tree file as it was is kept for the undo, in the same transaction as the change.
-    const QByteArray before = UndoHistory1.recording()
-                                  ? infobase::committedTreeBytes(treeFile, TreeView1State)
-                                  : QByteArray();
     const infobase::TreeCommitted committed =
         infobase::commitTree(Store.ADOConnection1, Query_Glav, treeFile, newTree, [&] {
-            UndoHistory1.treeWillChange(before, newTree);
+            // The undo keeps the tree's changes themselves; the step's mark goes in the
+            // same transaction as the change.
+            UndoHistory1.treeWillChange();
             if (recordWork) {
                 recordWork();
             }
         });
+    UndoHistory1.treeFileMatchesView();
     // The change is in the base and stays; only the tree file waits.
     if (!committed.placed) {
         showMessage(committed.notice);
@@ -36,6 +35,8 @@ QByteArray TForm_Glavn::treeFileBytes() const {
 void TForm_Glavn::rereadTree(const QString& file) {
     TreeNodes.Clear();
     infobase::readTreeFile(file, TreeView1State, TreeNodes);
+    UndoHistory1.treeFileMatchesView();
+    TreeNodes.prepareNameCounts();
     applyTreeViewState();
 }
 
@@ -66,6 +67,8 @@ void TForm_Glavn::finishTreeCommitBeforeBackup() {
         // Before the connect the tree in memory is the one read at start, without the change.
         if (!Store.Connected()) {
             rereadTree(paths.treeFile());
+        } else {
+            UndoHistory1.treeFileMatchesView(); // the change in memory is now in the file
         }
         return;
     case infobase::PendingTree::Stuck:

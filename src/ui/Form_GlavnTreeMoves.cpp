@@ -139,10 +139,6 @@ void TForm_Glavn::keepShapeChange(const std::optional<infobase::ShapeChange>& ch
     if (!change) {
         return;
     }
-    const infobase::TTreeNode* changed = change->changed();
-    const auto undo =
-        recordUndo(change->reorders() ? infobase::UndoCommand::Sort : infobase::UndoCommand::Move,
-                   changed ? changed->Text() : QString());
     try {
         commitTreeChange(treeFileBytes());
     } catch (const Failure&) {
@@ -161,12 +157,15 @@ void TForm_Glavn::keepShapeChange(const std::optional<infobase::ShapeChange>& ch
 
 void TForm_Glavn::MoveSelectedBranch(infobase::BranchStep step) {
     if (infobase::TTreeNode* node = TreeNodes.Selected()) {
+        // Recorded from before the change, so that the undo keeps the change itself.
+        const auto undo = recordUndo(infobase::UndoCommand::Move, node->Text());
         keepShapeChange(infobase::stepBranch(TreeNodes, node, step), node);
     }
 }
 
 void TForm_Glavn::DropBranch(infobase::TTreeNode* node, infobase::TTreeNode* newParent, int index) {
     try {
+        const auto undo = recordUndo(infobase::UndoCommand::Move, node->Text());
         keepShapeChange(infobase::moveBranch(TreeNodes, node, newParent, index), node);
     } catch (const Failure& failure) {
         // The drop arrives inside the drag's own event loop and the view's drop handling:

@@ -26,6 +26,7 @@ void TForm_Glavn::N_po_alfavituClick() {
 }
 
 void TForm_Glavn::sortBranches(infobase::TTreeNode* parent, infobase::SortDirection direction) {
+    const auto undo = recordUndo(infobase::UndoCommand::Sort, parent ? parent->Text() : QString());
     // The selected branch stays selected and in sight wherever the sort put it.
     keepShapeChange(infobase::sortChildrenByName(TreeNodes, parent, direction),
                     TreeNodes.Selected());

@@ -3,14 +3,12 @@
 // a step keeps and how it is exchanged) lives in infobase::UndoHistory.
 #include "common/Failure.h"
 #include "infobase/AppPaths.h"
-#include "infobase/tree/TreeStream.h"
 #include "infobase/wholefile/TreeCommit.h"
 #include "ui/Form_Glavn.h"
 #include "ui/TreeInputDrop.h"
 #include "ui/TreeModelAdapter.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTreeView>
@@ -83,6 +81,7 @@ void TForm_Glavn::createUndoCommands() {
     connect(N_otmenit, &QAction::triggered, this, &TForm_Glavn::N_otmenitClick);
     connect(N_povtorit, &QAction::triggered, this, &TForm_Glavn::N_povtoritClick);
     UndoHistory1.setOnChange([this] { showUndoState(); });
+    UndoHistory1.followTree(TreeNodes, TreeView1State);
     showUndoState();
 }
 
@@ -134,13 +133,8 @@ void TForm_Glavn::runHistoryStep(bool back) {
     if (!outcome.notice.isEmpty()) {
         showMessage(outcome.notice); // the change is in the base and stays; the tree file waits
     }
-    if (outcome.tree) {
-        // The tree in memory becomes the one the tree file now holds.
-        QBuffer buffer(&*outcome.tree);
-        buffer.open(QIODevice::ReadOnly);
-        TreeNodes.Clear();
-        infobase::ReadComponent(buffer, TreeView1State, TreeNodes);
-        applyTreeViewState();
+    if (outcome.treeChanged) {
+        applyTreeViewState(); // the view state the tree file held is back with it
     }
     // The branch the step changed is shown, as a click on it shows it.
     for (infobase::TTreeNode* node = TreeNodes.getFirstNode(); node; node = node->GetNext()) {

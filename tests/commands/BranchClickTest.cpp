@@ -1,4 +1,6 @@
 #include "BranchWindow.h"
+#include "infobase/store/BranchTable.h"
+#include "infobase/store/SqlcipherConnection.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
 #include "ui/TreeModelAdapter.h"
@@ -71,6 +73,30 @@ TEST_F(BranchClick, ATextGoesToTheTextPaneAndTheDescriptionFieldShowsThisBranchs
     EXPECT_EQ(window.RichEdit->toPlainText(), "первая строка\nвторая");
     EXPECT_EQ(window.Memo_opisanie->toPlainText(), "про заметки");
     EXPECT_EQ(program.messages(), QStringList());
+}
+
+TEST_F(BranchClick, ARecordThatCannotBeReadIsToldAndThePanesShowNothingOfAnotherBranch) {
+    program.clickLabel("Заметки");
+    ASSERT_EQ(window.Memo_opisanie->toPlainText(), "про заметки");
+    const auto renameTable = [this](const char* from, const char* to) {
+        infobase::SqlcipherConnection::open(program.program.path("Data/Quorlent.mdb"),
+                                            infobase::branch_table::kPassword, {})
+            .execute(QByteArray("ALTER TABLE ") + from + " RENAME TO " + to);
+    };
+    renameTable("Tab_DB_Delphi_10", "Tab_Elsewhere");
+    program.clickLabel("Договор");
+    ASSERT_EQ(program.messages().size(), 1);
+    EXPECT_TRUE(program.messages()[0].startsWith("Не удалось прочитать запись ветки «Договор»: "))
+        << program.messages()[0].toStdString();
+    EXPECT_EQ(window.Edit_Mame_Vetok->text(), "Договор");
+    EXPECT_EQ(window.Memo_opisanie->toPlainText(), "");
+    EXPECT_FALSE(window.RichEdit->isVisible());
+
+    renameTable("Tab_Elsewhere", "Tab_DB_Delphi_10");
+    program.forgetMessages();
+    program.clickLabel("Заметки");
+    EXPECT_EQ(program.messages(), QStringList());
+    EXPECT_EQ(window.Memo_opisanie->toPlainText(), "про заметки");
 }
 
 TEST_F(BranchClick, ABranchWithoutTextOrAttachmentKeepsTheEarlierPicture) {

@@ -8,65 +8,47 @@
 #include "infobase/tree/TreeNodes.h"
 #include "infobase/wholefile/TreeCommit.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#endif
 
 namespace infobase {
 namespace {
 
-// Tells the tree file the history left from any other within the run.
-QByteArray treeFingerprint(const QByteArray& bytes) {
-    return QByteArray::number(bytes.size()) + ':' +
-           QByteArray::number(qHashBits(bytes.constData(), size_t(bytes.size()), 0));
-}
-
-QByteArray treeFileContent(const QString& treeFile) {
-    QFile file(treeFile);
-    if (!file.open(QIODevice::ReadOnly)) {
+// Tells the tree file the history left from any other write without reading it: its size,
+// its times of change and its place on the disk, which every write and every replacement
+// changes. Empty for a missing file.
+QByteArray treeFileStamp(const QString& treeFile) {
+#if defined(Q_OS_UNIX)
+    struct stat status {};
+    if (::stat(QFile::encodeName(treeFile).constData(), &status) != 0) {
         return {};
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw Failure(
-            QStringLiteral("Cannot read file \"%1\". %2").arg(treeFile, file.errorString()));
+    return QByteArray::number(qint64(status.st_size)) + ':' +
+           QByteArray::number(qint64(status.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qint64(status.st_mtim.tv_nsec)) + ':' +
+           QByteArray::number(qint64(status.st_ctim.tv_sec)) + '.' +
+           QByteArray::number(qint64(status.st_ctim.tv_nsec)) + ':' +
+           QByteArray::number(quint64(status.st_dev)) + ':' +
+           QByteArray::number(quint64(status.st_ino));
+#else
+    const QFileInfo file(treeFile);
+    if (!file.exists()) {
+        return {};
     }
-    return bytes;
+    return QByteArray::number(file.size()) + ':' +
+           QByteArray::number(file.lastModified().toMSecsSinceEpoch()) + ':' +
+           QByteArray::number(file.metadataChangeTime().toMSecsSinceEpoch());
+#endif
 }
 
-// The file beside the tree file that holds its bytes on the other side of a step. Written
-// without waiting for the disk: it serves this run only, and the next start removes it.
-QString snapshotFile(const QString& treeFile, qint64 step) {
-    return treeFile + QStringLiteral(".undo-") + QString::number(step);
-}
-
-void writeSnapshot(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString error = file.errorString();
-        file.close();
-        QFile::remove(path);
-        throw Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, error));
-    }
-}
-
-QByteArray readSnapshot(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw Failure(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw Failure(QStringLiteral("Cannot read file \"%1\". %2").arg(path, file.errorString()));
-    }
-    return bytes;
-}
-
-// Every step's file beside the tree file, of this run or one before: only names the
-// history gives (a step number after ".undo-", and the same with ".next" while a step's tree
-// is being swapped), never a user's file that merely looks alike.
+// The files an earlier build of the history kept beside the tree file, one per step, which a
+// killed run may have left: only the names it gave (a step number after ".undo-", and the same
+// with ".next"), never a user's file that merely looks alike.
 void removeSnapshots(const QString& treeFile) {
     const QFileInfo tree(treeFile);
     QDir folder = tree.absoluteDir();
@@ -115,16 +97,12 @@ UndoRefusal::UndoRefusal(Reason reason, QString name)
     : Failure(QStringLiteral("%1: %2").arg(reasonText(reason), name)), reason_(reason),
       name_(std::move(name)) {}
 
-QByteArray committedTreeBytes(const QString& treeFile, const TreeViewState& view) {
-    if (!QFile::exists(treeFile)) {
-        return treeFileBytes(view, TTreeNodes{});
-    }
-    return treeFileContent(treeFile);
-}
-
 UndoHistory::~UndoHistory() {
     onChange_ = {}; // whoever listens may be going too
     stop();
+    if (tree_ != nullptr) {
+        tree_->setRecorder(nullptr);
+    }
 }
 
 void UndoHistory::start(const SqlcipherConnection& connection, BranchQuery& query,
@@ -133,6 +111,7 @@ void UndoHistory::start(const SqlcipherConnection& connection, BranchQuery& quer
     connection_ = &connection;
     query_ = &query;
     treeFile_ = treeFile;
+    treeFileStamp_ = treeFileStamp(treeFile);
     query.setRowWatch([this](qint64 rowId, BranchQuery::RowWrite write) {
         if (recording()) {
             makeRoom();
@@ -145,6 +124,28 @@ void UndoHistory::start(const SqlcipherConnection& connection, BranchQuery& quer
         othersVersion_ = undo_tables::othersVersion(connection);
     } catch (const Failure&) {
         othersVersion_ = -1; // unknown: the first undo looks
+    }
+}
+
+void UndoHistory::followTree(TTreeNodes& tree, TreeViewState& view) {
+    tree_ = &tree;
+    view_ = &view;
+    tree.setRecorder(&treeChanges_);
+    treeFileMatchesView();
+}
+
+void UndoHistory::treeFileMatchesView() {
+    if (view_ != nullptr) {
+        fileView_ = std::make_shared<const TreeViewState>(*view_);
+    }
+    if (!treeFile_.isEmpty()) {
+        treeFileStamp_ = treeFileStamp(treeFile_);
+    }
+}
+
+void UndoHistory::TreeChanges::treeChanged(TreeChange forward, TreeChange inverse) {
+    if (history_.recording()) {
+        history_.recordedChanges_.emplace_back(std::move(forward), std::move(inverse));
     }
 }
 
@@ -192,7 +193,8 @@ UndoHistory::Recording UndoHistory::record(UndoCommand command, const QString& n
     }
     recording_ = nextId_++;
     recordingInfo_ = StepInfo{command, name};
-    recordedTree_.clear();
+    recordedViewBefore_.reset();
+    recordedChanges_.clear();
     roomMade_ = false;
     return Recording(this);
 }
@@ -207,15 +209,13 @@ UndoHistory::Recording::~Recording() {
     }
 }
 
-void UndoHistory::treeWillChange(const QByteArray& current, const QByteArray& next) {
+void UndoHistory::treeWillChange() {
     if (recording()) {
-        makeRoom();
-        const QString snapshot = snapshotFile(treeFile_, recording_);
-        if (!QFile::exists(snapshot)) {
-            writeSnapshot(snapshot, current);
+        if (!recordedViewBefore_) {
+            recordedViewBefore_ = fileView_;
         }
+        makeRoom();
         undo_tables::keepTree(*connection_, recording_);
-        recordedTree_ = treeFingerprint(next);
     }
 }
 
@@ -228,19 +228,18 @@ void UndoHistory::finishRecording() {
         step.id = id;
         step.info = recordingInfo_;
         step.rows = undo_tables::keptRows(*connection_, id);
+        // A tree change whose transaction rolled back was taken back in memory too.
         step.tree = undo_tables::keepsTree(*connection_, id);
-        if (!step.tree) {
-            QFile::remove(snapshotFile(treeFile_, id)); // written for a change that rolled back
+        if (step.tree) {
+            step.treeChanges = std::move(recordedChanges_);
+            step.viewBefore = recordedViewBefore_;
+            step.viewAfter = fileView_;
         }
+        recordedChanges_.clear();
         if (step.rows.empty() && !step.tree) {
             return;
         }
         step.rowsAsLeft = fingerprintsOf(*connection_, step.rows);
-        step.treeAsLeft = recordedTree_;
-        // What makeRoom removed from the base, in the same transaction, goes from here too.
-        for (const qint64 ended : stepsANewStepEnds()) {
-            QFile::remove(snapshotFile(treeFile_, ended));
-        }
         steps_.resize(done_);
         while (steps_.size() >= kMaxSteps) {
             steps_.pop_front();
@@ -249,8 +248,8 @@ void UndoHistory::finishRecording() {
         done_ = steps_.size();
         changed();
     } catch (const Failure&) {
+        recordedChanges_.clear();
         undo_tables::forgetSteps(*connection_, {id});
-        QFile::remove(snapshotFile(treeFile_, id));
     }
 }
 
@@ -288,7 +287,7 @@ UndoHistory::Outcome UndoHistory::undo() {
     if (done_ == 0) {
         return {};
     }
-    Outcome outcome = exchange(steps_[done_ - 1]);
+    Outcome outcome = exchange(steps_[done_ - 1], true);
     --done_;
     changed();
     return outcome;
@@ -298,26 +297,39 @@ UndoHistory::Outcome UndoHistory::redo() {
     if (done_ >= steps_.size()) {
         return {};
     }
-    Outcome outcome = exchange(steps_[done_]);
+    Outcome outcome = exchange(steps_[done_], false);
     ++done_;
     changed();
     return outcome;
 }
 
-UndoHistory::Outcome UndoHistory::exchange(Step& step) {
+void UndoHistory::carryTreeChanges(const Step& step, bool back) {
+    const auto& changes = step.treeChanges;
+    std::size_t done = 0;
+    try {
+        for (; done < changes.size(); ++done) {
+            applyTreeChange(*tree_,
+                            back ? changes[changes.size() - 1 - done].second : changes[done].first);
+        }
+    } catch (...) {
+        // The tree goes back to what it was before the first change carried out.
+        while (done-- > 0) {
+            applyTreeChange(*tree_,
+                            back ? changes[changes.size() - 1 - done].first : changes[done].second);
+        }
+        throw;
+    }
+}
+
+UndoHistory::Outcome UndoHistory::exchange(Step& step, bool back) {
     const SqlcipherConnection& connection = *connection_;
     const QString& treeFile = treeFile_;
     Outcome outcome;
-    const QString snapshot = snapshotFile(treeFile, step.id);
-    const QString nextSnapshot = snapshot + QStringLiteral(".next");
     if (step.tree) {
-        const QByteArray current = treeFileContent(treeFile);
-        if (treeFingerprint(current) != step.treeAsLeft) {
+        if (tree_ == nullptr || !step.viewBefore || !step.viewAfter ||
+            treeFileStamp(treeFile) != treeFileStamp_) {
             throw UndoRefusal(UndoRefusal::TreeChanged, step.info.name);
         }
-        outcome.tree = readSnapshot(snapshot);
-        // The tree file as it is now becomes the step's other side once the exchange commits.
-        writeSnapshot(nextSnapshot, current);
     }
     std::vector<QByteArray> rowsNowLeft;
     qint64 version = 0;
@@ -353,28 +365,31 @@ UndoHistory::Outcome UndoHistory::exchange(Step& step) {
     };
     try {
         if (step.tree) {
-            const TreeCommitted committed =
-                commitTree(connection, *query_, treeFile, *outcome.tree, work);
-            if (!committed.placed) {
-                outcome.notice = committed.notice;
+            const std::shared_ptr<const TreeViewState>& fileView =
+                back ? step.viewBefore : step.viewAfter;
+            carryTreeChanges(step, back);
+            try {
+                const TreeCommitted committed = commitTree(connection, *query_, treeFile,
+                                                           treeFileBytes(*fileView, *tree_), work);
+                if (!committed.placed) {
+                    outcome.notice = committed.notice;
+                }
+            } catch (...) {
+                carryTreeChanges(step, !back);
+                throw;
             }
-            step.treeAsLeft = treeFingerprint(*outcome.tree);
+            *view_ = *fileView;
+            fileView_ = fileView;
+            outcome.treeChanged = true;
+            treeFileStamp_ = treeFileStamp(treeFile);
         } else {
             inSharedWriteTransaction(connection, *query_, work);
         }
     } catch (const DatabaseFailure& failure) {
-        QFile::remove(nextSnapshot);
         if (failure.code() == SQLITE_BUSY) {
             throw UndoRefusal(UndoRefusal::BaseLocked, step.info.name);
         }
         throw;
-    } catch (...) {
-        QFile::remove(nextSnapshot);
-        throw;
-    }
-    if (step.tree) {
-        QFile::remove(snapshot);
-        QFile::rename(nextSnapshot, snapshot);
     }
     othersVersion_ = version;
     step.rowsAsLeft = std::move(rowsNowLeft);

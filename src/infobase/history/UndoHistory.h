@@ -1,12 +1,14 @@
 #pragma once
 
 #include "common/Failure.h"
+#include "infobase/tree/TreeChange.h"
 
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -15,6 +17,7 @@ namespace infobase {
 class BranchQuery;
 class SqlcipherConnection;
 struct TreeViewState;
+class TTreeNodes;
 
 // The commands whose changes the history takes back, for what its captions say.
 enum class UndoCommand {
@@ -53,16 +56,18 @@ private:
 //
 // A step is recorded around a command: while a Recording lives, every record row the branch
 // query posts or deletes is kept, as it was before the command, in side tables of the base
-// (undo_tables), inside the command's own transaction; the tree file the command replaces is
-// kept in a file beside it, the step's mark in the same transaction. A command that changed
-// nothing leaves no step. Memory holds only each step's caption and fingerprints, never a
-// kept text, attachment or tree.
+// (undo_tables), inside the command's own transaction; the changes the command makes to the
+// tree it follows are kept in memory as small changes with their inverses (TreeChange),
+// never as a copy of the tree, and the step's mark goes in the same transaction. A command
+// that changed nothing leaves no step. Memory holds only each step's caption, fingerprints
+// and tree changes, never a kept text, attachment or whole tree.
 //
-// Undo and redo are the same exchange: the record rows and the tree file are swapped with
-// what the step keeps, in one transaction of the base together with the tree file (the
-// two-file commit), so that the step then keeps what they held. Before the exchange the
-// rows and the tree file must still be as the step left them; otherwise the exchange is
-// refused (UndoRefusal) and nothing changes.
+// Undo and redo exchange the record rows with what the step keeps, and carry the tree's
+// changes backwards or forwards, in one transaction of the base together with the tree file
+// (the two-file commit). Before the exchange the rows must still be as the step left them,
+// and the tree file as this program last wrote it (told by its size, times and identity on
+// the disk, which any write changes); otherwise the exchange is refused (UndoRefusal) and
+// nothing changes.
 class UndoHistory {
 public:
     // Steps beyond this many are forgotten, the oldest first.
@@ -73,10 +78,10 @@ public:
         QString name; // the branch the command acted on
     };
 
-    // What an undo or redo did: the tree file's new bytes when it replaced the tree, and the
-    // branch to show afterwards.
+    // What an undo or redo did: whether it changed the tree (in memory and in the tree file),
+    // and the branch to show afterwards.
     struct Outcome {
-        std::optional<QByteArray> tree;
+        bool treeChanged = false;
         QString focus;
         QString notice; // when the tree file could not be put in place yet: what to tell
     };
@@ -90,6 +95,13 @@ public:
     // file, starts an empty history and watches the query's writes. Never throws: when the
     // side tables cannot be made now, the next recording tries again.
     void start(const SqlcipherConnection& connection, BranchQuery& query, const QString& treeFile);
+    // The tree whose changes steps keep, and its view state the tree file is written with;
+    // both outlive the history. An undo gives the tree file back the view state it held, as
+    // the file held it.
+    void followTree(TTreeNodes& tree, TreeViewState& view);
+    // Told when the tree file was read into the followed tree and view state, and when the
+    // two were written to it: the view state is then what the file holds.
+    void treeFileMatchesView();
     // Forgets every step, empties the side tables (quietly, as far as the base allows),
     // removes the files beside the tree file and stops watching the query.
     void stop();
@@ -111,11 +123,10 @@ public:
     };
     [[nodiscard]] Recording record(UndoCommand command, const QString& name);
 
-    // Inside the two-file commit's transaction, before the tree file is replaced: keeps the
-    // tree file's bytes as they are now (`current`) for the step being recorded, and notes the
-    // new ones.
-    void treeWillChange(const QByteArray& current, const QByteArray& next);
-    // Whether a step is being recorded (and the tree file's bytes are wanted).
+    // Inside the two-file commit's transaction, before the tree file is replaced: marks the
+    // step being recorded as one that changes the tree file.
+    void treeWillChange();
+    // Whether a step is being recorded.
     bool recording() const { return recording_ != 0 && tablesReady_; }
 
     // The step an undo or a redo would take back or do again; nullptr when there is none.
@@ -133,14 +144,30 @@ private:
         StepInfo info;
         std::vector<qint64> rows;
         bool tree = false;
-        // What the rows and the tree file hold while the step is on this side.
+        // The tree's changes, each with the change that takes it back, in the order made, and
+        // the view state the tree file held before and after them.
+        std::vector<std::pair<TreeChange, TreeChange>> treeChanges;
+        std::shared_ptr<const TreeViewState> viewBefore;
+        std::shared_ptr<const TreeViewState> viewAfter;
+        // What the rows hold while the step is on this side.
         std::vector<QByteArray> rowsAsLeft;
-        QByteArray treeAsLeft;
+    };
+
+    // Keeps the followed tree's changes while a step is recorded.
+    class TreeChanges : public TreeChangeRecorder {
+    public:
+        explicit TreeChanges(UndoHistory& history) : history_(history) {}
+        void treeChanged(TreeChange forward, TreeChange inverse) override;
+
+    private:
+        UndoHistory& history_;
     };
 
     bool ready();
     void finishRecording();
-    Outcome exchange(Step& step);
+    Outcome exchange(Step& step, bool back);
+    // Carries the step's tree changes out backwards (their inverses) or forwards.
+    void carryTreeChanges(const Step& step, bool back);
     // The steps a new step would end, and removing what they keep from the base.
     std::vector<qint64> stepsANewStepEnds() const;
     void makeRoom();
@@ -156,13 +183,17 @@ private:
     qint64 nextId_ = 1;
     qint64 recording_ = 0;
     StepInfo recordingInfo_{};
-    QByteArray recordedTree_;
+    std::vector<std::pair<TreeChange, TreeChange>> recordedChanges_;
+    std::shared_ptr<const TreeViewState> recordedViewBefore_;
+    TTreeNodes* tree_ = nullptr;
+    TreeViewState* view_ = nullptr;
+    std::shared_ptr<const TreeViewState> fileView_; // what the tree file holds, as last known
+    // The tree file's size, times and identity when this program last read or wrote it: a tree
+    // step is taken back only while the file is as the program left it.
+    QByteArray treeFileStamp_;
+    TreeChanges treeChanges_{*this};
     bool roomMade_ = false;
     std::function<void()> onChange_;
 };
-
-// The tree file's bytes as the files hold them: the file's content, or for a missing file the
-// bytes of an empty tree with that view state, which is what the program shows then.
-QByteArray committedTreeBytes(const QString& treeFile, const TreeViewState& view);
 
 } // namespace infobase

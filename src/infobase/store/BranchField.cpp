@@ -40,18 +40,18 @@ QString BranchField::AsString() const {
     if (column_ == Column::File) {
         raiseWrongType(column_);
     }
+    if (column_ == Column::Imya_vetok) {
+        // The name is in memory: reading it never reads the record's other fields.
+        return query_->readableName();
+    }
     const StoredRecord* values = query_->readableValues();
     if (values == nullptr) {
         return QString();
     }
-    switch (column_) {
-    case Column::Imya_vetok:
-        return values->name;
-    case Column::RashirenieFile:
+    if (column_ == Column::RashirenieFile) {
         return QString::number(values->kind);
-    default:
-        return QString::fromUtf8(*textOf(*values, column_));
     }
+    return QString::fromUtf8(*textOf(*values, column_));
 }
 
 void BranchField::SetAsString(const QString& value) {

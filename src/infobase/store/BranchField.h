@@ -12,7 +12,9 @@ class BranchQuery;
 
 // One field of the branch query's current record, as FieldByName gives it. Reads give the
 // pending value while a change is pending; a field that holds no value reads as the empty
-// text, 0, or an attachment of no bytes. Writes are allowed only in dsEdit or dsInsert
+// text, 0, or an attachment of no bytes. The name is read from memory; the first read of
+// another field reads the current record's fields from the file (RecordReadFailure when it
+// cannot). Writes are allowed only in dsEdit or dsInsert
 // (otherwise Failure "Query_Glav: Dataset not in edit or insert mode"), become the pending
 // value and mark the field as written, even when the value is unchanged.
 //

@@ -4,12 +4,15 @@
 #include "infobase/store/AttachmentBlob.h"
 #include "infobase/store/AttachmentReader.h"
 #include "infobase/store/BranchTable.h"
+#include "infobase/store/NameOrderBuilder.h"
 #include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"
 
 #include <QIODevice>
+#include <QStringDecoder>
 #include <algorithm>
 #include <optional>
+#include <stdexcept>
 
 namespace infobase {
 
@@ -32,18 +35,32 @@ QList<QByteArray> writtenColumns(unsigned written) {
     return names;
 }
 
-constexpr const char* kSelectRecords =
-    "SELECT rowid, Dat, Imya_vetok, Opisanie, Texty, RashirenieFile FROM Tab_DB_Delphi_10";
+// The other fields of one row, after its name, which tells whether the row is still the record.
+constexpr const char* kSelectFields = "SELECT Imya_vetok, Dat, Opisanie, Texty, RashirenieFile "
+                                      "FROM Tab_DB_Delphi_10 WHERE rowid=?";
+constexpr const char* kSelectName = "SELECT Imya_vetok FROM Tab_DB_Delphi_10 WHERE rowid=?";
 
-// Reads the current row of a statement made from kSelectRecords.
-void readRecord(const SqlStatement& row, StoredRecord& record) {
-    record.rowId = row.columnInt64(0);
-    record.date = row.columnText(1);
-    record.name = QString::fromUtf8(row.columnText(2));
-    record.description = row.columnText(3);
-    record.text = row.columnText(4);
-    record.kind = static_cast<qint32>(row.columnInt64(5));
-}
+// Names are decoded as QString::fromUtf8 decodes them (a byte-order mark kept, each bad byte
+// one replacement character), into a buffer reused from name to name.
+class NameDecoder {
+public:
+    QStringView decode(QByteArrayView utf8) {
+        const qsizetype room = decoder_.requiredSpace(utf8.size());
+        if (qsizetype(buffer_.size()) < room) {
+            buffer_.resize(std::size_t(room));
+        }
+        const QChar* end = decoder_.appendToBuffer(buffer_.data(), utf8);
+        return QStringView(buffer_.data(), end - buffer_.data());
+    }
+
+private:
+    QStringDecoder decoder_{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                      QStringDecoder::Flag::ConvertInitialBom};
+    std::vector<QChar> buffer_;
+};
+
+// Rows read between two reports of the open's progress.
+constexpr int kRowsPerProgress = 8192;
 
 // Binds the written fields of the pending change to the parameters from 1 on, in column order;
 // the attachment as zeros of its size, overwritten once the row is written.
@@ -168,56 +185,122 @@ void BranchQuery::requireEditing() const {
     }
 }
 
-void BranchQuery::Open(const SqlcipherConnection& connection) {
+void BranchQuery::Open(const SqlcipherConnection& connection, const Progress& progress) {
     Close();
-    // Every column the program uses must exist, the attachment included, though only the
-    // text columns and the kind code are read here.
+    // Every column the program uses must exist, though only the key and the name are read
+    // here: the name stands before the text columns, so a row's long text is never read.
     branch_table::requireColumns(connection);
-    SqlStatement rows = connection.prepare(QByteArray(kSelectRecords) + " ORDER BY rowid");
-    std::vector<std::unique_ptr<StoredRecord>> records;
-    while (rows.step()) {
-        auto record = std::make_unique<StoredRecord>();
-        readRecord(rows, *record);
-        records.push_back(std::move(record));
+    qint64 firstKey = 0, lastKey = 0;
+    if (progress) {
+        // Rows come in key order: the key read tells how far the open has got.
+        SqlStatement range =
+            connection.prepare("SELECT min(rowid), max(rowid) FROM Tab_DB_Delphi_10");
+        if (range.step()) {
+            firstKey = range.columnInt64(0);
+            lastKey = range.columnInt64(1);
+        }
     }
-    std::vector<const StoredRecord*> view;
-    view.reserve(records.size());
-    for (const auto& record : records) {
-        view.push_back(record.get());
+    SqlStatement rows = connection.prepare("SELECT rowid, Imya_vetok FROM Tab_DB_Delphi_10 "
+                                           "ORDER BY rowid");
+    RecordNames names;
+    std::vector<Slot> byKey, byName;
+    try {
+        // The names are folded and put in order on the second core while the rows are read.
+        NameOrderBuilder builder(names);
+        NameDecoder decoder;
+        qint64 count = 0;
+        while (rows.step()) {
+            const qint64 rowId = rows.columnInt64(0);
+            builder.add(rowId, decoder.decode(rows.columnTextView(1)));
+            if (progress && ++count % kRowsPerProgress == 0 && lastKey > firstKey) {
+                progress(double(rowId - firstKey) / double(lastKey - firstKey));
+            }
+        }
+        builder.finish(byKey, byName);
+    } catch (const std::length_error&) {
+        raise(QStringLiteral("The names of the records are too long to be held"));
     }
-    nameIndex_.build(view);
-    records_ = std::move(records);
-    current_ = records_.empty() ? nullptr : records_.front().get();
+    names.shrinkToFit();
+    byKey.shrink_to_fit();
+    byName.shrink_to_fit();
+    names_ = std::move(names);
+    byKey_ = std::move(byKey);
+    nameIndex_.adoptSorted(std::move(byName));
+    current_ = byKey_.empty() ? kNone : byKey_.front();
     connection_ = &connection;
     state_ = dsBrowse;
+    if (progress) {
+        progress(1.0);
+    }
 }
 
 void BranchQuery::Close() {
     pending_.reset();
     statements_.clear();
     nameIndex_.clear();
-    records_.clear();
-    current_ = nullptr;
+    byKey_ = {};
+    names_.clear();
+    current_ = kNone;
+    dropCachedValues();
     connection_ = nullptr;
     state_ = dsInactive;
 }
 
 bool BranchQuery::IsEmpty() const {
-    return state_ != dsInsert && records_.empty();
+    return state_ != dsInsert && byKey_.empty();
 }
 
-const StoredRecord* BranchQuery::currentRecord() const {
-    return state_ == dsInsert ? nullptr : current_;
+BranchQuery::Slot BranchQuery::currentSlot() const {
+    return state_ == dsInsert ? kNone : current_;
 }
 
 std::size_t BranchQuery::positionOf(qint64 rowId) const {
-    const auto it = std::lower_bound(
-        records_.begin(), records_.end(), rowId,
-        [](const std::unique_ptr<StoredRecord>& record, qint64 id) { return record->rowId < id; });
-    return std::size_t(it - records_.begin());
+    const auto it =
+        std::lower_bound(byKey_.begin(), byKey_.end(), rowId,
+                         [this](Slot slot, qint64 id) { return names_.rowId(slot) < id; });
+    return std::size_t(it - byKey_.begin());
 }
 
-SqlStatement& BranchQuery::statementFor(const QByteArray& sql) {
+void BranchQuery::makeCurrent(Slot slot) {
+    current_ = slot;
+    // Even the same record again is read afresh: another program may have changed it.
+    dropCachedValues();
+}
+
+void BranchQuery::dropCachedValues() const {
+    cachedSlot_ = kNone;
+    cachedValues_ = StoredRecord();
+}
+
+const StoredRecord& BranchQuery::currentValues() const {
+    if (cachedSlot_ == current_) {
+        return cachedValues_;
+    }
+    StoredRecord values;
+    values.rowId = names_.rowId(current_);
+    values.name = names_.name(current_).toString();
+    try {
+        SqlStatement& select = statementFor(kSelectFields);
+        select.bindInt64(1, values.rowId);
+        // A row that is gone, or that another program put under the key, is not this
+        // record: its fields read as empty.
+        if (select.step() && NameDecoder().decode(select.columnTextView(0)) == values.name) {
+            values.date = select.columnText(1);
+            values.description = select.columnText(2);
+            values.text = select.columnText(3);
+            values.kind = static_cast<qint32>(select.columnInt64(4));
+        }
+        select.reset();
+    } catch (const Failure& failure) {
+        throw RecordReadFailure(QStringLiteral("Не удалось прочитать запись ветки «%1»: %2")
+                                    .arg(values.name, failure.message()));
+    }
+    cachedValues_ = std::move(values);
+    cachedSlot_ = current_;
+    return cachedValues_;
+}
+
+SqlStatement& BranchQuery::statementFor(const QByteArray& sql) const {
     auto it = statements_.find(sql);
     if (it == statements_.end()) {
         it = statements_.emplace(sql, connection_->prepare(sql)).first;
@@ -251,11 +334,11 @@ bool BranchQuery::Locate(const QString& keyField, const QString& value, LocateOp
         if (keyField.compare(QLatin1String("Imya_vetok"), Qt::CaseInsensitive) != 0) {
             return false;
         }
-        const StoredRecord* found = nameIndex_.findFirst(value);
-        if (found == nullptr) {
+        const Slot found = nameIndex_.findFirst(value);
+        if (found == kNone) {
             return false;
         }
-        current_ = found;
+        makeCurrent(found);
         return true;
     } catch (...) {
         // A failing search only means "not found".
@@ -265,16 +348,16 @@ bool BranchQuery::Locate(const QString& keyField, const QString& value, LocateOp
 
 bool BranchQuery::LocateOwn(const QString& name) {
     CheckBrowseMode();
-    const StoredRecord* own = nameIndex_.findOwn(name);
-    if (own == nullptr) {
+    const Slot own = nameIndex_.findOwn(name);
+    if (own == kNone) {
         return false;
     }
-    current_ = own;
+    makeCurrent(own);
     return true;
 }
 
 bool BranchQuery::CurrentIsOwnOf(const QString& name) const {
-    return current_ != nullptr && state_ != dsInsert && nameIndex_.findOwn(name) == current_;
+    return current_ != kNone && state_ != dsInsert && nameIndex_.findOwn(name) == current_;
 }
 
 void BranchQuery::Insert() {
@@ -288,12 +371,13 @@ void BranchQuery::Edit() {
     if (state_ == dsEdit || state_ == dsInsert) {
         return;
     }
-    if (records_.empty()) {
+    if (byKey_.empty()) {
         Insert();
         return;
     }
-    pending_ = std::make_unique<PendingChange>();
-    pending_->values = *current_;
+    auto pending = std::make_unique<PendingChange>();
+    pending->values = currentValues();
+    pending_ = std::move(pending);
     state_ = dsEdit;
 }
 
@@ -322,7 +406,7 @@ void BranchQuery::postPending() {
     if (!posted) {
         // Nothing was saved, and the record is gone from the file. Forget it here too
         // rather than post the change forever.
-        afterCommit([this, rowId = current_->rowId] { forgetRecordAt(positionOf(rowId)); });
+        afterCommit([this, rowId = names_.rowId(current_)] { forgetRecordAt(positionOf(rowId)); });
         raise(QStringLiteral("The record was deleted by another program; the change was not "
                              "saved"));
     }
@@ -340,78 +424,74 @@ void BranchQuery::postInsert() {
     }
     const qint64 attachmentSize =
         (written & bitOf(Column::File)) ? pending_->attachment->size() : 0;
-    auto record = std::make_unique<StoredRecord>(pending_->values);
+    qint64 rowId;
+    QString name;
     {
         WriteTransaction transaction(*connection_, sharedWrite_);
         SqlStatement& insert = statementFor(sql);
         bindWritten(insert, pending_->values, attachmentSize, written);
         stepOnce(insert);
-        record->rowId = connection_->lastInsertRowId();
+        rowId = connection_->lastInsertRowId();
         if (rowWatch_) {
-            rowWatch_(record->rowId, RowWrite::Added);
+            rowWatch_(rowId, RowWrite::Added);
         }
-        writeAttachmentInto(record->rowId, attachmentSize);
-        rereadRow(*record);
+        writeAttachmentInto(rowId, attachmentSize);
+        // An unwritten name carries the table's default.
+        name = rereadName(rowId, pending_->values.name);
         transaction.commit();
     }
-    afterCommit([this, posted = std::shared_ptr<StoredRecord>(std::move(record))] {
-        const qint64 rowId = posted->rowId;
-        const auto position = std::upper_bound(
-            records_.begin(), records_.end(), rowId,
-            [](qint64 id, const std::unique_ptr<StoredRecord>& r) { return id < r->rowId; });
-        current_ = records_.insert(position, std::make_unique<StoredRecord>(*posted))->get();
-        nameIndex_.add(current_);
+    afterCommit([this, rowId, name] {
+        addRecord(rowId, name);
+        makeCurrent(byKey_[positionOf(rowId)]);
     });
 }
 
 bool BranchQuery::postEdit() {
     const unsigned written = pending_->written;
-    const std::size_t position = positionOf(current_->rowId);
-    StoredRecord& record = *records_[position];
     if (written == 0) {
         return true;
     }
+    const Slot slot = current_;
+    const qint64 rowId = names_.rowId(slot);
     const qint64 attachmentSize =
         (written & bitOf(Column::File)) ? pending_->attachment->size() : 0;
-    StoredRecord updated = pending_->values;
+    QString name;
     {
         WriteTransaction transaction(*connection_, sharedWrite_);
-        if (!rowStillHolds(record)) {
+        if (!rowStillHolds(slot)) {
             return false;
         }
         if (rowWatch_) {
-            rowWatch_(record.rowId, RowWrite::Replacing);
+            rowWatch_(rowId, RowWrite::Replacing);
         }
         QByteArray sql = "UPDATE Tab_DB_Delphi_10 SET " + writtenColumns(written).join("=?,") +
                          "=? WHERE rowid=?";
         SqlStatement& update = statementFor(sql);
         const int last = bindWritten(update, pending_->values, attachmentSize, written);
-        update.bindInt64(last + 1, record.rowId);
+        update.bindInt64(last + 1, rowId);
         stepOnce(update);
-        writeAttachmentInto(record.rowId, attachmentSize);
-        rereadRow(updated);
+        writeAttachmentInto(rowId, attachmentSize);
+        name = rereadName(rowId, pending_->values.name);
         transaction.commit();
     }
-    afterCommit([this, &record, updated = std::move(updated)] {
-        // Most edits leave the name alone: the index then keeps its entry.
-        const bool renamed = updated.name != record.name;
-        if (renamed) {
-            nameIndex_.remove(&record);
+    afterCommit([this, rowId, name] {
+        const std::size_t position = positionOf(rowId);
+        if (position < byKey_.size() && names_.rowId(byKey_[position]) == rowId) {
+            renameRecord(byKey_[position], name);
         }
-        record = updated;
-        if (renamed) {
-            nameIndex_.add(&record);
-        }
+        // The fields are read again as the file now holds them.
+        dropCachedValues();
     });
     return true;
 }
 
-bool BranchQuery::rowStillHolds(const StoredRecord& record) {
+bool BranchQuery::rowStillHolds(Slot slot) {
     // A table made without AUTOINCREMENT gives a deleted row's key to the next new row: the
     // key alone could name another program's record.
-    SqlStatement& select = statementFor("SELECT Imya_vetok FROM Tab_DB_Delphi_10 WHERE rowid=?");
-    select.bindInt64(1, record.rowId);
-    const bool holds = select.step() && QString::fromUtf8(select.columnText(0)) == record.name;
+    SqlStatement& select = statementFor(kSelectName);
+    select.bindInt64(1, names_.rowId(slot));
+    const bool holds =
+        select.step() && NameDecoder().decode(select.columnTextView(0)) == names_.name(slot);
     select.reset();
     return holds;
 }
@@ -428,26 +508,49 @@ void BranchQuery::writeAttachmentInto(qint64 rowId, qint64 size) {
     });
 }
 
-void BranchQuery::rereadRow(StoredRecord& record) {
+QString BranchQuery::rereadName(qint64 rowId, const QString& fallback) {
     // The post is already in the file: a failure to read the row back must not leave the
     // change pending, or the next Locate would post it a second time (a second new row).
-    // The written values then stand for the row, the unwritten ones as last read.
+    // The name written then stands for the row.
+    QString name = fallback;
     try {
-        SqlStatement& select = statementFor(QByteArray(kSelectRecords) + " WHERE rowid=?");
-        select.bindInt64(1, record.rowId);
+        SqlStatement& select = statementFor(kSelectName);
+        select.bindInt64(1, rowId);
         if (select.step()) {
-            readRecord(select, record);
+            name = NameDecoder().decode(select.columnTextView(0)).toString();
         }
         select.reset();
     } catch (const Failure&) {
     }
+    return name;
+}
+
+void BranchQuery::addRecord(qint64 rowId, QStringView name) {
+    const Slot slot = names_.add(rowId, name);
+    byKey_.insert(byKey_.begin() + std::ptrdiff_t(positionOf(rowId)), slot);
+    nameIndex_.add(slot);
+}
+
+void BranchQuery::renameRecord(Slot slot, QStringView name) {
+    // Most edits leave the name alone: the index then keeps its entry.
+    if (names_.name(slot) == name) {
+        return;
+    }
+    nameIndex_.remove(slot);
+    names_.rename(slot, name);
+    nameIndex_.add(slot);
 }
 
 void BranchQuery::forgetRecordAt(std::size_t position) {
-    nameIndex_.remove(records_[position].get());
-    records_.erase(records_.begin() + std::ptrdiff_t(position));
+    if (position >= byKey_.size()) {
+        return;
+    }
+    const Slot slot = byKey_[position];
+    nameIndex_.remove(slot);
+    names_.remove(slot);
+    byKey_.erase(byKey_.begin() + std::ptrdiff_t(position));
     // The following record moves into the position; after the last, the one before it.
-    current_ = records_.empty() ? nullptr : records_[std::min(position, records_.size() - 1)].get();
+    makeCurrent(byKey_.empty() ? kNone : byKey_[std::min(position, byKey_.size() - 1)]);
 }
 
 void BranchQuery::Delete() {
@@ -456,46 +559,50 @@ void BranchQuery::Delete() {
         Cancel();
         return;
     }
-    if (records_.empty()) {
+    if (byKey_.empty()) {
         raise(QStringLiteral("Cannot perform this operation on an empty dataset"));
     }
+    const qint64 rowId = names_.rowId(current_);
     {
         WriteTransaction transaction(*connection_, sharedWrite_);
         // A row that another program deleted first is just as gone; a row it put under the
         // same key is its own and stays.
-        if (rowStillHolds(*current_)) {
+        if (rowStillHolds(current_)) {
             if (rowWatch_) {
-                rowWatch_(current_->rowId, RowWrite::Replacing);
+                rowWatch_(rowId, RowWrite::Replacing);
             }
             SqlStatement& remove = statementFor("DELETE FROM Tab_DB_Delphi_10 WHERE rowid=?");
-            remove.bindInt64(1, current_->rowId);
+            remove.bindInt64(1, rowId);
             stepOnce(remove);
         }
         transaction.commit();
     }
     pending_.reset();
     state_ = dsBrowse;
-    afterCommit([this, rowId = current_->rowId] { forgetRecordAt(positionOf(rowId)); });
+    afterCommit([this, rowId] { forgetRecordAt(positionOf(rowId)); });
 }
 
 int BranchQuery::DeleteEveryRecordOf(const QString& name) {
     CheckBrowseMode();
-    std::vector<qint64> doomed;
-    if (const StoredRecord* own = nameIndex_.findOwn(name)) {
-        doomed.push_back(own->rowId);
+    std::vector<Slot> doomed;
+    if (const Slot own = nameIndex_.findOwn(name); own != kNone) {
+        doomed.push_back(own);
     }
-    for (const std::unique_ptr<StoredRecord>& record : records_) {
-        if (record->name == name && (doomed.empty() || doomed.front() != record->rowId)) {
-            doomed.push_back(record->rowId);
+    for (const Slot slot : nameIndex_.everyNamed(name)) {
+        if (doomed.empty() || doomed.front() != slot) {
+            doomed.push_back(slot);
         }
     }
     if (doomed.empty()) {
         return 0;
     }
+    std::vector<qint64> rowIds;
     {
         WriteTransaction transaction(*connection_, sharedWrite_);
-        for (const qint64 rowId : doomed) {
-            if (rowStillHolds(*records_[positionOf(rowId)])) {
+        for (const Slot slot : doomed) {
+            const qint64 rowId = names_.rowId(slot);
+            rowIds.push_back(rowId);
+            if (rowStillHolds(slot)) {
                 if (rowWatch_) {
                     rowWatch_(rowId, RowWrite::Replacing);
                 }
@@ -506,12 +613,12 @@ int BranchQuery::DeleteEveryRecordOf(const QString& name) {
         }
         transaction.commit();
     }
-    afterCommit([this, doomed] {
-        for (const qint64 rowId : doomed) {
+    afterCommit([this, rowIds] {
+        for (const qint64 rowId : rowIds) {
             forgetRecordAt(positionOf(rowId));
         }
     });
-    return int(doomed.size());
+    return int(rowIds.size());
 }
 
 void BranchQuery::afterCommit(std::function<void()> change) {
@@ -533,6 +640,8 @@ void BranchQuery::endSharedWrite(bool committed) {
     sharedWrite_ = false;
     std::vector<std::function<void()>> changes = std::move(afterSharedWrite_);
     afterSharedWrite_.clear();
+    // Fields read inside the shared write may hold what it wrote, committed or not.
+    dropCachedValues();
     if (committed) {
         for (const auto& change : changes) {
             change();
@@ -553,38 +662,35 @@ void BranchQuery::setRowWatch(std::function<void(qint64, RowWrite)> watch) {
 void BranchQuery::rowsRewritten(const std::vector<qint64>& rowIds) {
     requireActive();
     // Read inside the transaction, so that memory takes exactly what commits.
-    std::vector<std::pair<qint64, std::optional<StoredRecord>>> rows;
-    SqlStatement& select = statementFor(QByteArray(kSelectRecords) + " WHERE rowid=?");
+    std::vector<std::pair<qint64, std::optional<QString>>> rows;
+    SqlStatement& select = statementFor(kSelectName);
+    NameDecoder decoder;
     for (const qint64 rowId : rowIds) {
         select.reset();
         select.bindInt64(1, rowId);
-        std::optional<StoredRecord> row;
+        std::optional<QString> name;
         if (select.step()) {
-            row.emplace();
-            readRecord(select, *row);
+            name = decoder.decode(select.columnTextView(0)).toString();
         }
-        rows.emplace_back(rowId, std::move(row));
+        rows.emplace_back(rowId, std::move(name));
     }
     select.reset();
     afterCommit([this, rows = std::move(rows)] {
-        for (const auto& [rowId, row] : rows) {
+        for (const auto& [rowId, name] : rows) {
             const std::size_t position = positionOf(rowId);
-            const bool known = position < records_.size() && records_[position]->rowId == rowId;
-            if (known && !row) {
+            const bool known = position < byKey_.size() && names_.rowId(byKey_[position]) == rowId;
+            if (known && !name) {
                 forgetRecordAt(position);
             } else if (known) {
-                nameIndex_.remove(records_[position].get());
-                *records_[position] = *row;
-                nameIndex_.add(records_[position].get());
-            } else if (row) {
-                const auto inserted = records_.insert(records_.begin() + std::ptrdiff_t(position),
-                                                      std::make_unique<StoredRecord>(*row));
-                nameIndex_.add(inserted->get());
-                if (current_ == nullptr) {
-                    current_ = inserted->get();
+                renameRecord(byKey_[position], *name);
+            } else if (name) {
+                addRecord(rowId, *name);
+                if (current_ == kNone) {
+                    current_ = byKey_[position];
                 }
             }
         }
+        dropCachedValues();
     });
 }
 
@@ -601,7 +707,17 @@ bool BranchQuery::isWritten(Column column) const {
 }
 
 const StoredRecord* BranchQuery::readableValues() const {
-    return pending_ ? &pending_->values : currentRecord();
+    if (pending_) {
+        return &pending_->values;
+    }
+    return currentSlot() == kNone ? nullptr : &currentValues();
+}
+
+QString BranchQuery::readableName() const {
+    if (pending_) {
+        return pending_->values.name;
+    }
+    return currentSlot() == kNone ? QString() : names_.name(current_).toString();
 }
 
 void BranchQuery::markWritten(Column column) {
@@ -633,11 +749,11 @@ void BranchQuery::readAttachment(QIODevice& stream) const {
         });
         return;
     }
-    const StoredRecord* record = currentRecord();
-    if (record == nullptr) {
+    const Slot slot = currentSlot();
+    if (slot == kNone) {
         return;
     }
-    readAttachmentPieces(*connection_, record->rowId, [&stream](QByteArrayView piece) {
+    readAttachmentPieces(*connection_, names_.rowId(slot), [&stream](QByteArrayView piece) {
         if (stream.write(piece.constData(), piece.size()) != piece.size()) {
             throw Failure(stream.errorString());
         }

@@ -4,11 +4,13 @@
 #include "infobase/store/BranchField.h"
 #include "infobase/store/DataSetState.h"
 #include "infobase/store/NameIndex.h"
+#include "infobase/store/RecordNames.h"
 #include "infobase/store/SqlStatement.h"
 #include "infobase/store/StoredRecord.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 #include <array>
 #include <functional>
 #include <map>
@@ -19,20 +21,33 @@ namespace infobase {
 
 class SqlcipherConnection;
 
+// The fields of the current record could not be read from the file: nothing is shown as
+// read, and nothing of another record stands for them.
+class RecordReadFailure : public Failure {
+public:
+    using Failure::Failure;
+};
+
 // The query over the branch records (Query_Glav): one current record at a time, pending
 // changes held in memory until posted, the record lookup in name order.
 //
-// Open reads the text fields and kind codes of every row into memory (an attachment is
-// read from the file when asked for). Changes made through this query reach the file at
-// once, one row per post or delete; changes other programs make to the file later are not
-// seen in the text fields, while an attachment is read as the file holds it at that moment.
+// Open reads only the hidden key and the name of every row, what the tree and the record
+// lookup need. The other fields (date, description, text, kind code) are read from the file
+// when a field of the current record is first read, and kept until a record is made current
+// (the same one again included) or a post, delete, rowsRewritten or the end of a shared write
+// changes the records; Edit reads them into the pending values. An attachment is read from the file whenever asked for. Changes made
+// through this query reach the file at once, one row per post or delete. A name another
+// program changed later is not seen; the other fields are shown as the file holds them when
+// they are read. A row another program deleted, or replaced by one of its own under the same
+// key, reads as empty fields.
 //
 // A post or delete touches a row only while it is still the record read: the same hidden key
 // and the same name as read at the open or last posted. A row another program deleted, or
 // deleted and replaced by one of its own under the same key, counts as deleted.
 //
 // Errors the query raises itself are Failure "Query_Glav: <text>"; a post or delete the
-// database refuses raises Failure with the database's own message.
+// database refuses raises Failure with the database's own message. A field of the current
+// record that cannot be read from the file raises RecordReadFailure, its text in Russian.
 class BranchQuery {
 public:
     BranchQuery();
@@ -48,17 +63,21 @@ public:
     // LoadFromStream refuses a longer stream.
     static qint64 maxAttachmentSize();
 
-    // Reads every row of the record table: dsBrowse, the first row (in key order) current.
-    // Throws Failure with the database's message when the table or one of the six columns
-    // is missing or a row cannot be read; the query then stays dsInactive.
-    void Open(const SqlcipherConnection& connection);
+    // Told how far the open has got, from 0 to 1, now and then while it reads the rows.
+    using Progress = std::function<void(double done)>;
+
+    // Reads the key and the name of every row of the record table: dsBrowse, the first row
+    // (in key order) current. Throws Failure with the database's message when the table or
+    // one of the six columns is missing or a row cannot be read; the query then stays
+    // dsInactive.
+    void Open(const SqlcipherConnection& connection, const Progress& progress = {});
     // Drops a pending change (never posts it) and forgets the rows: dsInactive.
     void Close();
 
     DataSetState State() const { return state_; }
     bool Active() const { return state_ != dsInactive; }
     // The number of records in the table, the pending new one not counted.
-    int RecordCount() const { return static_cast<int>(records_.size()); }
+    int RecordCount() const { return static_cast<int>(byKey_.size()); }
     // True when no record is current (the table is empty and nothing is being inserted).
     bool IsEmpty() const;
 
@@ -89,7 +108,8 @@ public:
     // marked as written. Nothing reaches the file yet.
     void Insert();
     // dsEdit or dsInsert: nothing happens. An empty table: acts as Insert. Otherwise the
-    // current record enters dsEdit.
+    // current record's fields are read (RecordReadFailure when they cannot be, the state
+    // staying dsBrowse) and it enters dsEdit.
     void Edit();
     // Writes the pending change (a new row holding the written fields, or an update of the
     // written fields only) in one transaction, an attachment in pieces: dsBrowse, the
@@ -142,6 +162,9 @@ public:
 private:
     friend class BranchField;
 
+    using Slot = RecordNames::Slot;
+    static constexpr Slot kNone = RecordNames::kNone;
+
     struct PendingChange {
         StoredRecord values;
         std::unique_ptr<AttachmentSource> attachment; // where the written File bytes are
@@ -151,27 +174,35 @@ private:
     [[noreturn]] static void raise(const QString& text);
     void requireActive() const;
     void requireEditing() const;
-    const StoredRecord* currentRecord() const;
+    Slot currentSlot() const;
+    // The position in key order of the first record whose key is not below rowId.
     std::size_t positionOf(qint64 rowId) const;
+    void makeCurrent(Slot slot);
+    // The current record's fields as the file now holds them, read once per current record.
+    const StoredRecord& currentValues() const;
+    void dropCachedValues() const;
     void postPending();
     void postInsert();
     // False, with nothing written, when the record's row is gone.
     bool postEdit();
     // Whether the row of the record's key is still the record: it holds the same name.
-    bool rowStillHolds(const StoredRecord& record);
+    bool rowStillHolds(Slot slot);
     // Overwrites the zeros bound for the attachment with the pending source's bytes.
     void writeAttachmentInto(qint64 rowId, qint64 size);
-    // Reads the posted row back as the database now holds it (unwritten fields of a new
-    // row carry the table's defaults); keeps the values as they are when that fails.
-    void rereadRow(StoredRecord& record);
+    // The name the row of that key holds; `fallback` when it cannot be read.
+    QString rereadName(qint64 rowId, const QString& fallback);
+    void addRecord(qint64 rowId, QStringView name);
+    void renameRecord(Slot slot, QStringView name);
     void forgetRecordAt(std::size_t position);
     // Runs a change of the records in memory now, or inside a shared write once it commits.
     void afterCommit(std::function<void()> change);
-    SqlStatement& statementFor(const QByteArray& sql);
+    SqlStatement& statementFor(const QByteArray& sql) const;
 
     // Field access for BranchField.
     bool isWritten(branch_table::Column column) const;
     const StoredRecord* readableValues() const;
+    // The name a read of the name field gives: pending, current or none; no other field read.
+    QString readableName() const;
     void markWritten(branch_table::Column column);
     StoredRecord& writableValues();
     void writeAttachment(QIODevice& stream);
@@ -179,15 +210,19 @@ private:
 
     const SqlcipherConnection* connection_ = nullptr;
     DataSetState state_ = dsInactive;
-    // Every row in key order; the pointers stay put while the vector changes.
-    std::vector<std::unique_ptr<StoredRecord>> records_;
-    NameIndex nameIndex_;
-    const StoredRecord* current_ = nullptr; // one of records_; nullptr while it is empty
+    // The key and name of every record; byKey_ holds their slots in key order.
+    RecordNames names_;
+    std::vector<Slot> byKey_;
+    NameIndex nameIndex_{names_};
+    Slot current_ = kNone; // kNone while there is no record
+    // The current record's other fields once read: for the slot cachedSlot_.
+    mutable Slot cachedSlot_ = kNone;
+    mutable StoredRecord cachedValues_;
     std::unique_ptr<PendingChange> pending_;
     std::array<BranchField, branch_table::kColumnCount> fields_;
-    std::map<QByteArray, SqlStatement> statements_;
+    mutable std::map<QByteArray, SqlStatement> statements_;
     bool sharedWrite_ = false;
-    const StoredRecord* currentBeforeSharedWrite_ = nullptr;
+    Slot currentBeforeSharedWrite_ = kNone;
     std::vector<std::function<void()>> afterSharedWrite_;
     std::function<void(qint64, RowWrite)> rowWatch_;
 };

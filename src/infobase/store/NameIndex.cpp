@@ -4,90 +4,109 @@
 
 namespace infobase {
 
-QString NameIndex::fold(const QString& name) {
-    return name.toCaseFolded();
+namespace {
+
+// Code unit order, as QString::compare with letter case counting gives it.
+int compareUnits(QStringView a, QStringView b) {
+    return FoldedName::compare(FoldedName(a), FoldedName(b));
 }
 
-bool NameIndex::less(const Entry& a, const Entry& b) {
-    if (const int byFolded = a.folded.compare(b.folded); byFolded != 0) {
+bool startsWithUnits(QStringView text, QStringView prefix) {
+    return FoldedName(text).startsWith(FoldedName(prefix));
+}
+
+} // namespace
+
+bool NameIndex::Order::operator()(Slot a, Slot b) const {
+    if (const int byFolded = FoldedName::compare(names.folded(a), names.folded(b)); byFolded != 0) {
         return byFolded < 0;
     }
-    if (const int byName = a.record->name.compare(b.record->name); byName != 0) {
+    if (const int byName = compareUnits(names.name(a), names.name(b)); byName != 0) {
         return byName < 0;
     }
-    return a.record->rowId < b.record->rowId;
+    return names.rowId(a) < names.rowId(b);
 }
 
 void NameIndex::clear() {
-    entries_.clear();
+    entries_ = {};
 }
 
-void NameIndex::build(const std::vector<const StoredRecord*>& records) {
-    entries_.clear();
-    entries_.reserve(records.size());
-    for (const StoredRecord* record : records) {
-        entries_.push_back(Entry{fold(record->name), record});
-    }
-    std::sort(entries_.begin(), entries_.end(), less);
+void NameIndex::build(std::vector<Slot> slots) {
+    std::sort(slots.begin(), slots.end(), Order{names_});
+    entries_ = std::move(slots);
 }
 
-void NameIndex::add(const StoredRecord* record) {
-    Entry entry{fold(record->name), record};
-    entries_.insert(std::upper_bound(entries_.begin(), entries_.end(), entry, less),
-                    std::move(entry));
+void NameIndex::add(Slot slot) {
+    entries_.insert(std::upper_bound(entries_.begin(), entries_.end(), slot, Order{names_}), slot);
 }
 
-void NameIndex::remove(const StoredRecord* record) {
-    const Entry probe{fold(record->name), record};
-    const auto it = std::lower_bound(entries_.begin(), entries_.end(), probe, less);
-    if (it != entries_.end() && it->record == record) {
+void NameIndex::remove(Slot slot) {
+    const auto it = std::lower_bound(entries_.begin(), entries_.end(), slot, Order{names_});
+    if (it != entries_.end() && *it == slot) {
         entries_.erase(it);
     }
 }
 
-std::vector<NameIndex::Entry>::const_iterator
-NameIndex::firstAtOrAfter(const QString& folded) const {
+std::vector<NameIndex::Slot>::const_iterator NameIndex::firstAtOrAfter(QStringView folded) const {
     return std::lower_bound(
-        entries_.begin(), entries_.end(), folded,
-        [](const Entry& entry, const QString& key) { return entry.folded < key; });
+        entries_.begin(), entries_.end(), folded, [this](Slot entry, QStringView key) {
+            return FoldedName::compare(names_.folded(entry), FoldedName(key)) < 0;
+        });
 }
 
-const StoredRecord* NameIndex::findOwn(const QString& name) const {
-    const QString folded = fold(name);
+NameIndex::Slot NameIndex::findOwn(QStringView name) const {
+    const QString folded = RecordNames::fold(name);
     // The names equal to it ignoring case stand together, in name order, from here on.
-    for (auto it = firstAtOrAfter(folded); it != entries_.end() && it->folded == folded; ++it) {
-        if (it->record->name == name) {
-            return it->record;
+    for (auto it = firstAtOrAfter(folded);
+         it != entries_.end() && FoldedName::compare(names_.folded(*it), FoldedName(folded)) == 0;
+         ++it) {
+        if (compareUnits(names_.name(*it), name) == 0) {
+            return *it;
         }
     }
     if (name.size() != kMaxBranchNameLength) {
-        return nullptr;
+        return kNone;
     }
     // A cut name: the names that begin with it, ignoring case, stand together too; of them
     // exactly one may begin with it as written.
-    const StoredRecord* only = nullptr;
-    for (auto it = firstAtOrAfter(folded); it != entries_.end() && it->folded.startsWith(folded);
-         ++it) {
-        if (it->record->name.startsWith(name)) {
-            if (only != nullptr) {
-                return nullptr;
+    Slot only = kNone;
+    for (auto it = firstAtOrAfter(folded);
+         it != entries_.end() && names_.folded(*it).startsWith(FoldedName(folded)); ++it) {
+        if (startsWithUnits(names_.name(*it), name)) {
+            if (only != kNone) {
+                return kNone;
             }
-            only = it->record;
+            only = *it;
         }
     }
     return only;
 }
 
-const StoredRecord* NameIndex::findFirst(const QString& value) const {
-    const QString folded = fold(value);
+std::vector<NameIndex::Slot> NameIndex::everyNamed(QStringView name) const {
+    const QString folded = RecordNames::fold(name);
+    std::vector<Slot> named;
+    for (auto it = firstAtOrAfter(folded);
+         it != entries_.end() && FoldedName::compare(names_.folded(*it), FoldedName(folded)) == 0;
+         ++it) {
+        if (compareUnits(names_.name(*it), name) == 0) {
+            named.push_back(*it);
+        }
+    }
+    return named;
+}
+
+NameIndex::Slot NameIndex::findFirst(QStringView value) const {
+    const QString folded = RecordNames::fold(value);
     // Every name that begins with the value sorts, folded, at or after the value itself and
     // before any name that does not: the first candidate is the first match or none is.
     const auto it = firstAtOrAfter(folded);
     if (it == entries_.end()) {
-        return nullptr;
+        return kNone;
     }
-    const bool matches = folded.isEmpty() ? it->folded.isEmpty() : it->folded.startsWith(folded);
-    return matches ? it->record : nullptr;
+    const FoldedName candidate = names_.folded(*it);
+    const bool matches =
+        folded.isEmpty() ? candidate.size() == 0 : candidate.startsWith(FoldedName(folded));
+    return matches ? *it : kNone;
 }
 
 } // namespace infobase

@@ -8,16 +8,17 @@ RecordStore::~RecordStore() {
     closeAll();
 }
 
-void RecordStore::connect(const AppPaths& paths) {
-    connect(paths.baseFile());
+void RecordStore::connect(const AppPaths& paths, const BranchQuery::Progress& progress) {
+    connect(paths.baseFile(), 5000, progress);
 }
 
-void RecordStore::connect(const QString& baseFile, int busyTimeoutMs) {
+void RecordStore::connect(const QString& baseFile, int busyTimeoutMs,
+                          const BranchQuery::Progress& progress) {
     // A previous attempt may have stopped half way: start again from nothing.
     closeAll();
     ADOConnection1 = SqlcipherConnection::open(baseFile, branch_table::kPassword,
                                                SqlcipherConnection::Options{busyTimeoutMs});
-    Query_Glav.Open(ADOConnection1);
+    Query_Glav.Open(ADOConnection1, progress);
     Query_Parole.Open(ADOConnection1);
 }
 

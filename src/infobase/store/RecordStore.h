@@ -31,9 +31,11 @@ public:
     // column) throws Failure with the database's message and changes nothing in the file;
     // what the failed attempt opened stays open until the next connect, which closes it and
     // starts again. Connecting again after a success is not expected and also starts again.
-    void connect(const AppPaths& paths);
+    // The progress, when given, is told now and then how far the reading of the records got.
+    void connect(const AppPaths& paths, const BranchQuery::Progress& progress = {});
     // The same for a base file at any path, with a chosen wait for another process's lock.
-    void connect(const QString& baseFile, int busyTimeoutMs = 5000);
+    void connect(const QString& baseFile, int busyTimeoutMs = 5000,
+                 const BranchQuery::Progress& progress = {});
 
     bool Connected() const {
         return ADOConnection1.isOpen() && Query_Glav.Active() && Query_Parole.Active();

@@ -96,6 +96,14 @@ QByteArray SqlStatement::columnText(int column) const {
     return QByteArray(text, sqlite3_column_bytes(stmt_, column));
 }
 
+QByteArrayView SqlStatement::columnTextView(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    if (text == nullptr) {
+        return QByteArrayView();
+    }
+    return QByteArrayView(text, sqlite3_column_bytes(stmt_, column));
+}
+
 int SqlStatement::columnType(int column) const {
     return sqlite3_column_type(stmt_, column);
 }

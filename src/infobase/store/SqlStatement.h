@@ -3,6 +3,7 @@
 #include "common/Failure.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 struct sqlite3;
@@ -52,7 +53,9 @@ public:
 
     qint64 columnInt64(int column) const;
     QByteArray columnText(int column) const; // UTF-8; the empty text for NULL
-    int columnType(int column) const;        // SQLITE_INTEGER, SQLITE_TEXT, ...
+    // The same bytes without a copy, valid until the next step, reset or column read.
+    QByteArrayView columnTextView(int column) const;
+    int columnType(int column) const; // SQLITE_INTEGER, SQLITE_TEXT, ...
     int columnCount() const;
     QByteArray columnName(int column) const;
 

@@ -5,7 +5,8 @@
 
 namespace infobase {
 
-// The text fields and kind code of one branch record as the store keeps them in memory.
+// The text fields and kind code of one branch record, as the branch query holds them for the
+// current record and a pending change (the other records are known by key and name only).
 // The attachment's bytes stay in the base file and are read when asked for. A field that
 // holds no value is kept as empty (and 0 for the kind).
 struct StoredRecord {

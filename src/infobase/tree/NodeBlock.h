@@ -11,9 +11,11 @@ class ByteCursor;
 class StreamWriteBuffer;
 
 // The block as written: version 3, each text cut to its first 255 UTF-16 code units. Its size
-// is known before it is written, so it goes out entry by entry after its length.
-qint64 nodeDataSize(const TTreeNodes& items);
-void writeNodeData(const TTreeNodes& items, StreamWriteBuffer& out);
+// is known before it is written, so it goes out entry by entry after its length. With a node
+// `without`, the block is the one the tree gives once that node is deleted.
+qint64 nodeDataSize(const TTreeNodes& items, const TTreeNode* without = nullptr);
+void writeNodeData(const TTreeNodes& items, StreamWriteBuffer& out,
+                   const TTreeNode* without = nullptr);
 
 // Decode an "Items.NodeData" block (version byte 1, 3 or 4; any other version leaves the tree
 // empty) or an old "Items.Data" block into the tree, after removing every node. Throws

@@ -17,9 +17,11 @@ int writtenTextLength(const TTreeNode& node) {
 }
 
 // Calls fn for every node in depth-first pre-order (a node, then its subtree, then its next
-// sibling), without recursion. Walking each parent's list of children in turn touches fewer
-// places in memory than asking every node for its next sibling.
-template <typename Fn> void forEachInPreOrder(const TTreeNodes& items, Fn fn) {
+// sibling), without recursion, leaving out the node `without` (may be nullptr) and its subtree.
+// Walking each parent's list of children in turn touches fewer places in memory than asking every
+// node for its next sibling.
+template <typename Fn>
+void forEachInPreOrder(const TTreeNodes& items, const TTreeNode* without, Fn fn) {
     struct Level {
         const TTreeNode* parent; // nullptr: the top level
         int next;
@@ -35,6 +37,9 @@ template <typename Fn> void forEachInPreOrder(const TTreeNodes& items, Fn fn) {
         const TTreeNode* node =
             level.parent ? level.parent->Item(level.next) : items.TopItem(level.next);
         ++level.next;
+        if (node == without) {
+            continue;
+        }
         fn(*node);
         if (node->Count() > 0) {
             levels.push_back({node, 0});
@@ -49,24 +54,29 @@ char* putInt32(char* out, qint32 value) {
 
 } // namespace
 
-qint64 nodeDataSize(const TTreeNodes& items) {
+qint64 nodeDataSize(const TTreeNodes& items, const TTreeNode* without) {
     qint64 size = 1 + 4;
-    forEachInPreOrder(items, [&size](const TTreeNode& node) {
+    forEachInPreOrder(items, without, [&size](const TTreeNode& node) {
         size += 4 + kRecordSize + 2 * writtenTextLength(node);
     });
     return size;
 }
 
-void writeNodeData(const TTreeNodes& items, StreamWriteBuffer& out) {
+void writeNodeData(const TTreeNodes& items, StreamWriteBuffer& out, const TTreeNode* without) {
+    const TTreeNode* withoutParent = without ? without->Parent() : nullptr;
     char head[1 + 4];
     head[0] = 3;
-    putInt32(head + 1, items.TopCount());
+    putInt32(head + 1, items.TopCount() - (without && !withoutParent ? 1 : 0));
     out.write(head, sizeof head);
     // One entry: its size, the record and at most 255 code units of text.
     char entry[4 + kRecordSize + 2 * kMaxTextLength];
-    forEachInPreOrder(items, [&](const TTreeNode& node) {
+    forEachInPreOrder(items, without, [&](const TTreeNode& node) {
         const int textLength = writtenTextLength(node);
-        const qint32 count = node.Count() == 0 && node.HasChildren() ? -1 : node.Count();
+        // A parent whose last child is left out is written as the tree's delete leaves it:
+        // without children and without the expand button.
+        const int children = node.Count() - (&node == withoutParent ? 1 : 0);
+        const bool button = node.HasChildren() && !(&node == withoutParent && children == 0);
+        const qint32 count = children == 0 && button ? -1 : children;
         char* at = putInt32(entry, static_cast<qint32>(kRecordSize + 2 * textLength));
         at = putInt32(at, node.ImageIndex);
         at = putInt32(at, node.SelectedIndex);

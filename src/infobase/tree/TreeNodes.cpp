@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <system_error>
 #include <utility>
 
 namespace infobase {
@@ -85,10 +86,18 @@ TTreeNode* TTreeNodes::append(TTreeNode* parent, QString text) {
     if (notifying()) {
         observer_->nodeInserted();
     }
+    if (recording()) {
+        const std::vector<int> path = positionsOf(node);
+        recorder_->treeChanged(insertChange(path, subtreeFields(node)), deleteChange(path));
+    }
     return node;
 }
 
 void TTreeNodes::Delete(TTreeNode* node) {
+    if (recording()) {
+        const std::vector<int> path = positionsOf(node);
+        recorder_->treeChanged(deleteChange(path), insertChange(path, subtreeFields(node)));
+    }
     TTreeNode* parent = node->parent_;
     const int row = node->index_;
     if (notifying()) {
@@ -126,6 +135,10 @@ bool TTreeNodes::Move(TTreeNode* node, TTreeNode* newParent, int index) {
     if (to == from && index == oldRow) {
         return false;
     }
+    TreeChange forward;
+    if (recording()) {
+        forward = moveChange(positionsOf(node), positionsOf(newParent), index);
+    }
     if (notifying()) {
         // The views count the new place among the children as they are before the move.
         const int newRow = to == from && index > oldRow ? index + 1 : index;
@@ -139,6 +152,10 @@ bool TTreeNodes::Move(TTreeNode* node, TTreeNode* newParent, int index) {
     if (notifying()) {
         observer_->nodeMoved();
     }
+    if (recording()) {
+        recorder_->treeChanged(std::move(forward),
+                               moveChange(positionsOf(node), positionsOf(outside(from)), oldRow));
+    }
     if (from != &root_ && from->children_.empty()) {
         setHasChildren(from, false);
     }
@@ -151,6 +168,17 @@ bool TTreeNodes::Move(TTreeNode* node, TTreeNode* newParent, int index) {
 void TTreeNodes::Reorder(TTreeNode* parent, const std::vector<TTreeNode*>& order) {
     TTreeNode* above = parentOrRoot(parent);
     Q_ASSERT(int(order.size()) == above->Count());
+    if (recording()) {
+        std::vector<int> forward(order.size());
+        std::vector<int> inverse(order.size());
+        for (int i = 0; i < int(order.size()); ++i) {
+            forward[i] = order[i]->index_;
+            inverse[order[i]->index_] = i;
+        }
+        const std::vector<int> path = positionsOf(parent);
+        recorder_->treeChanged(reorderChange(path, std::move(forward)),
+                               reorderChange(path, std::move(inverse)));
+    }
     if (notifying()) {
         observer_->childrenAboutToBeReordered(parent);
     }
@@ -180,6 +208,9 @@ void TTreeNodes::Clear() {
     slabNext_ = nullptr;
     slabFree_ = 0;
     count_ = 0;
+    nameCounts_.reset();
+    countsComing_ = {}; // waits for a count still running: it counted the nodes just gone
+    changesMeanwhile_.clear();
     selected_ = nullptr;
     EndUpdate();
 }
@@ -193,6 +224,9 @@ void TTreeNodes::destroySubtree(TTreeNode* node) {
         if (next == selected_) {
             selected_ = nullptr;
         }
+        if (nameCounts_ || countsComing_.valid()) {
+            countName(next->text_, -1);
+        }
         next->~TTreeNode();
         new (next) TTreeNode;
         released_.push_back(next);
@@ -201,6 +235,14 @@ void TTreeNodes::destroySubtree(TTreeNode* node) {
 }
 
 void TTreeNodes::setText(TTreeNode* node, const QString& text) {
+    if (recording()) {
+        const std::vector<int> path = positionsOf(node);
+        recorder_->treeChanged(renameChange(path, text), renameChange(path, node->text_));
+    }
+    if (nameCounts_ || countsComing_.valid()) {
+        countName(node->text_, -1);
+        countName(text, 1);
+    }
     node->text_ = text;
     if (notifying()) {
         observer_->nodeChanged(node);
@@ -211,9 +253,83 @@ void TTreeNodes::setHasChildren(TTreeNode* node, bool hasChildren) {
     if (node->hasChildren_ == hasChildren) {
         return;
     }
+    if (recording()) {
+        const std::vector<int> path = positionsOf(node);
+        recorder_->treeChanged(flagChange(path, hasChildren), flagChange(path, !hasChildren));
+    }
     node->hasChildren_ = hasChildren;
     if (notifying()) {
         observer_->nodeChanged(node);
+    }
+}
+
+namespace {
+
+std::unique_ptr<QHash<QString, int>> countTexts(const std::vector<QString>& texts) {
+    auto counts = std::make_unique<QHash<QString, int>>();
+    counts->reserve(qsizetype(texts.size()));
+    for (const QString& text : texts) {
+        ++(*counts)[text];
+    }
+    return counts;
+}
+
+} // namespace
+
+std::vector<QString> TTreeNodes::liveTexts() const {
+    std::vector<QString> texts;
+    texts.reserve(size_t(count_));
+    for (size_t b = 0; b < blocks_.size(); ++b) {
+        const int used = b + 1 == blocks_.size() ? usedInLastBlock_ : kBlockSize;
+        for (int i = 0; i < used; ++i) {
+            const auto* node = std::launder(reinterpret_cast<const TTreeNode*>(&blocks_[b][i]));
+            if (node->parent_ != nullptr) { // a deleted node's place has none
+                texts.push_back(node->text_);
+            }
+        }
+    }
+    return texts;
+}
+
+void TTreeNodes::prepareNameCounts() {
+    if (nameCounts_ || countsComing_.valid()) {
+        return;
+    }
+    try {
+        // The copies share the nodes' strings; the other thread reads only them.
+        countsComing_ =
+            std::async(std::launch::async, [texts = liveTexts()] { return countTexts(texts); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the first NameCount counts.
+    }
+}
+
+int TTreeNodes::NameCount(const QString& text) const {
+    if (!nameCounts_) {
+        if (countsComing_.valid()) {
+            nameCounts_ = countsComing_.get();
+            const std::vector<std::pair<QString, int>> changes = std::move(changesMeanwhile_);
+            changesMeanwhile_.clear();
+            for (const auto& [changed, change] : changes) {
+                countName(changed, change);
+            }
+        } else {
+            nameCounts_ = countTexts(liveTexts());
+        }
+    }
+    return nameCounts_->value(text);
+}
+
+void TTreeNodes::countName(const QString& text, int change) const {
+    if (!nameCounts_) {
+        changesMeanwhile_.emplace_back(text, change);
+        return;
+    }
+    const auto found = nameCounts_->find(text);
+    if (found == nameCounts_->end()) {
+        nameCounts_->insert(text, change);
+    } else if ((found.value() += change) == 0) {
+        nameCounts_->erase(found);
     }
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "infobase/tree/ChildList.h"
+#include "infobase/tree/TreeChange.h"
 
+#include <QHash>
 #include <QString>
 #include <QtGlobal>
+#include <future>
 #include <memory>
 #include <new>
 #include <utility>
@@ -132,6 +135,12 @@ public:
 
     // The number of nodes at all levels.
     int Count() const { return count_; }
+    // How many nodes at all levels carry exactly that text. The first call counts the whole
+    // tree once; from then on every change keeps the counts in step, so a call is a lookup.
+    int NameCount(const QString& text) const;
+    // Starts that count off the calling thread (after a tree was read, so that the first
+    // NameCount need not wait for it); changes made meanwhile are kept and added to it.
+    void prepareNameCounts();
     // The top-level nodes.
     int TopCount() const { return root_.Count(); }
     TTreeNode* TopItem(int index) const { return root_.Item(index); }
@@ -148,6 +157,8 @@ public:
 
     // The observer is not owned; nullptr detaches it.
     void setObserver(TreeNodesObserver* observer) { observer_ = observer; }
+    // Told of every change outside a bulk update, as a TreeChange; not owned, nullptr detaches.
+    void setRecorder(TreeChangeRecorder* recorder) { recorder_ = recorder; }
 
     // For a reader that builds the tree inside BeginUpdate … EndUpdate: appends a node as the
     // last child of the parent (nullptr: the top level) with its text and HasChildren flag,
@@ -174,8 +185,15 @@ private:
         node->index_ = parent->children_.size();
         parent->children_.push_back(node);
         ++count_;
+        if (nameCounts_ || countsComing_.valid()) {
+            countName(node->text_, 1);
+        }
         return node;
     }
+    using NameCounts = QHash<QString, int>;
+    void countName(const QString& text, int change) const;
+    // The texts of every node, taken from the blocks in the order they lie in memory.
+    std::vector<QString> liveTexts() const;
     TTreeNode* parentOrRoot(TTreeNode* node) { return node ? node : &root_; }
     // Gives the parent's children from that position on their positions again.
     static void renumber(TTreeNode* parent, int from);
@@ -193,11 +211,13 @@ private:
     void destroyAllNodes();
     TTreeNode** lendChildRun(int count);
     bool notifying() const { return observer_ && updateDepth_ == 0; }
+    bool recording() const { return recorder_ && updateDepth_ == 0; }
 
     TTreeNode root_;
     int count_ = 0;
     TTreeNode* selected_ = nullptr;
     TreeNodesObserver* observer_ = nullptr;
+    TreeChangeRecorder* recorder_ = nullptr;
     int updateDepth_ = 0;
     // Nodes live in blocks, side by side in the order they were added, which saves a heap
     // block per node and keeps a walk through the tree close in memory. A node is made in its
@@ -214,6 +234,12 @@ private:
     TTreeNode** slabNext_ = nullptr;
     int slabFree_ = 0;
     std::vector<TTreeNode*> released_; // places of deleted nodes, reset to a new node's state
+    // The number of nodes per text, once asked for (NameCount). The keys share the nodes'
+    // strings. Not made while a tree is read, so that reading costs nothing for it.
+    mutable std::unique_ptr<NameCounts> nameCounts_;
+    // While prepareNameCounts' count runs: what it will give, and the changes made meanwhile.
+    mutable std::future<std::unique_ptr<NameCounts>> countsComing_;
+    mutable std::vector<std::pair<QString, int>> changesMeanwhile_;
 };
 
 } // namespace infobase

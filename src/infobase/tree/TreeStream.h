@@ -13,6 +13,9 @@ namespace infobase {
 // Saves the view state and the whole tree into an open device, through a 4096-byte buffer.
 // Throws Failure("Stream write error") when the device takes fewer bytes than given.
 void WriteComponent(QIODevice& stream, const TreeViewState& view, const TTreeNodes& items);
+// The same as if the node (may be nullptr) were deleted, the tree left as it is.
+void WriteComponentWithout(QIODevice& stream, const TreeViewState& view, const TTreeNodes& items,
+                           const TTreeNode* without);
 
 // Loads a stream into the existing view state and tree: entries the stream names are applied
 // in order, the others keep their values; a node block replaces every node. Throws Failure

@@ -22,9 +22,23 @@ QStringList fontStyleElements(quint8 style) {
     return elements;
 }
 
+int subtreeSize(const TTreeNode* node) {
+    int size = 0;
+    for (const TTreeNode* next = node; next && (next == node || next->Level() > node->Level());
+         next = next->GetNext()) {
+        ++size;
+    }
+    return size;
+}
+
 } // namespace
 
 void WriteComponent(QIODevice& stream, const TreeViewState& view, const TTreeNodes& items) {
+    WriteComponentWithout(stream, view, items, nullptr);
+}
+
+void WriteComponentWithout(QIODevice& stream, const TreeViewState& view, const TTreeNodes& items,
+                           const TTreeNode* without) {
     ComponentWriter out(stream);
     const auto entry = [&](const char* name) { out.writeShortString(QLatin1String(name)); };
 
@@ -82,10 +96,10 @@ void WriteComponent(QIODevice& stream, const TreeViewState& view, const TTreeNod
         entry("Visible");
         out.writeBoolean(false);
     }
-    if (items.Count() > 0) {
+    if (items.Count() > (without ? subtreeSize(without) : 0)) {
         entry("Items.NodeData");
-        out.writeBinaryHead(nodeDataSize(items));
-        writeNodeData(items, out.buffer());
+        out.writeBinaryHead(nodeDataSize(items, without));
+        writeNodeData(items, out.buffer(), without);
     }
     const TBounds& e = view.explicitBounds;
     const struct {

@@ -94,23 +94,6 @@ bool replaceWith(const QString& from, const QString& to) {
 #endif
 }
 
-// The path from the top of the tree to the node, as positions among siblings.
-std::vector<int> positionsOf(const TTreeNode* node) {
-    std::vector<int> positions;
-    for (; node != nullptr; node = node->Parent()) {
-        positions.insert(positions.begin(), node->Index());
-    }
-    return positions;
-}
-
-TTreeNode* nodeAt(const TTreeNodes& items, const std::vector<int>& positions) {
-    TTreeNode* node = nullptr;
-    for (const int position : positions) {
-        node = node == nullptr ? items.TopItem(position) : node->Item(position);
-    }
-    return node;
-}
-
 } // namespace
 
 void setTreeCommitStepHook(std::function<void(TreeCommitStep)> hook) {
@@ -132,14 +115,11 @@ QByteArray treeFileBytes(const TreeViewState& view, const TTreeNodes& items) {
 
 QByteArray treeFileBytesWithout(const TreeViewState& view, const TTreeNodes& items,
                                 const TTreeNode* leaf) {
-    QByteArray whole = treeFileBytes(view, items);
-    QBuffer buffer(&whole);
-    buffer.open(QIODevice::ReadOnly);
-    TreeViewState copyView = view;
-    TTreeNodes copy;
-    ReadComponent(buffer, copyView, copy);
-    copy.Delete(nodeAt(copy, positionsOf(leaf)));
-    return treeFileBytes(copyView, copy);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    WriteComponentWithout(buffer, view, items, leaf);
+    return bytes;
 }
 
 QString treeFileTarget(const QString& treeFile) {

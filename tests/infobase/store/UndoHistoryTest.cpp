@@ -7,6 +7,7 @@
 #include "infobase/tree/TreeNodes.h"
 #include "infobase/wholefile/TreeCommit.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -78,6 +79,56 @@ TEST_F(History, ACommandThatDidNotCommitLeavesNoStep) {
     EXPECT_EQ(history.undoable(), nullptr);
     EXPECT_EQ(count("UndoRecordImages"), 0);
     EXPECT_EQ(base.names(), QStringList({"Ветка", "Другая"}));
+}
+
+// A tree step keeps the tree's changes, not a copy of the tree: nothing is written beside the
+// tree file, an undo and a redo give the files back byte for byte, and a tree file another
+// program wrote since (even with the same bytes) refuses the undo with nothing changed.
+TEST_F(History, TreeStepsKeepChangesAndNoticeAnotherProgramsWrite) {
+    infobase::TTreeNodes tree;
+    infobase::TreeViewState view;
+    infobase::TTreeNode* first = tree.Add(nullptr, "Ветка");
+    tree.Add(nullptr, "Другая");
+    const auto commit = [&] {
+        infobase::commitTree(store.ADOConnection1, store.Query_Glav, treeFile(),
+                             infobase::treeFileBytes(view, tree),
+                             [&] { history.treeWillChange(); });
+        history.treeFileMatchesView();
+    };
+    commit();
+    history.followTree(tree, view);
+    const auto fileBytes = [&] {
+        QFile file(treeFile());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    };
+    const QByteArray before = fileBytes();
+    {
+        const UndoHistory::Recording recording = history.record(UndoCommand::Move, "Ветка");
+        tree.Move(first, nullptr, 1);
+        tree.AddChild(first, "Новая");
+        commit();
+    }
+    const QByteArray after = fileBytes();
+    EXPECT_EQ(QDir(base.folder()).entryList({"TreeView.dat*"}, QDir::Files),
+              QStringList({"TreeView.dat"}));
+
+    EXPECT_TRUE(history.undo().treeChanged);
+    EXPECT_EQ(fileBytes(), before);
+    EXPECT_EQ(infobase::treeFileBytes(view, tree), before);
+    history.redo();
+    EXPECT_EQ(fileBytes(), after);
+    EXPECT_EQ(infobase::treeFileBytes(view, tree), after);
+
+    {
+        QFile file(treeFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(after);
+    }
+    EXPECT_THROW(history.undo(), infobase::UndoRefusal);
+    EXPECT_EQ(fileBytes(), after);
+    EXPECT_EQ(infobase::treeFileBytes(view, tree), after);
+    EXPECT_NE(history.undoable(), nullptr);
 }
 
 TEST_F(History, StartRemovesWhatAnEarlierRunLeftAndStopRemovesWhatThisOneKept) {

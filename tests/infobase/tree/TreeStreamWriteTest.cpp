@@ -2,7 +2,9 @@
 #include "TreeTestSupport.h"
 #include "common/Failure.h"
 
+#include <QBuffer>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace infobase;
 
@@ -298,6 +300,44 @@ TEST(TreeStreamWrite, GoesOutIn4096ByteBlocksAndReportsAShortWrite) {
             EXPECT_EQ(failure.message(), "Stream write error");
         }
     }
+}
+
+// The file written as if a node were deleted is, byte for byte, the file of the tree once it
+// is: for every node of a tree with several levels, leaves among them, a parent losing its
+// last child, and a childless branch that shows the expand button.
+TEST(WriteComponentWithout, IsTheFileOfTheTreeWithTheNodeDeleted) {
+    infobase::TTreeNodes items;
+    infobase::TTreeNode* a = items.Add(nullptr, "a");
+    infobase::TTreeNode* b = items.AddChild(a, "b");
+    items.AddChild(b, "c");
+    items.AddChild(a, "d");
+    items.setHasChildren(items.AddChild(a, "e"), true);
+    items.AddChild(items.Add(nullptr, "f"), "g");
+    items.Add(nullptr, "h");
+    infobase::TreeViewState view;
+    view.Indent = 23;
+    const QByteArray whole = writeToBytes(view, items);
+    std::vector<infobase::TTreeNode*> nodes;
+    for (infobase::TTreeNode* node = items.getFirstNode(); node; node = node->GetNext()) {
+        nodes.push_back(node);
+    }
+    for (const infobase::TTreeNode* node : nodes) {
+        QByteArray without;
+        QBuffer buffer(&without);
+        buffer.open(QIODevice::WriteOnly);
+        infobase::WriteComponentWithout(buffer, view, items, node);
+
+        infobase::TTreeNodes copy;
+        infobase::TreeViewState copyView;
+        ASSERT_EQ(readFromBytes(whole, copyView, copy), QString());
+        copy.Delete(infobase::nodeAtPositions(copy, infobase::positionsOf(node)));
+        EXPECT_EQ(without, writeToBytes(copyView, copy)) << node->Text().toStdString();
+    }
+    QByteArray unchanged;
+    QBuffer buffer(&unchanged);
+    buffer.open(QIODevice::WriteOnly);
+    infobase::WriteComponentWithout(buffer, view, items, nullptr);
+    EXPECT_EQ(unchanged, whole);
 }
 
 } // namespace
