@@ -117,6 +117,11 @@ std::unique_ptr<QTemporaryDir> copyOf(const Shape& shape) {
     auto copy = std::make_unique<QTemporaryDir>();
     const QString from = big_bases::programFolder(shape) + QStringLiteral("/Data");
     QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-r"), from, copy->path()});
+    // On the disk before the round starts, as a user's base is: otherwise the first sync of
+    // the base inside the round would write out the whole copy.
+    QProcess::execute(QStringLiteral("sync"),
+                      {copy->path() + QStringLiteral("/Data/Quorlent.mdb"),
+                       copy->path() + QStringLiteral("/Data/TreeView.dat")});
     return copy;
 }
 
