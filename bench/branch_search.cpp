@@ -5,17 +5,24 @@
 // a hundred, a word found nowhere, a letter in almost every name, and a capital letter in
 // few names but almost every description.
 //
-// Also the reading the search does off the window's thread after the base changed (every
-// record read and folded), against the bare sqlite3 API reading the same columns.
+// Also the reading the search does off the window's thread when its window opens (every
+// record read and folded), against the bare sqlite3 API reading the same columns; a keystroke
+// that extends the previous query, looked for among the previous results, against the same
+// query looked for everywhere; one record replaced in the corpus after a change, against
+// folding that record alone; and the tree order following a move of a branch, against making
+// it again.
 //
 // Counters of the query: searchBytes, the heap of the search's own structures as they count
-// it, and searchHeapBytes, as the allocator counts it;
+// it, and searchHeapBytes, as the allocator counts it; foldedBytes, what the corpus searches
+// (names, descriptions and texts folded) and fixedPerBranch, the rest of the search's heap per
+// branch;
 // textBytes, the UTF-8 bytes of the names, descriptions and texts it searches (textUtf16Bytes
 // the same as UTF-16). Run with repetitions and compare medians:
 //   bench_branch_search --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 #include "SampleTree.h"
 #include "infobase/search/FindBranches.h"
 #include "infobase/search/RecordCorpus.h"
+#include "infobase/search/SearchFold.h"
 #include "infobase/search/TreeOrder.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherApi.h"
@@ -77,7 +84,7 @@ struct Branch {
 struct SampleData {
     TTreeNodes tree;
     std::vector<Branch> branches;
-    std::shared_ptr<const search::RecordCorpus> corpus;
+    std::shared_ptr<search::RecordCorpus> corpus;
     std::unique_ptr<search::TreeOrder> order;
     qint64 textBytes = 0;
     qint64 textUtf16Bytes = 0;
@@ -133,6 +140,89 @@ void BM_Search(benchmark::State& state) {
     state.counters["searchHeapBytes"] = double(data.searchHeapBytes);
     state.counters["textBytes"] = double(data.textBytes);
     state.counters["textUtf16Bytes"] = double(data.textUtf16Bytes);
+    state.counters["foldedBytes"] = double(data.corpus->foldedBytes());
+    state.counters["fixedPerBranch"] =
+        double(data.corpus->memoryBytes() + data.order->memoryBytes() -
+               std::size_t(data.corpus->foldedBytes())) /
+        double(data.corpus->size());
+}
+
+// The query typed one key further: looked for among the results of the query before it, or
+// (range 1) everywhere, as without the previous results.
+const QString kExtensions[][2] = {{QStringLiteral("моло"), QStringLiteral("молоко")},
+                                  {QStringLiteral("а"), QStringLiteral("ар")}};
+
+void BM_Extend(benchmark::State& state) {
+    SampleData& data = sample();
+    const auto& [before, after] = kExtensions[state.range(0)];
+    const bool among = state.range(1) == 0;
+    const search::FoundBranches previous =
+        search::findBranchesWithPlaces(*data.order, *data.corpus, before);
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const search::FoundBranches next =
+            among ? search::findBranchesAmong(*data.order, *data.corpus, after, previous.places)
+                  : search::findBranchesWithPlaces(*data.order, *data.corpus, after);
+        found = next.hits.size();
+        benchmark::DoNotOptimize(next.hits.data());
+    }
+    state.SetLabel((before + QStringLiteral(" → ") + after +
+                    (among ? QStringLiteral(" among") : QStringLiteral(" everywhere")))
+                       .toStdString());
+    state.counters["found"] = double(found);
+    state.counters["previous"] = double(previous.hits.size());
+}
+
+// One record as another program or a command left it: a new text, then its old one again.
+void BM_ReplaceRecord(benchmark::State& state) {
+    SampleData& data = sample();
+    const Branch& branch = data.branches[data.branches.size() / 2];
+    const QByteArray description = branch.description.toUtf8();
+    const QByteArray texts[2] = {branch.text.toUtf8(),
+                                 (branch.text + QStringLiteral(" правка")).toUtf8()};
+    const qint64 rowId = qint64(data.branches.size() / 2 + 1);
+    int turn = 0;
+    for (auto _ : state) {
+        data.corpus->put(rowId, branch.name, description, texts[++turn % 2]);
+    }
+    data.corpus->put(rowId, branch.name, description, texts[0]);
+}
+
+// The floor of a record's replacement: folding its name, description and text alone.
+void BM_FoldRecord(benchmark::State& state) {
+    SampleData& data = sample();
+    const Branch& branch = data.branches[data.branches.size() / 2];
+    const QByteArray description = branch.description.toUtf8();
+    const QByteArray text = branch.text.toUtf8();
+    for (auto _ : state) {
+        QByteArray folded;
+        search::appendFoldedUtf8(QStringView(branch.name), folded);
+        search::appendFoldedUtf8(description, folded);
+        search::appendFoldedUtf8(text, folded);
+        benchmark::DoNotOptimize(folded.data());
+    }
+}
+
+// A branch with its sub-branches moved to the end of the top level and back, the tree order
+// following each move; against BM_TreeOrder, which makes it again.
+void BM_TreeOrderFollowsMove(benchmark::State& state) {
+    SampleData& data = sample();
+    TTreeNode* moved = data.tree.TopItem(data.tree.TopCount() / 2);
+    const int home = moved->Index();
+    bool away = true;
+    for (auto _ : state) {
+        const auto [begin, end] = data.order->subtree(moved);
+        data.tree.Move(moved, nullptr, away ? data.tree.TopCount() : home);
+        data.order->moveBranch(moved, begin, end);
+        away = !away;
+    }
+    if (!away) {
+        const auto [begin, end] = data.order->subtree(moved);
+        data.tree.Move(moved, nullptr, home);
+        data.order->moveBranch(moved, begin, end);
+    }
+    const auto [begin, end] = data.order->subtree(moved);
+    state.counters["branches"] = double(end - begin);
 }
 
 void BM_BareScan(benchmark::State& state) {
@@ -231,7 +321,11 @@ void BM_BareRead(benchmark::State& state) {
 
 BENCHMARK(BM_Search)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareScan)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Extend)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TreeOrder)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TreeOrderFollowsMove)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplaceRecord)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FoldRecord)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadCorpus)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_BareRead)->Unit(benchmark::kMillisecond)->Iterations(5);
 

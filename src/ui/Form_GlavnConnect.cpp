@@ -1,6 +1,7 @@
 // The connect command: opens the record store for the rest of the run and brings up the
 // tree.
 #include "infobase/AppPaths.h"
+#include "infobase/search/RecordChangeLog.h"
 #include "ui/ConnectProgress.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
@@ -29,6 +30,7 @@ void TForm_Glavn::Button_podluchit_bazyClick() {
         // Clicks and keys wait while the bar repaints, so no command starts in between.
         ConnectProgress progress(*ProgressBar1, [this] { PaintPendingWork(); });
         Store.connect(infobase::AppPaths{Base}, [&progress](double done) { progress.tell(done); });
+        infobase::search::change_log::keepWritable(Store.ADOConnection1);
         finishTreeCommit();
         startUndoHistory();
         TreeView1->show();

@@ -29,17 +29,8 @@ void TForm_Glavn::N_poiskClick() {
     if (!SearchBar1) {
         SearchBar1 = std::make_unique<SearchBar>(TreeNodes, *TreeModel, Store.ADOConnection1,
                                                  infobase::AppPaths{Base}.baseFile(), this);
-        // Every change of the tree reaches the search before nodes go, so that no result
-        // points at a node that is gone.
-        SearchBar* bar = SearchBar1.get();
-        const auto treeChanged = [bar] { bar->treeChanged(); };
-        connect(TreeModel.get(), &QAbstractItemModel::modelAboutToBeReset, bar, treeChanged);
-        connect(TreeModel.get(), &QAbstractItemModel::rowsAboutToBeRemoved, bar, treeChanged);
-        connect(TreeModel.get(), &QAbstractItemModel::rowsAboutToBeMoved, bar, treeChanged);
-        connect(TreeModel.get(), &QAbstractItemModel::layoutAboutToBeChanged, bar, treeChanged);
-        connect(TreeModel.get(), &QAbstractItemModel::rowsInserted, bar, treeChanged);
-        connect(TreeModel.get(), &QAbstractItemModel::dataChanged, bar, treeChanged);
-        connect(bar, &SearchBar::branchChosen, this,
+        // The search window follows every change of the tree itself.
+        connect(SearchBar1.get(), &SearchBar::branchChosen, this,
                 [this](infobase::TTreeNode* node, bool inText) {
                     showFoundBranch(node);
                     if (inText) {

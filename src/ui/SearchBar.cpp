@@ -85,6 +85,7 @@ SearchBar::SearchBar(const infobase::TTreeNodes& tree, const TreeModelAdapter& t
     connect(search_.get(), &infobase::search::BranchSearch::resultsChanged, this,
             &SearchBar::showCount);
     connect(withinBranch_, &QCheckBox::toggled, this, &SearchBar::limitToBranch);
+    followTree();
     const auto followScope = [this] { this->followScope(); };
     connect(&treeModel_, &QAbstractItemModel::rowsRemoved, this, followScope);
     connect(&treeModel_, &QAbstractItemModel::rowsMoved, this, followScope);
@@ -133,8 +134,40 @@ void SearchBar::placeFrame(QMargins frame) {
     move(outer.topLeft()); // a top-level window's position is its frame's
 }
 
-void SearchBar::treeChanged() {
-    search_->treeChanged();
+void SearchBar::followTree() {
+    using Search = infobase::search::BranchSearch;
+    Search* search = search_.get();
+    const TreeModelAdapter* model = &treeModel_;
+    const auto nodesAt = [model](const QModelIndex& parent, int first, int last, auto tell) {
+        for (int row = first; row <= last; ++row) {
+            tell(model->nodeAt(model->index(row, 0, parent)));
+        }
+    };
+    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, search,
+            [=](const QModelIndex& parent, int first, int last) {
+                nodesAt(parent, first, last, [search](auto* node) { search->branchGoing(node); });
+            });
+    connect(model, &QAbstractItemModel::rowsInserted, search,
+            [=](const QModelIndex& parent, int first, int last) {
+                nodesAt(parent, first, last, [search](auto* node) { search->branchCame(node); });
+            });
+    connect(model, &QAbstractItemModel::dataChanged, search,
+            [=](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                nodesAt(topLeft.parent(), topLeft.row(), bottomRight.row(),
+                        [search](auto* node) { search->branchRenamed(node); });
+            });
+    // The model moves one row at a time.
+    connect(model, &QAbstractItemModel::rowsAboutToBeMoved, search,
+            [this, search, model](const QModelIndex& parent, int first) {
+                movingBranch_ = model->nodeAt(model->index(first, 0, parent));
+                search->branchMoving(movingBranch_);
+            });
+    connect(model, &QAbstractItemModel::rowsMoved, search, [this, search] {
+        search->branchMoved(movingBranch_);
+        movingBranch_ = nullptr;
+    });
+    connect(model, &QAbstractItemModel::layoutAboutToBeChanged, search, &Search::treeChanged);
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, search, &Search::treeChanged);
 }
 
 void SearchBar::limitToBranch(bool within) {

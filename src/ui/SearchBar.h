@@ -39,14 +39,13 @@ public:
     // time its frame stands where `place` puts a frame of the size given (once more when the
     // desktop has measured the frame); afterwards where it was last.
     void open(const std::function<QRect(QSize)>& place);
-    // Call before the tree's nodes change or go.
-    void treeChanged();
 
     QLineEdit* field() const { return field_; }
     QCheckBox* withinBranch() const { return withinBranch_; }
     QLabel* scope() const { return scope_; }
     QLabel* count() const { return count_; }
     QListView* list() const { return list_; }
+    const infobase::search::BranchSearch& search() const { return *search_; }
 
 Q_SIGNALS:
     // A result was chosen; inText when the branch was found in its text.
@@ -67,11 +66,14 @@ private:
     // After a change of the tree: the scope's path shown anew, or the whole tree searched
     // once the scope's branch is gone.
     void followScope();
+    // Tells the search every change of the tree, before any node goes.
+    void followTree();
 
     const infobase::TTreeNodes& tree_;
     const TreeModelAdapter& treeModel_;
     std::unique_ptr<infobase::search::BranchSearch> search_;
     QPersistentModelIndex scopeBranch_;
+    const infobase::TTreeNode* movingBranch_ = nullptr;
     // Puts the frame, of those margins, where place_ says.
     void placeFrame(QMargins frame);
     // The frame's margins as far as they are known: before the desktop has measured them,

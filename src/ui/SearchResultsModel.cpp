@@ -68,12 +68,28 @@ QString SearchResultsModel::resultText(int row) const {
     }
     const search::BranchHit& hit = search_.hits()[row];
     QString text = search::branchPath(hit.node) + u'\n' + placeCaption(hit.place);
-    if (const QString excerpt = search::hitExcerpt(store_, hit, search_.query());
-        !excerpt.isEmpty()) {
+    if (const QString excerpt = excerptOf(hit); !excerpt.isEmpty()) {
         text += QStringLiteral(": ") + excerpt;
     }
     texts_.insert(row, text);
     return text;
+}
+
+QString SearchResultsModel::excerptOf(const search::BranchHit& hit) const {
+    // An excerpt stays what it was until the query or a record changes: a command that
+    // changes only the tree reads none of them again.
+    if (excerptsQuery_ != search_.query() || excerptsRead_ != search_.rowsRead()) {
+        excerpts_.clear();
+        excerptsQuery_ = search_.query();
+        excerptsRead_ = search_.rowsRead();
+    }
+    const std::pair<qint64, int> key(hit.rowId, int(hit.place));
+    if (const auto cached = excerpts_.constFind(key); cached != excerpts_.cend()) {
+        return *cached;
+    }
+    const QString excerpt = search::hitExcerpt(store_, hit, search_.query());
+    excerpts_.insert(key, excerpt);
+    return excerpt;
 }
 
 QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "infobase/search/MatchPlace.h"
+
 #include <QAbstractListModel>
 #include <QHash>
+#include <utility>
 
 namespace infobase {
 class SqlcipherConnection;
@@ -32,8 +35,13 @@ public:
 private:
     QString notice() const;
     QString resultText(int row) const;
+    QString excerptOf(const infobase::search::BranchHit& hit) const;
 
     const infobase::search::BranchSearch& search_;
     const infobase::SqlcipherConnection& store_;
     mutable QHash<int, QString> texts_; // rows already shown, read once per result list
+    // The excerpts already read, by record and place, for that query and those records.
+    mutable QHash<std::pair<qint64, int>, QString> excerpts_;
+    mutable QString excerptsQuery_;
+    mutable qint64 excerptsRead_ = -1;
 };

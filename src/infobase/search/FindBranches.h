@@ -21,4 +21,16 @@ class TreeOrder;
 std::vector<BranchHit> findBranches(const TreeOrder& tree, const RecordCorpus& records,
                                     QStringView query, const TTreeNode* within = nullptr);
 
+// The same, looking only at the branches of the places listed (in the tree's order), and
+// giving the places of the branches found: a query that holds an earlier one is found only
+// among that one's results.
+struct FoundBranches {
+    std::vector<BranchHit> hits;
+    std::vector<int> places; // each hit's place in the tree order
+};
+FoundBranches findBranchesAmong(const TreeOrder& tree, const RecordCorpus& records,
+                                QStringView query, const std::vector<int>& among);
+FoundBranches findBranchesWithPlaces(const TreeOrder& tree, const RecordCorpus& records,
+                                     QStringView query, const TTreeNode* within = nullptr);
+
 } // namespace infobase::search

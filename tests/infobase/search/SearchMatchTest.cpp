@@ -86,7 +86,7 @@ TEST(TextMatches, FindsEveryPlaceInTheOriginalText) {
 }
 
 TEST(ByteFinder, FindsWhatIndexOfFindsAtEveryPlaceAndLength) {
-    // Runs long enough for the sixteen-place steps and their tails, with the string at every
+    // Runs long enough for the 32- and 16-place steps and their tails, with the string at every
     // place: first, inside, straddling a step's end, last, and cut off by the end.
     const QByteArray needles[] = {"a", "ab", QString("ёж").toUtf8(), QString("молоко").toUtf8(),
                                   "abcdefghijklmnopqrstuvwxyz0123456789"};
