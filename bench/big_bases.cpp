@@ -11,6 +11,7 @@
 // At the end a table gives the medians of every figure and the ratios the targets name.
 // The bases are generated on the first run (big_bases_data.h), several minutes and about
 // 2 GB of disk; every round works on a copy, so the generated bases stay as made.
+#include "BigBaseFigures.h"
 #include "ConnectedWindow.h"
 #include "big_bases_data.h"
 #include "infobase/store/BranchTable.h"
@@ -39,6 +40,9 @@
 
 namespace {
 
+using big_bases::medianOf;
+using big_bases::note;
+using big_bases::residentMB;
 using big_bases::Shape;
 
 const Shape kShapes[] = {big_bases::kRealistic100k, big_bases::kRealistic1M, big_bases::kTexts100k,
@@ -50,40 +54,6 @@ const Shape kWindowShapes[] = {big_bases::kRealistic100k, big_bases::kRealistic1
 QElapsedTimer& sinceStart() {
     static QElapsedTimer timer;
     return timer;
-}
-
-double residentMB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
-        }
-    }
-    return 0;
-}
-
-// Every sample of every figure, by figure and shape, for the table at the end.
-std::map<std::string, std::map<std::string, std::vector<double>>>& samples() {
-    static std::map<std::string, std::map<std::string, std::vector<double>>> all;
-    return all;
-}
-
-void note(const std::string& figure, const Shape& shape, double value) {
-    samples()[figure][shape.name].push_back(value);
-}
-
-double median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-double medianOf(const std::string& figure, const char* shape) {
-    return median(samples()[figure][shape]);
 }
 
 // Waits, serving events, until the condition holds or a minute passed.
@@ -179,7 +149,7 @@ void BM_Connect(benchmark::State& state, const Shape& shape) {
         }
         state.SetIterationTime(figures["connect_ms"] / 1000);
         for (const auto& [name, value] : figures) {
-            note(name.toStdString(), shape, value);
+            note(name.toStdString(), shape.name, value);
         }
     }
     state.counters["start_ms"] = medianOf("start_ms", shape.name);
@@ -211,7 +181,7 @@ void BM_BareNames(benchmark::State& state, const Shape& shape) {
         sqlite3_finalize(rows);
         sqlite3_close(db);
         state.SetIterationTime(double(took.nsecsElapsed()) / 1e9);
-        note("bare_names_ms", shape, double(took.nsecsElapsed()) / 1e6);
+        note("bare_names_ms", shape.name, double(took.nsecsElapsed()) / 1e6);
         state.counters["name_MB"] = double(bytes) / 1e6;
     }
 }
@@ -263,7 +233,7 @@ void timeEach(benchmark::State& state, const Shape& shape, const char* figure, C
         took.start();
         command();
         state.SetIterationTime(double(took.nsecsElapsed()) / 1e9);
-        note(figure, shape, double(took.nsecsElapsed()) / 1e6);
+        note(figure, shape.name, double(took.nsecsElapsed()) / 1e6);
     }
 }
 
@@ -384,36 +354,17 @@ void registerAll() {
 
 void printTable() {
     QTextStream out(stdout);
-    out << "\nMedians (ms, MB) by base:\n";
-    out << QStringLiteral("%1").arg(QStringLiteral("figure"), -22);
-    for (const Shape& shape : kShapes) {
-        out << QStringLiteral("%1").arg(QLatin1String(shape.name), 15);
-    }
-    out << '\n';
-    for (const auto& [figure, byShape] : samples()) {
-        out << QStringLiteral("%1").arg(QString::fromStdString(figure), -22);
-        for (const Shape& shape : kShapes) {
-            const auto found = byShape.find(shape.name);
-            out << QStringLiteral("%1").arg(found == byShape.end()
-                                                ? QStringLiteral("-")
-                                                : QString::number(median(found->second), 'f', 1),
-                                            15);
-        }
-        out << '\n';
-    }
-    const auto ratio = [&](const char* what, double a, double b) {
-        out << QStringLiteral("%1 %2\n")
-                   .arg(QLatin1String(what), -58)
-                   .arg(b > 0 ? a / b : 0, 0, 'f', 2);
-    };
-    out << "\nRatios:\n";
-    ratio("connect, 1 GB of texts / the same tree without texts",
-          medianOf("connect_ms", "100k-texts"), medianOf("connect_ms", "100k-no-texts"));
-    ratio("memory after the connect, 1 GB of texts / without texts",
-          medianOf("connected_MB", "100k-texts"), medianOf("connected_MB", "100k-no-texts"));
-    ratio("connect at 1M / bare read of the names at 1M", medianOf("connect_ms", "1M"),
-          medianOf("bare_names_ms", "1M"));
-    ratio("click at 1M / click at 100k", medianOf("click_ms", "1M"), medianOf("click_ms", "100k"));
+    big_bases::printMedians(out, {"100k", "1M", "100k-texts", "100k-no-texts"});
+    big_bases::printRatio(out, "connect, 1 GB of texts / the same tree without texts",
+                          medianOf("connect_ms", "100k-texts"),
+                          medianOf("connect_ms", "100k-no-texts"));
+    big_bases::printRatio(out, "memory after the connect, 1 GB of texts / without texts",
+                          medianOf("connected_MB", "100k-texts"),
+                          medianOf("connected_MB", "100k-no-texts"));
+    big_bases::printRatio(out, "connect at 1M / bare read of the names at 1M",
+                          medianOf("connect_ms", "1M"), medianOf("bare_names_ms", "1M"));
+    big_bases::printRatio(out, "click at 1M / click at 100k", medianOf("click_ms", "1M"),
+                          medianOf("click_ms", "100k"));
     for (const char* shape : {"1M", "100k-texts"}) {
         out << QStringLiteral("%1 %2 ms\n")
                    .arg(QStringLiteral("search's share of a move at %1 (open - plain)")

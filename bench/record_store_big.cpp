@@ -7,6 +7,7 @@
 //   count, so only what the store allocated) and the resident size after the connect.
 // A table at the end gives the medians and the ratios the targets name. Share the generated
 // bases with the window benchmark: QUORLENT_BENCH_DATA=/work/bench_data.
+#include "BigBaseFigures.h"
 #include "big_bases_data.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/RecordStore.h"
@@ -27,27 +28,14 @@
 
 namespace {
 
+using big_bases::medianOf;
+using big_bases::note;
 using big_bases::Shape;
 
 const Shape kShapes[] = {big_bases::kRealistic1M, big_bases::kTexts100k, big_bases::kNoTexts100k};
 
 QString baseOf(const Shape& shape) {
     return big_bases::programFolder(shape) + QStringLiteral("/Data/Quorlent.mdb");
-}
-
-std::map<std::string, std::map<std::string, std::vector<double>>>& samples() {
-    static std::map<std::string, std::map<std::string, std::vector<double>>> all;
-    return all;
-}
-
-double medianOf(const std::string& figure, const char* shape) {
-    std::vector<double> values = samples()[figure][shape];
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 void BM_Open(benchmark::State& state, const Shape& shape) {
@@ -59,7 +47,7 @@ void BM_Open(benchmark::State& state, const Shape& shape) {
         store->connect(path);
         const double ms = double(took.nsecsElapsed()) / 1e6;
         state.SetIterationTime(ms / 1000);
-        samples()["open_ms"][shape.name].push_back(ms);
+        note("open_ms", shape.name, ms);
         state.counters["records"] = store->Query_Glav.RecordCount();
     }
 }
@@ -84,7 +72,7 @@ void BM_BareNames(benchmark::State& state, const Shape& shape) {
         const double ms = double(took.nsecsElapsed()) / 1e6;
         sqlite3_close(db);
         state.SetIterationTime(ms / 1000);
-        samples()["bare_names_ms"][shape.name].push_back(ms);
+        note("bare_names_ms", shape.name, ms);
     }
 }
 
@@ -102,26 +90,14 @@ void BM_ConnectedMemory(benchmark::State& state, const Shape& shape) {
         }
         const double heapMB = figures[0].toDouble() / 1e6;
         const double records = figures[2].toDouble();
-        samples()["store_heap_MB"][shape.name].push_back(heapMB);
-        samples()["store_bytes_per_branch"][shape.name].push_back(figures[0].toDouble() /
-                                                                  std::max(1.0, records));
-        samples()["resident_MB"][shape.name].push_back(figures[1].toDouble() / 1024);
+        note("store_heap_MB", shape.name, heapMB);
+        note("store_bytes_per_branch", shape.name, figures[0].toDouble() / std::max(1.0, records));
+        note("resident_MB", shape.name, figures[1].toDouble());
         state.SetIterationTime(0.001);
     }
 }
 
-long residentKib() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').front().toLong();
-        }
-    }
-    return -1;
-}
-
-// Prints the heap bytes the connected store holds, the resident KiB and the records.
+// Prints the heap bytes the connected store holds, the resident MB and the records.
 int measureConnected(const QString& path) {
     const auto heap = [] {
         const struct mallinfo2 info = mallinfo2();
@@ -132,42 +108,24 @@ int measureConnected(const QString& path) {
     store.connect(path);
     // The process's own allocations besides the store are the same before and after.
     const std::size_t after = heap();
-    QTextStream(stdout) << qint64(after - before) << ' ' << residentKib() << ' '
+    QTextStream(stdout) << qint64(after - before) << ' ' << big_bases::residentMB() << ' '
                         << store.Query_Glav.RecordCount() << '\n';
     return 0;
 }
 
 void printTable() {
     QTextStream out(stdout);
-    out << "\nMedians by base:\n" << QStringLiteral("%1").arg(QStringLiteral("figure"), -24);
-    for (const Shape& shape : kShapes) {
-        out << QStringLiteral("%1").arg(QLatin1String(shape.name), 15);
-    }
-    out << '\n';
-    for (const auto& [figure, byShape] : samples()) {
-        out << QStringLiteral("%1").arg(QString::fromStdString(figure), -24);
-        for (const Shape& shape : kShapes) {
-            out << QStringLiteral("%1").arg(
-                byShape.count(shape.name) ? QString::number(medianOf(figure, shape.name), 'f', 1)
-                                          : QStringLiteral("-"),
-                15);
-        }
-        out << '\n';
-    }
-    const auto ratio = [&](const char* what, double a, double b) {
-        out << QStringLiteral("%1 %2\n")
-                   .arg(QLatin1String(what), -56)
-                   .arg(b > 0 ? a / b : 0, 0, 'f', 2);
-    };
-    out << "\nRatios:\n";
-    ratio("open at 1M / bare read of the names at 1M", medianOf("open_ms", "1M"),
-          medianOf("bare_names_ms", "1M"));
-    ratio("open, 1 GB of texts / the same tree without texts", medianOf("open_ms", "100k-texts"),
-          medianOf("open_ms", "100k-no-texts"));
-    ratio("open, 1 GB of texts / its bare read of the names", medianOf("open_ms", "100k-texts"),
-          medianOf("bare_names_ms", "100k-texts"));
-    ratio("store heap, 1 GB of texts / without texts", medianOf("store_heap_MB", "100k-texts"),
-          medianOf("store_heap_MB", "100k-no-texts"));
+    big_bases::printMedians(out, {"1M", "100k-texts", "100k-no-texts"});
+    big_bases::printRatio(out, "open at 1M / bare read of the names at 1M",
+                          medianOf("open_ms", "1M"), medianOf("bare_names_ms", "1M"));
+    big_bases::printRatio(out, "open, 1 GB of texts / the same tree without texts",
+                          medianOf("open_ms", "100k-texts"), medianOf("open_ms", "100k-no-texts"));
+    big_bases::printRatio(out, "open, 1 GB of texts / its bare read of the names",
+                          medianOf("open_ms", "100k-texts"),
+                          medianOf("bare_names_ms", "100k-texts"));
+    big_bases::printRatio(out, "store heap, 1 GB of texts / without texts",
+                          medianOf("store_heap_MB", "100k-texts"),
+                          medianOf("store_heap_MB", "100k-no-texts"));
 }
 
 void registerAll() {
