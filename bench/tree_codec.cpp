@@ -272,15 +272,21 @@ void BM_NameCheckIndex(benchmark::State& state) {
     state.counters["nodes"] = double(f.items->Count());
 }
 
+// A tree read from the stored file, outside the timing.
+std::unique_ptr<TTreeNodes> treeReadUntimed(benchmark::State& state, const QString& path) {
+    state.PauseTiming();
+    auto items = std::make_unique<TTreeNodes>();
+    TreeViewState view;
+    readTreeFile(path, view, *items);
+    state.ResumeTiming();
+    return items;
+}
+
 // The first check of a run, which counts every name once (a tree read from the file).
 void BM_NameCheckFirstUse(benchmark::State& state) {
     const QString path = storedFile(int(state.range(0)));
     for (auto _ : state) {
-        state.PauseTiming();
-        auto items = std::make_unique<TTreeNodes>();
-        TreeViewState view;
-        readTreeFile(path, view, *items);
-        state.ResumeTiming();
+        auto items = treeReadUntimed(state, path);
         benchmark::DoNotOptimize(nameTakenByOther(*items, QStringLiteral("новое имя"), nullptr));
         state.PauseTiming();
         items.reset();
@@ -292,11 +298,7 @@ void BM_NameCheckFirstUse(benchmark::State& state) {
 void BM_NameCountsPrepare(benchmark::State& state) {
     const QString path = storedFile(int(state.range(0)));
     for (auto _ : state) {
-        state.PauseTiming();
-        auto items = std::make_unique<TTreeNodes>();
-        TreeViewState view;
-        readTreeFile(path, view, *items);
-        state.ResumeTiming();
+        auto items = treeReadUntimed(state, path);
         items->prepareNameCounts();
         state.PauseTiming();
         benchmark::DoNotOptimize(nameTakenByOther(*items, QStringLiteral("новое имя"), nullptr));

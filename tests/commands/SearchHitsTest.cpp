@@ -1,6 +1,7 @@
 // The search window's place on the screen, going to a hit in a text (F3, Shift+F3) and a
 // search kept to one branch, through the real window.
 #include "BranchWindow.h"
+#include "SearchWindowDriver.h"
 #include "ui/Form_Glavn.h"
 #include "ui/PictureView.h"
 #include "ui/SearchBar.h"
@@ -25,12 +26,6 @@
 #include <qpa/qwindowsysteminterface.h>
 
 namespace {
-
-void pause(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // The screen made that large for the life of the object (the offscreen screen is 800 × 600),
 // the main window standing in its designed size at the screen's top left corner.
@@ -80,25 +75,12 @@ protected:
                          }};
     TForm_Glavn& window = program.window();
 
-    SearchBar& bar() {
-        if (!window.SearchBar1 || !window.SearchBar1->isVisible()) {
-            window.N_poisk->trigger();
-        }
-        return *window.SearchBar1;
-    }
+    SearchBar& bar() { return openSearch(window); }
 
     QStringList find(const QString& query) {
         bar().field()->setText(query);
-        pause(30);
-        for (int i = 0; i < 500 && !bar().count()->text().startsWith("Найдено"); ++i) {
-            pause(10);
-        }
-        QStringList texts;
-        const QAbstractItemModel* model = bar().list()->model();
-        for (int row = 0; row < model->rowCount(); ++row) {
-            texts << model->index(row, 0).data().toString().section('\n', 0, 0);
-        }
-        return texts;
+        waitForResults(bar());
+        return listRows(bar(), RowText::FirstLine);
     }
 
     void choose(int row) {

@@ -1,6 +1,7 @@
 // The search window kept as new as the base while it is open, by reading only the records
 // that changed; the records it read go when it closes.
 #include "BranchWindow.h"
+#include "SearchWindowDriver.h"
 #include "infobase/search/BranchSearch.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherConnection.h"
@@ -23,12 +24,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void pause(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // Twenty branches of filler besides the few the tests look for, so that reading all records
 // stands out from reading the changed ones.
@@ -58,12 +53,7 @@ protected:
     TForm_Glavn& window = program.window();
     const int recordCount = kFiller + 3;
 
-    SearchBar& bar() {
-        if (!window.SearchBar1 || !window.SearchBar1->isVisible()) {
-            window.N_poisk->trigger();
-        }
-        return *window.SearchBar1;
-    }
+    SearchBar& bar() { return openSearch(window); }
     qint64 rowsRead() { return bar().search().rowsRead(); }
 
     QStringList find(const QString& query) {
@@ -74,16 +64,8 @@ protected:
     // The rows of the list once the search has its results after the program waited for
     // input a moment, as it does between a person's keys.
     QStringList rows() {
-        pause(30);
-        for (int i = 0; i < 500 && !bar().count()->text().startsWith("Найдено"); ++i) {
-            pause(10);
-        }
-        QStringList texts;
-        const QAbstractItemModel* model = bar().list()->model();
-        for (int row = 0; row < model->rowCount(); ++row) {
-            texts << model->index(row, 0).data().toString().section('\n', 0, 0);
-        }
-        return texts;
+        waitForResults(bar());
+        return listRows(bar(), RowText::FirstLine);
     }
 
     void otherProgram(const QByteArray& sql) {

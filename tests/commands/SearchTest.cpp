@@ -1,4 +1,5 @@
 #include "BranchWindow.h"
+#include "SearchWindowDriver.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SqlcipherConnection.h"
 #include "ui/Form_Glavn.h"
@@ -23,12 +24,6 @@
 namespace {
 
 // Lets the program wait for input for a moment, as between a person's keystrokes.
-void pause(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 class Search : public ::testing::Test {
 protected:
     BranchWindow program{{"Документы", "Документы/Договоры", "Документы/Договоры/Аренда",
@@ -46,12 +41,7 @@ protected:
                          }};
     TForm_Glavn& window = program.window();
 
-    SearchBar& bar() {
-        if (!window.SearchBar1 || !window.SearchBar1->isVisible()) {
-            window.N_poisk->trigger();
-        }
-        return *window.SearchBar1;
-    }
+    SearchBar& bar() { return openSearch(window); }
 
     // Types the query as a person does and returns every row of the list once the search
     // has its results.
@@ -65,24 +55,11 @@ protected:
     }
 
     QStringList rows() {
-        pause(30);
-        const auto ready = [this] {
-            return bar().field()->text().isEmpty() || bar().count()->text().startsWith("Найдено");
-        };
-        for (int i = 0; i < 500 && !ready(); ++i) {
-            pause(10);
-        }
+        waitForResults(bar());
         return shown();
     }
 
-    QStringList shown() {
-        QStringList texts;
-        const QAbstractItemModel* model = bar().list()->model();
-        for (int row = 0; row < model->rowCount(); ++row) {
-            texts << model->index(row, 0).data().toString();
-        }
-        return texts;
-    }
+    QStringList shown() { return listRows(bar(), RowText::Whole); }
 
     // Right after a command, before the program waited for input, the list either says it
     // is searching again or already shows the results as they now are; then it shows them.

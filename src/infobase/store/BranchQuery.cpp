@@ -565,21 +565,27 @@ void BranchQuery::Delete() {
     const qint64 rowId = names_.rowId(current_);
     {
         WriteTransaction transaction(*connection_, sharedWrite_);
-        // A row that another program deleted first is just as gone; a row it put under the
-        // same key is its own and stays.
-        if (rowStillHolds(current_)) {
-            if (rowWatch_) {
-                rowWatch_(rowId, RowWrite::Replacing);
-            }
-            SqlStatement& remove = statementFor("DELETE FROM Tab_DB_Delphi_10 WHERE rowid=?");
-            remove.bindInt64(1, rowId);
-            stepOnce(remove);
-        }
+        deleteRowIfStillHeld(current_);
         transaction.commit();
     }
     pending_.reset();
     state_ = dsBrowse;
     afterCommit([this, rowId] { forgetRecordAt(positionOf(rowId)); });
+}
+
+void BranchQuery::deleteRowIfStillHeld(Slot slot) {
+    // A row that another program deleted first is just as gone; a row it put under the same
+    // key is its own and stays.
+    if (!rowStillHolds(slot)) {
+        return;
+    }
+    const qint64 rowId = names_.rowId(slot);
+    if (rowWatch_) {
+        rowWatch_(rowId, RowWrite::Replacing);
+    }
+    SqlStatement& remove = statementFor("DELETE FROM Tab_DB_Delphi_10 WHERE rowid=?");
+    remove.bindInt64(1, rowId);
+    stepOnce(remove);
 }
 
 int BranchQuery::DeleteEveryRecordOf(const QString& name) {
@@ -600,16 +606,8 @@ int BranchQuery::DeleteEveryRecordOf(const QString& name) {
     {
         WriteTransaction transaction(*connection_, sharedWrite_);
         for (const Slot slot : doomed) {
-            const qint64 rowId = names_.rowId(slot);
-            rowIds.push_back(rowId);
-            if (rowStillHolds(slot)) {
-                if (rowWatch_) {
-                    rowWatch_(rowId, RowWrite::Replacing);
-                }
-                SqlStatement& remove = statementFor("DELETE FROM Tab_DB_Delphi_10 WHERE rowid=?");
-                remove.bindInt64(1, rowId);
-                stepOnce(remove);
-            }
+            rowIds.push_back(names_.rowId(slot));
+            deleteRowIfStillHeld(slot);
         }
         transaction.commit();
     }

@@ -35,11 +35,11 @@ public:
 // lookup need. The other fields (date, description, text, kind code) are read from the file
 // when a field of the current record is first read, and kept until a record is made current
 // (the same one again included) or a post, delete, rowsRewritten or the end of a shared write
-// changes the records; Edit reads them into the pending values. An attachment is read from the file whenever asked for. Changes made
-// through this query reach the file at once, one row per post or delete. A name another
-// program changed later is not seen; the other fields are shown as the file holds them when
-// they are read. A row another program deleted, or replaced by one of its own under the same
-// key, reads as empty fields.
+// changes the records; Edit reads them into the pending values. An attachment is read from the file
+// whenever asked for. Changes made through this query reach the file at once, one row per post or
+// delete. A name another program changed later is not seen; the other fields are shown as the file
+// holds them when they are read. A row another program deleted, or replaced by one of its own under
+// the same key, reads as empty fields.
 //
 // A post or delete touches a row only while it is still the record read: the same hidden key
 // and the same name as read at the open or last posted. A row another program deleted, or
@@ -187,6 +187,9 @@ private:
     bool postEdit();
     // Whether the row of the record's key is still the record: it holds the same name.
     bool rowStillHolds(Slot slot);
+    // Deletes the record's row inside the running transaction, telling the row watch first,
+    // unless another program deleted it first or put a row of its own under the same key.
+    void deleteRowIfStillHeld(Slot slot);
     // Overwrites the zeros bound for the attachment with the pending source's bytes.
     void writeAttachmentInto(qint64 rowId, qint64 size);
     // The name the row of that key holds; `fallback` when it cannot be read.
