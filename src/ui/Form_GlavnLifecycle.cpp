@@ -121,6 +121,14 @@ void TForm_Glavn::closeEvent(QCloseEvent* event) {
         return;
     }
     closeWaiting_ = false;
+    // The tree file gets the changes the base keeps, so that it stands complete on its own
+    // (a failure leaves them kept, for the next start to carry out).
+    try {
+        writeTreeFileNow();
+    } catch (const Failure& failure) {
+        showTreeFileProblem(infobase::treeFileNotRewrittenNotice(
+            infobase::AppPaths{Base}.treeFile(), failure.message()));
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }

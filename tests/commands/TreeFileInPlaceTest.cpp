@@ -137,6 +137,7 @@ TEST_F(TreeFileInPlace, ACommittedTreeThatCannotReplaceTheFileIsToldKeptAndPutIn
     program.forgetMessages();
     add("X2");
     EXPECT_EQ(program.messages(), QStringList{});
+    window().writeTreeFileNow();
     EXPECT_EQ(nodesIn(treeFile), (QStringList{"A", "X1", "X2"}));
     EXPECT_EQ(program.recordNames(), (QStringList{"A", "X1", "X2"}));
     EXPECT_FALSE(QFileInfo::exists(pending));

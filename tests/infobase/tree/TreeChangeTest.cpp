@@ -92,11 +92,11 @@ TEST(TreeChange, ReplayedChangesGiveTheSameFileAndTheirInversesTheFirst) {
         }
         const QByteArray first = writeToBytes(TreeViewState{}, items);
         Recorded recorded;
-        items.setRecorder(&recorded);
+        items.addRecorder(&recorded);
         for (int i = 0; i < 60; ++i) {
             changeAtRandom(items, random);
         }
-        items.setRecorder(nullptr);
+        items.removeRecorder(&recorded);
         const QByteArray last = writeToBytes(TreeViewState{}, items);
 
         TTreeNodes replayed;
@@ -125,7 +125,7 @@ TEST(TreeChange, ADeletedSubtreeComesBackWithEveryField) {
     items.Add(nullptr, "after");
     const QString before = describe(items);
     Recorded recorded;
-    items.setRecorder(&recorded);
+    items.addRecorder(&recorded);
     items.Delete(top);
     ASSERT_EQ(recorded.changes.size(), 1u);
     applyTreeChange(items, recorded.changes[0].second);
