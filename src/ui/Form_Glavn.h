@@ -291,6 +291,7 @@ private:
     // At the connect, after finishTreeCommit: carries out on the tree read from the file the
     // changes a stopped run stored in the base only, and starts the rewriter.
     void startTreeRewriter(const QString& fileRead);
+    void adoptTreeFile(const QString& fileRead);
     // Stores the changes by the way they can be: as changes kept in the base, or, while the
     // base holds no digest of the tree file or the file was changed by another program, by
     // writing the whole tree file (with `without` left out, when given).
@@ -298,6 +299,8 @@ private:
                                              const infobase::TTreeNode* without = nullptr);
     void showTreeFileProblem(const QString& text);
     QString lastTreeFileProblem_;
+    // The tree file's fileStamp when the tree in memory was read from it.
+    QByteArray treeFileReadStamp_;
     // The node an index of the tree refers to, or nullptr.
     infobase::TTreeNode* nodeOf(const QPersistentModelIndex& index) const;
     // The branch the last click in the tree showed: the name and description fields belong

@@ -5,6 +5,7 @@
 #include "common/Failure.h"
 #include "infobase/AppPaths.h"
 #include "infobase/tree/TreeFile.h"
+#include "infobase/wholefile/FileStamp.h"
 #include "infobase/wholefile/TreeCommit.h"
 #include "infobase/wholefile/TreeJournal.h"
 #include "ui/Form_Glavn.h"
@@ -89,6 +90,7 @@ void TForm_Glavn::showTreeFileProblem(const QString& text) {
 void TForm_Glavn::rereadTree(const QString& file) {
     TreeNodes.Clear();
     infobase::readTreeFile(file, TreeView1State, TreeNodes);
+    treeFileReadStamp_ = infobase::fileStamp(file);
     TreeChangesToCommit.clear();
     UndoHistory1.treeFileMatchesView();
     TreeNodes.prepareNameCounts();
@@ -120,6 +122,20 @@ QByteArray digestOfFile(const QString& path) {
 
 } // namespace
 
+void TForm_Glavn::adoptTreeFile(const QString& fileRead) {
+    // A base that never stored a tree (one from before, or a new one) learns the digest of the
+    // file the tree in memory was read from, so that the first change need not write the
+    // whole file either; only while the file is still as it was read.
+    try {
+        if (infobase::storedTreeFileDigest(Store.ADOConnection1).isEmpty() &&
+            !treeFileReadStamp_.isEmpty() && infobase::fileStamp(fileRead) == treeFileReadStamp_) {
+            infobase::storeTreeFileDigestOnce(Store.ADOConnection1, digestOfFile(fileRead));
+        }
+    } catch (const Failure&) {
+        // A base that cannot be written now: the first change writes the whole file.
+    }
+}
+
 void TForm_Glavn::startTreeRewriter(const QString& fileRead) {
     const QString treeFile = infobase::AppPaths{Base}.treeFile();
     TreeRewriter = std::make_unique<infobase::TreeFileRewriter>(Store.ADOConnection1, treeFile);
@@ -136,6 +152,7 @@ void TForm_Glavn::startTreeRewriter(const QString& fileRead) {
         const std::vector<infobase::tree_journal::Entry> entries =
             infobase::tree_journal::entries(Store.ADOConnection1);
         if (entries.empty()) {
+            adoptTreeFile(fileRead);
             return;
         }
         if (digestOfFile(fileRead) == infobase::storedTreeFileDigest(Store.ADOConnection1)) {

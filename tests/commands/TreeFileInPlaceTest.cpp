@@ -45,13 +45,13 @@ QStringList topLevel(const TForm_Glavn& window) {
     return names;
 }
 
-// The commit's step hook for the life of the object; taken away after its first call.
+// The commit's step hook for the life of the object: the action runs when the step is reached
+// the nth time.
 class AtStep {
 public:
-    AtStep(TreeCommitStep step, std::function<void()> action) {
-        infobase::setTreeCommitStepHook([step, action, done = false](TreeCommitStep at) mutable {
-            if (at == step && !done) {
-                done = true;
+    AtStep(TreeCommitStep step, std::function<void()> action, int nth = 1) {
+        infobase::setTreeCommitStepHook([step, action, nth, seen = 0](TreeCommitStep at) mutable {
+            if (at == step && ++seen == nth) {
                 action();
             }
         });
@@ -103,11 +103,14 @@ protected:
 
 TEST_F(TreeFileInPlace, ACommittedTreeThatCannotReplaceTheFileIsToldKeptAndPutInPlaceLater) {
     {
-        AtStep block(TreeCommitStep::Committed, [this] { blockTreeFile(); });
+        // The add keeps its change in the base (its first commit); the file rewritten from it
+        // is committed next, and then cannot be put in place.
+        AtStep block(TreeCommitStep::Committed, [this] { blockTreeFile(); }, 2);
         add("X1");
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !program.messages().isEmpty(); }, 30000));
     }
     ASSERT_EQ(program.messages().size(), 1);
-    EXPECT_TRUE(program.messages()[0].startsWith("Изменение сохранено в базе, но файл"))
+    EXPECT_TRUE(program.messages()[0].startsWith("Изменения дерева сохранены в базе, но файл"))
         << program.messages()[0].toStdString();
     EXPECT_EQ(topLevel(window()), (QStringList{"A", "X1"}));
     EXPECT_EQ(program.recordNames(), (QStringList{"A", "X1"}));
@@ -168,6 +171,7 @@ TEST_F(TreeFileInPlace, ATreeFileThatIsALinkIsWrittenThroughOrRefusedWhenItLeads
     ASSERT_TRUE(QFile::rename(treeFile, real));
     ASSERT_TRUE(QFile::link(real, treeFile));
     add("X1");
+    window().writeTreeFileNow();
     EXPECT_EQ(program.messages(), QStringList{});
     EXPECT_TRUE(QFileInfo(treeFile).isSymLink());
     EXPECT_EQ(nodesIn(real), (QStringList{"A", "X1"}));

@@ -41,6 +41,20 @@ QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+// Runs the work in a write transaction of its own, committed or rolled back whole.
+void inWriteTransaction(const SqlcipherConnection& connection, const std::function<void()>& work) {
+    connection.execute("BEGIN IMMEDIATE");
+    try {
+        work();
+        connection.execute("COMMIT");
+    } catch (...) {
+        if (!sqlite3_get_autocommit(connection.handle())) {
+            sqlite3_exec(connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        throw;
+    }
+}
+
 void storeDigest(const SqlcipherConnection& connection, const QByteArray& digest) {
     connection.execute(kCreateDigestTable);
     SqlStatement store =
@@ -99,6 +113,14 @@ QByteArray storedTreeFileDigest(const SqlcipherConnection& connection) {
     }
     SqlStatement select = connection.prepare("SELECT digest FROM TreeFileDigest WHERE id = 1");
     return select.step() ? select.columnText(0) : QByteArray();
+}
+
+void storeTreeFileDigestOnce(const SqlcipherConnection& connection, const QByteArray& digest) {
+    inWriteTransaction(connection, [&] {
+        if (storedTreeFileDigest(connection).isEmpty()) {
+            storeDigest(connection, digest);
+        }
+    });
 }
 
 void writeFileSynced(const QString& path, const QByteArray& bytes) {

@@ -63,6 +63,9 @@ QByteArray treeFileBytesWithout(const TreeViewState& view, const TTreeNodes& ite
 QByteArray treeFileDigest(QByteArrayView bytes);
 // The digest of the tree file the base last committed; empty when it holds none.
 QByteArray storedTreeFileDigest(const SqlcipherConnection& connection);
+// Stores the digest of the tree file as the one the base holds, in a transaction of its own,
+// unless the base holds one already.
+void storeTreeFileDigestOnce(const SqlcipherConnection& connection, const QByteArray& digest);
 // Writes the bytes to the file, replacing it, and puts them on the disk; on failure no file is
 // left and Failure is thrown.
 void writeFileSynced(const QString& path, const QByteArray& bytes);

@@ -87,23 +87,28 @@ RewriteOutcome rewriteTreeFile(const RewriteInput& input) {
 }
 
 bool bringTreeFileUpToDate(const QString& baseFile, const QString& treeFile) {
-    const PendingTreeOutcome earlier = settlePendingTreeOf(baseFile, treeFile);
-    if (earlier.state == PendingTree::Stuck || earlier.state == PendingTree::Unknown) {
-        throw Failure(earlier.reason);
-    }
-    bool changed = earlier.state == PendingTree::Placed;
-    if (!QFileInfo(baseFile).isFile()) {
-        return changed;
-    }
+    // Opened for writing, as the connect opens it: a killed run's unfinished transaction is
+    // then rolled back first, which a reader alone cannot do.
     std::optional<SqlcipherConnection> base;
     try {
-        base.emplace(SqlcipherConnection::open(baseFile, branch_table::kPassword, {}));
-        if (!tree_journal::any(*base)) {
-            return changed;
+        if (QFileInfo(baseFile).isFile()) {
+            base.emplace(SqlcipherConnection::open(baseFile, branch_table::kPassword, {}));
         }
     } catch (const Failure&) {
         // A base that cannot be read now keeps its changes for the connect, which carries
         // them out on this same file: the pair stays whole as it is.
+    }
+    const PendingTreeOutcome earlier =
+        base ? settlePendingTree(*base, treeFile) : settlePendingTreeOf(baseFile, treeFile);
+    if (earlier.state == PendingTree::Stuck || earlier.state == PendingTree::Unknown) {
+        throw Failure(earlier.reason);
+    }
+    bool changed = earlier.state == PendingTree::Placed;
+    try {
+        if (!base || !tree_journal::any(*base)) {
+            return changed;
+        }
+    } catch (const Failure&) {
         return changed;
     }
     TreeFileRewriter rewriter(*base, treeFile);
