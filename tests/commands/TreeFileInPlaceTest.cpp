@@ -105,7 +105,8 @@ TEST_F(TreeFileInPlace, ACommittedTreeThatCannotReplaceTheFileIsToldKeptAndPutIn
     {
         // The add keeps its change in the base (its first commit); the file rewritten from it
         // is committed next, and then cannot be put in place.
-        AtStep block(TreeCommitStep::Committed, [this] { blockTreeFile(); }, 2);
+        AtStep block(
+            TreeCommitStep::Committed, [this] { blockTreeFile(); }, 2);
         add("X1");
         EXPECT_TRUE(QTest::qWaitFor([this] { return !program.messages().isEmpty(); }, 30000));
     }
@@ -185,6 +186,50 @@ TEST_F(TreeFileInPlace, ATreeFileThatIsALinkIsWrittenThroughOrRefusedWhenItLeads
     EXPECT_EQ(program.recordNames(), (QStringList{"A", "X1"}));
     EXPECT_TRUE(QFileInfo(treeFile).isSymLink());
     EXPECT_FALSE(QFileInfo::exists(real));
+}
+
+// A change is kept in the base with its command and reaches the tree file off the window's
+// thread; a run that stops before that leaves it to the next start, which shows it and writes
+// it into the file.
+TEST_F(TreeFileInPlace, ChangesKeptInTheBaseReachTheFileNowOrAtTheNextStart) {
+    add("X1");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] {
+            return nodesIn(treeFile) == QStringList({"A", "X1"});
+        },
+        30000));
+
+    // Stopped before the rewrite: the window goes without its close.
+    add("X2");
+    add("X3");
+    restart(true);
+    EXPECT_EQ(program.messages(), QStringList{});
+    EXPECT_EQ(topLevel(window()), (QStringList{"A", "X1", "X2", "X3"}));
+    window().writeTreeFileNow();
+    EXPECT_EQ(nodesIn(treeFile), (QStringList{"A", "X1", "X2", "X3"}));
+    EXPECT_FALSE(QFileInfo::exists(pending));
+}
+
+// Changes kept in the base follow the tree file they were made on: a file put in its place
+// by hand since wins, the user is told, and the file is what the program then shows and keeps.
+TEST_F(TreeFileInPlace, AFilePutInPlaceByHandWinsOverChangesKeptForAnother) {
+    add("X1");
+    program.program.window.reset();
+    infobase::TTreeNodes other;
+    other.Add(nullptr, "A");
+    other.Add(nullptr, "Z");
+    infobase::writeTreeFile(treeFile, infobase::TreeViewState{}, other);
+    restart(true);
+    ASSERT_EQ(program.messages().size(), 1);
+    EXPECT_TRUE(program.messages()[0].startsWith(
+        "Последние изменения дерева, сохранённые в базе, не применены к файлу"))
+        << program.messages()[0].toStdString();
+    EXPECT_EQ(topLevel(window()), (QStringList{"A", "Z"}));
+    EXPECT_EQ(nodesIn(treeFile), (QStringList{"A", "Z"}));
+
+    restart(true);
+    EXPECT_EQ(program.messages(), QStringList{});
+    EXPECT_EQ(topLevel(window()), (QStringList{"A", "Z"}));
 }
 
 } // namespace
