@@ -186,7 +186,13 @@ QString pendingTreeNotice(const QString& treeFile, const PendingTreeOutcome& out
 }
 
 void requireTreeFileInPlace(const SqlcipherConnection& connection, const QString& treeFile) {
-    treeFileTarget(treeFile);
+    // Checked before anything is written: once the base has committed, the rename must not
+    // be refused.
+    const QString target = treeFileTarget(treeFile);
+    if (QFileInfo(target).isDir()) {
+        throw Failure(
+            QStringLiteral("Cannot create file \"%1\". Is a directory").arg(shown(target)));
+    }
     // The change an earlier commit left beside the tree file is in the base: a new file
     // written over it without it would lose it for good.
     const PendingTreeOutcome earlier = settlePendingTree(connection, treeFile);
@@ -208,12 +214,6 @@ TreeCommitted commitTree(const SqlcipherConnection& connection, BranchQuery& que
                          const std::function<void()>& recordWork) {
     requireTreeFileInPlace(connection, treeFile);
     const QString target = treeFileTarget(treeFile);
-    // Checked before anything is written: once the base has committed, the rename must not
-    // be refused.
-    if (QFileInfo(target).isDir()) {
-        throw Failure(
-            QStringLiteral("Cannot create file \"%1\". Is a directory").arg(shown(target)));
-    }
     const QString pending = pendingTreeFile(target);
     writeFileSynced(pending, bytes);
     reached(TreeCommitStep::TemporaryWritten);

@@ -93,8 +93,8 @@ TreeCommitted commitTree(const SqlcipherConnection& connection, BranchQuery& que
                          const std::function<void()>& recordWork);
 
 // Refuses (Failure) a change of the tree while its file cannot take it: a tree file that is a
-// link leading nowhere, or a committed new file that cannot be put in place (settlePendingTree
-// is tried first) or whose fate the base cannot tell.
+// link leading nowhere or a folder, or a committed new file that cannot be put in place
+// (settlePendingTree is tried first) or whose fate the base cannot tell.
 void requireTreeFileInPlace(const SqlcipherConnection& connection, const QString& treeFile);
 
 // Keeps the tree's changes, made in memory since the last commit, together with the record
