@@ -6,7 +6,8 @@
 //   to the first results and the memory then), against a bare read of the names with the
 //   stock sqlite3 API in the same run;
 //   in a connected window: a click on a branch, an add, a move by Ctrl+Down, a sort of 1 000
-//   sub-branches (each until it is on disk), a search keystroke for a rare word and for one
+//   sub-branches (each until it is durable: kept in the base with its record work), the tree
+//   file catching up with an add, a search keystroke for a rare word and for one
 //   frequent letter, and a move while the search window is open.
 // At the end a table gives the medians of every figure and the ratios the targets name.
 // The bases are generated on the first run (big_bases_data.h), several minutes and about
@@ -281,6 +282,25 @@ void BM_Sort1000(benchmark::State& state, const Shape& shape) {
     });
 }
 
+// How long the tree file takes to catch up with one add, all of it done at once: the work the
+// rewrite does off the window's thread after a change (read the file, carry out the changes,
+// write, sync and put it in place).
+void BM_TreeFileCatchUp(benchmark::State& state, const Shape& shape) {
+    TForm_Glavn& window = windowOf(shape);
+    window.writeTreeFileNow();
+    window.TreeNodes.setSelected(leaf(window, 61, 6, 61));
+    int added = 0;
+    for (auto _ : state) {
+        window.Edit_Mame_Vetok->setText(QStringLiteral("Догоняющая ветка %1").arg(++added));
+        window.SpeedButton_vvod_vetkiClick();
+        QElapsedTimer took;
+        took.start();
+        window.writeTreeFileNow();
+        state.SetIterationTime(double(took.nsecsElapsed()) / 1e9);
+        note("tree_file_catch_up_ms", shape.name, double(took.nsecsElapsed()) / 1e6);
+    }
+}
+
 // The search window open with results on screen.
 SearchBar& openSearch(TForm_Glavn& window) {
     if (!window.SearchBar1 || !window.SearchBar1->isVisible()) {
@@ -340,6 +360,9 @@ void registerAll() {
         tune(benchmark::RegisterBenchmark(("BM_MoveDown" + suffix).c_str(), BM_MoveDown, shape),
              10);
         tune(benchmark::RegisterBenchmark(("BM_Sort1000" + suffix).c_str(), BM_Sort1000, shape), 6);
+        tune(benchmark::RegisterBenchmark(("BM_TreeFileCatchUp" + suffix).c_str(),
+                                          BM_TreeFileCatchUp, shape),
+             5);
         tune(benchmark::RegisterBenchmark(("BM_KeystrokeRare" + suffix).c_str(), BM_Keystroke,
                                           shape, true),
              10);

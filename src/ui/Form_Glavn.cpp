@@ -15,6 +15,7 @@ TForm_Glavn::TForm_Glavn(QWidget* parent)
     : QMainWindow(parent), MessageDl(CreateMainWindowMessageDl(this)),
       TreeModel(std::make_unique<TreeModelAdapter>(TreeNodes)), Query_Glav(Store.Query_Glav) {
     setObjectName(QStringLiteral("Form_Glavn"));
+    TreeNodes.addRecorder(&TreeChangesToCommit);
     setWindowTitle(QStringLiteral("Окно главное Тальверо"));
     setFont(ui::tahoma(11));
     createComponents();
@@ -37,7 +38,9 @@ TForm_Glavn::TForm_Glavn(QWidget* parent)
     FormCreate();
 }
 
-TForm_Glavn::~TForm_Glavn() = default;
+TForm_Glavn::~TForm_Glavn() {
+    TreeNodes.removeRecorder(&TreeChangesToCommit);
+}
 
 void TForm_Glavn::showMessage(const QString& text) {
     const FocusReturn focusBack(TreeView1);

@@ -5,6 +5,7 @@
 #include "infobase/tree/BranchMoves.h"
 #include "infobase/tree/TreeNodes.h"
 #include "infobase/tree/TreeViewState.h"
+#include "infobase/wholefile/TreeFileRewrite.h"
 #include "ui/ImageList.h"
 
 #include <QMainWindow>
@@ -102,6 +103,8 @@ public:
     infobase::TTreeNodes TreeNodes;
     std::unique_ptr<TreeModelAdapter> TreeModel;
     infobase::TreeViewState TreeView1State;
+    // The changes of the tree made since the last commit, for the next one to keep.
+    infobase::TreeChangeList TreeChangesToCommit;
 
     // --- Menus.
     QMenu* N1;
@@ -146,6 +149,8 @@ public:
     // The changes of the data made in this run, to take back and do again. Declared after the
     // store, whose side tables it empties when it goes.
     infobase::UndoHistory UndoHistory1;
+    // Rewrites the tree file from the changes commits keep in the base, made at the connect.
+    std::unique_ptr<infobase::TreeFileRewriter> TreeRewriter;
     // The search window, made at its first opening after the connect. Declared after the
     // store and the tree, which it reads, so that it goes first.
     std::unique_ptr<SearchBar> SearchBar1;
@@ -229,14 +234,18 @@ public:
     void CopyFileWithProgressBar1(infobase::BackupCopies& copies, const QString& source,
                                   const QString& destination);
 
-    // The one way a change of the tree is stored: the tree file's new bytes and the record
-    // work that belongs to the change (a post or delete on Query_Glav; may be empty) go to
-    // the files whole or not at all (Form_GlavnTreeCommit.cpp). On failure nothing is
-    // stored, nothing is left pending, and Failure is thrown; the caller then takes back
-    // its change of the tree in memory.
-    void commitTreeChange(const QByteArray& newTree, const std::function<void()>& recordWork = {});
-    // The tree file's bytes for the tree in memory as it now is.
-    QByteArray treeFileBytes() const;
+    // The one way a change of the tree is stored: the changes made to the tree in memory since
+    // the last commit and the record work that belongs to them (a post or delete on
+    // Query_Glav; may be empty) are stored whole or not at all (Form_GlavnTreeCommit.cpp). On
+    // failure nothing is stored and Failure is thrown; the caller then takes back its change
+    // of the tree in memory.
+    void commitTreeChange(const std::function<void()>& recordWork = {});
+    // The same for the deletion of a leaf still in the tree, which leaves the tree only once
+    // the deletion is stored.
+    void commitLeafDeletion(infobase::TTreeNode* leaf, const std::function<void()>& recordWork);
+    // Brings the tree file up to date with the changes stored in the base, now (before a
+    // backup and at the close). Throws Failure when it cannot be done.
+    void writeTreeFileNow();
 
     // Runs the show step (FormShow) before the window first appears on screen.
     void setVisible(bool visible) override;
@@ -271,13 +280,27 @@ private:
     void connectBranchEditing();
     // At the connect: finishes a commit of the tree that stopped half way, and reads the
     // tree again when that replaced the tree file (or, when the committed tree cannot be put
-    // in place yet, from the file that holds it, and says so).
-    void finishTreeCommit();
+    // in place yet, from the file that holds it, and says so). Returns the file the tree in
+    // memory was read from.
+    QString finishTreeCommit();
     // Before a backup: a committed tree not yet in place is put there, so that the copies
     // agree; the backup is refused (Failure) while that cannot be done.
     void finishTreeCommitBeforeBackup();
     // Reads the tree from the file in place of the tree in memory.
     void rereadTree(const QString& file);
+    // At the connect, after finishTreeCommit: carries out on the tree read from the file the
+    // changes a stopped run stored in the base only, and starts the rewriter.
+    void startTreeRewriter(const QString& fileRead);
+    void adoptTreeFile(const QString& fileRead);
+    // Stores the changes by the way they can be: as changes kept in the base, or, while the
+    // base holds no digest of the tree file or the file was changed by another program, by
+    // writing the whole tree file (with `without` left out, when given).
+    infobase::TreeCommitted storeTreeChanges(const std::function<void()>& recordWork,
+                                             const infobase::TTreeNode* without = nullptr);
+    void showTreeFileProblem(const QString& text);
+    QString lastTreeFileProblem_;
+    // The tree file's fileStamp when the tree in memory was read from it.
+    QByteArray treeFileReadStamp_;
     // The node an index of the tree refers to, or nullptr.
     infobase::TTreeNode* nodeOf(const QPersistentModelIndex& index) const;
     // The branch the last click in the tree showed: the name and description fields belong

@@ -92,8 +92,7 @@ infobase::TTreeNode* requireShownSelection(TForm_Glavn& window, infobase::TTreeN
 void commitNewBranch(TForm_Glavn& window, infobase::TTreeNode* node,
                      infobase::TTreeNode* parentOfSubBranch, bool parentHadChildren = false) {
     try {
-        window.commitTreeChange(window.treeFileBytes(),
-                                [&window, node] { insertBranchRecord(window, node->Text()); });
+        window.commitTreeChange([&window, node] { insertBranchRecord(window, node->Text()); });
     } catch (...) {
         window.TreeNodes.Delete(node);
         if (parentOfSubBranch != nullptr) {
@@ -161,14 +160,11 @@ void TForm_Glavn::SpeedButton_DeleteClick() {
     const QString name = node->Text();
     const bool lastOfName = !infobase::nameTakenByOther(TreeNodes, name, node);
     Query_Glav.CheckBrowseMode();
-    commitTreeChange(infobase::treeFileBytesWithout(TreeView1State, TreeNodes, node),
-                     [this, lastOfName, &name] {
-                         if (lastOfName) {
-                             Query_Glav.DeleteEveryRecordOf(name);
-                         }
-                     });
-    PaintPendingWork();
-    TreeNodes.Delete(node);
+    commitLeafDeletion(node, [this, lastOfName, &name] {
+        if (lastOfName) {
+            Query_Glav.DeleteEveryRecordOf(name);
+        }
+    });
     PaintPendingWork();
     Image1->repaint();
     PaintPendingWork();
@@ -190,7 +186,7 @@ void TForm_Glavn::SpeedButton3Click() {
     const QString description = descriptionFieldText(*this);
     TreeNodes.setText(node, name);
     try {
-        commitTreeChange(treeFileBytes(), [&] {
+        commitTreeChange([&] {
             if (ownRecord) {
                 Query_Glav.Edit();
                 setField(Query_Glav, "Dat", platform::todayShortDate());

@@ -31,8 +31,9 @@ void TForm_Glavn::Button_podluchit_bazyClick() {
         ConnectProgress progress(*ProgressBar1, [this] { PaintPendingWork(); });
         Store.connect(infobase::AppPaths{Base}, [&progress](double done) { progress.tell(done); });
         infobase::search::change_log::keepWritable(Store.ADOConnection1);
-        finishTreeCommit();
+        const QString treeFileRead = finishTreeCommit();
         startUndoHistory();
+        startTreeRewriter(treeFileRead);
         TreeView1->show();
         Button_podluchit_bazy->hide();
         Image1->show();

@@ -3,6 +3,7 @@
 #include "common/Failure.h"
 #include "infobase/AppPaths.h"
 #include "infobase/tree/TreeFile.h"
+#include "infobase/wholefile/FileStamp.h"
 #include "platform/Folders.h"
 #include "platform/LogonName.h"
 #include "ui/Form_Glavn.h"
@@ -59,6 +60,7 @@ void TForm_Glavn::FormShow() {
             missing = infobase::loadTreeFileAtStartUp(treeFile, TreeView1State, TreeNodes) ==
                       infobase::TreeFileLoad::Missing;
             UndoHistory1.treeFileMatchesView();
+            treeFileReadStamp_ = infobase::fileStamp(treeFile);
             TreeNodes.prepareNameCounts(); // for the name check of the first add
         } catch (const Failure& error) {
             failure = error.message();
@@ -121,6 +123,14 @@ void TForm_Glavn::closeEvent(QCloseEvent* event) {
         return;
     }
     closeWaiting_ = false;
+    // The tree file gets the changes the base keeps, so that it stands complete on its own
+    // (a failure leaves them kept, for the next start to carry out).
+    try {
+        writeTreeFileNow();
+    } catch (const Failure& failure) {
+        showTreeFileProblem(infobase::treeFileNotRewrittenNotice(
+            infobase::AppPaths{Base}.treeFile(), failure.message()));
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }

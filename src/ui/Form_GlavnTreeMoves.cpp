@@ -140,7 +140,7 @@ void TForm_Glavn::keepShapeChange(const std::optional<infobase::ShapeChange>& ch
         return;
     }
     try {
-        commitTreeChange(treeFileBytes());
+        commitTreeChange();
     } catch (const Failure&) {
         // The tree in memory stays what the tree file holds.
         change->undo(TreeNodes);

@@ -82,6 +82,8 @@ void TForm_Glavn::createUndoCommands() {
     connect(N_povtorit, &QAction::triggered, this, &TForm_Glavn::N_povtoritClick);
     UndoHistory1.setOnChange([this] { showUndoState(); });
     UndoHistory1.followTree(TreeNodes, TreeView1State);
+    UndoHistory1.setTreeCommit(
+        [this](const std::function<void()>& recordWork) { return storeTreeChanges(recordWork); });
     showUndoState();
 }
 

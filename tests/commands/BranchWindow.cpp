@@ -160,6 +160,7 @@ std::optional<QString> BranchWindow::column(const QString& name, const char* col
 }
 
 QStringList BranchWindow::treeFileNodes() const {
+    program.window->writeTreeFileNow();
     infobase::TreeViewState view;
     infobase::TTreeNodes nodes;
     infobase::readTreeFile(program.path(QStringLiteral("Data/TreeView.dat")), view, nodes);

@@ -49,7 +49,8 @@ public:
     QStringList recordNames() const;
     // One text column of the first row with exactly that name; std::nullopt without one.
     std::optional<QString> column(const QString& name, const char* columnName) const;
-    // Every node of the tree file as its path, in tree order.
+    // Every node of the tree file as its path, in tree order, after the program brought the
+    // file up to date with the changes the base keeps (as before a backup or at the close).
     QStringList treeFileNodes() const;
 
     QStringList messages() const { return program.watch.texts(); }

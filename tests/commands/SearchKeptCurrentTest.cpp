@@ -78,6 +78,8 @@ protected:
         program.clickLabel(from);
         window.Edit_Mame_Vetok->setText(to);
         program.press(window.SpeedButton3);
+        // The tree file's rewrite, a write of the base too, comes before the search looks.
+        window.writeTreeFileNow();
     }
 };
 
@@ -220,7 +222,10 @@ TEST_F(SearchKeptCurrent, ABaseThatTakesNoChangeLogIsReadWholeAfterEachChange) {
     EXPECT_EQ(rows(), QStringList{"Ничего не найдено."});
     otherProgram("UPDATE Tab_DB_Delphi_10 SET Texty = 'склад' WHERE Imya_vetok = 'Quorlent'");
     EXPECT_EQ(rows(), QStringList{"Quorlent"});
-    EXPECT_EQ(rowsRead(), 3 * recordCount);
+    // The first search, the other program's change, and the rename; the rewrite of the tree
+    // file that follows the rename writes the base too, which may cost one read more.
+    EXPECT_GE(rowsRead(), 3 * recordCount);
+    EXPECT_LE(rowsRead(), 4 * recordCount);
 }
 
 TEST_F(SearchKeptCurrent, ALogTableDroppedByAnotherProgramIsMadeAgainAndWritesGoOn) {

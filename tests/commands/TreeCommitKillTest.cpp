@@ -99,22 +99,35 @@ TTreeNode* find(const TTreeNodes& nodes, const QString& path) {
 
 // --- The child: the program's window on a folder.
 
-TForm_Glavn& startWindow(const QString& folder, std::unique_ptr<TForm_Glavn>& window) {
+// With `cold`, the tree file is written again (same bytes) between the start and the connect,
+// as another program might: the base then cannot take the file read at the start as its own,
+// and the first change writes the whole tree file instead of keeping the change in the base.
+TForm_Glavn& startWindow(const QString& folder, std::unique_ptr<TForm_Glavn>& window,
+                         bool cold = false) {
     QDir::setCurrent(folder);
     window = ui::createProgramWindows();
     TForm_Glavn* shown = window.get();
     QTimer::singleShot(0, shown, [shown] { shown->Timer1Timer(); });
     shown->show();
+    if (cold) {
+        QFile file(folder + "/Data/TreeView.dat");
+        file.open(QIODevice::ReadWrite);
+        const QByteArray bytes = file.readAll();
+        file.seek(0);
+        file.write(bytes);
+    }
     shown->Button_podluchit_bazyClick();
     shown->PokazatClick();
     return *shown;
 }
 
-// Runs one command, killing the process after the given step of its commit; with `undo`, runs
-// it whole and kills the process during its undo instead.
-[[noreturn]] void runCommand(const QString& folder, const QString& name, int killAt, bool undo) {
+// Runs one command and brings the tree file up to date, killing the process after the given
+// step of a commit; with `undo`, runs the command whole and kills the process during its undo
+// instead.
+[[noreturn]] void runCommand(const QString& folder, const QString& name, int killAt, bool undo,
+                             bool cold) {
     std::unique_ptr<TForm_Glavn> owned;
-    TForm_Glavn& window = startWindow(folder, owned);
+    TForm_Glavn& window = startWindow(folder, owned, cold);
     const Command* command = nullptr;
     for (const Command& c : kCommands) {
         if (name == c.name) {
@@ -146,9 +159,11 @@ TForm_Glavn& startWindow(const QString& folder, std::unique_ptr<TForm_Glavn>& wi
             window.SpeedButton_DeleteClick();
         }
         if (undo) {
+            window.writeTreeFileNow(); // the command's rewrite ends before the undo starts
             killAtStep();
             window.N_otmenitClick();
         }
+        window.writeTreeFileNow();
     } catch (...) {
         ::_exit(3);
     }
@@ -161,6 +176,7 @@ TForm_Glavn& startWindow(const QString& folder, std::unique_ptr<TForm_Glavn>& wi
     TForm_Glavn& window = startWindow(folder, owned);
     std::printf("%s\n", pathsOf(window.TreeNodes).join('|').toUtf8().constData());
     std::fflush(stdout);
+    window.writeTreeFileNow();
     ::_exit(window.Store.Connected() ? 0 : 4);
 }
 
@@ -226,27 +242,44 @@ QString runChild(const QStringList& arguments, QByteArray* output = nullptr) {
                : QStringLiteral("exit %1").arg(child.exitCode());
 }
 
-TEST(TreeCommitKill, EveryStepOfEveryTreeCommandLeavesTheFilesAgreeing) {
-    for (const Command& command : kCommands) {
-        for (int step = 1; step <= infobase::kTreeCommitSteps + 1; ++step) {
-            const bool killed = step <= infobase::kTreeCommitSteps;
-            SCOPED_TRACE(QStringLiteral("%1, %2")
-                             .arg(command.name)
-                             .arg(killed ? QString::number(step) : "no kill")
-                             .toStdString());
-            QTemporaryDir folder;
-            seed(folder.path());
-            EXPECT_EQ(runChild({"--command", folder.path(), command.name, QString::number(step)}),
-                      killed ? "killed" : "exit 0");
+// Whether the change is in the files after a kill at the step. A change kept in the base is
+// in once the base committed it (the step after its entry was stored); the later steps are the
+// tree file's rewrite. A whole-file commit is in once its digest is committed.
+bool inAfterKillAt(int step, bool wholeFile) {
+    if (wholeFile) {
+        return step > static_cast<int>(infobase::TreeCommitStep::DigestStored);
+    }
+    return step != static_cast<int>(infobase::TreeCommitStep::RecordWorkDone) &&
+           step != static_cast<int>(infobase::TreeCommitStep::DigestStored);
+}
 
-            QByteArray shown;
-            ASSERT_EQ(runChild({"--connect", folder.path()}, &shown), "exit 0");
-            const bool in = step > static_cast<int>(infobase::TreeCommitStep::DigestStored);
-            const QStringList tree = in ? command.treeAfter : kTree;
-            EXPECT_EQ(treeFileNodes(folder.path()), tree);
-            EXPECT_EQ(QString::fromUtf8(shown).split('|', Qt::SkipEmptyParts), tree);
-            EXPECT_EQ(recordNames(folder.path()), in ? command.recordsAfter : kRecords);
-            EXPECT_FALSE(QFile::exists(infobase::pendingTreeFile(treeFile(folder.path()))));
+TEST(TreeCommitKill, EveryStepOfEveryTreeCommandLeavesTheFilesAgreeing) {
+    for (const bool cold : {false, true}) {
+        for (const Command& command : kCommands) {
+            for (int step = 1; step <= infobase::kTreeCommitSteps + 1; ++step) {
+                const bool killed = step <= infobase::kTreeCommitSteps;
+                SCOPED_TRACE(QStringLiteral("%1%2, %3")
+                                 .arg(command.name, cold ? " (whole file)" : "")
+                                 .arg(killed ? QString::number(step) : "no kill")
+                                 .toStdString());
+                QTemporaryDir folder;
+                seed(folder.path());
+                QStringList arguments{"--command", folder.path(), command.name,
+                                      QString::number(step), "do"};
+                if (cold) {
+                    arguments << "cold";
+                }
+                EXPECT_EQ(runChild(arguments), killed ? "killed" : "exit 0");
+
+                QByteArray shown;
+                ASSERT_EQ(runChild({"--connect", folder.path()}, &shown), "exit 0");
+                const bool in = !killed || inAfterKillAt(step, cold);
+                const QStringList tree = in ? command.treeAfter : kTree;
+                EXPECT_EQ(treeFileNodes(folder.path()), tree);
+                EXPECT_EQ(QString::fromUtf8(shown).split('|', Qt::SkipEmptyParts), tree);
+                EXPECT_EQ(recordNames(folder.path()), in ? command.recordsAfter : kRecords);
+                EXPECT_FALSE(QFile::exists(infobase::pendingTreeFile(treeFile(folder.path()))));
+            }
         }
     }
 }
@@ -265,7 +298,7 @@ TEST(TreeCommitKill, EveryStepOfAnUndoLeavesTheFilesAgreeing) {
 
             QByteArray shown;
             ASSERT_EQ(runChild({"--connect", folder.path()}, &shown), "exit 0");
-            const bool undone = step > static_cast<int>(infobase::TreeCommitStep::DigestStored);
+            const bool undone = inAfterKillAt(step, false);
             const QStringList tree = undone ? kTree : command.treeAfter;
             EXPECT_EQ(treeFileNodes(folder.path()), tree);
             EXPECT_EQ(QString::fromUtf8(shown).split('|', Qt::SkipEmptyParts), tree);
@@ -303,7 +336,8 @@ int main(int argc, char** argv) {
             printTreeAfterConnect(folder);
         }
         runCommand(folder, QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]),
-                   argc > 5 && std::string(argv[5]) == "undo");
+                   argc > 5 && std::string(argv[5]) == "undo",
+                   argc > 6 && std::string(argv[6]) == "cold");
     }
     return RUN_ALL_TESTS();
 }

@@ -45,13 +45,13 @@ QStringList topLevel(const TForm_Glavn& window) {
     return names;
 }
 
-// The commit's step hook for the life of the object; taken away after its first call.
+// The commit's step hook for the life of the object: the action runs when the step is reached
+// the nth time.
 class AtStep {
 public:
-    AtStep(TreeCommitStep step, std::function<void()> action) {
-        infobase::setTreeCommitStepHook([step, action, done = false](TreeCommitStep at) mutable {
-            if (at == step && !done) {
-                done = true;
+    AtStep(TreeCommitStep step, std::function<void()> action, int nth = 1) {
+        infobase::setTreeCommitStepHook([step, action, nth, seen = 0](TreeCommitStep at) mutable {
+            if (at == step && ++seen == nth) {
                 action();
             }
         });
@@ -103,11 +103,15 @@ protected:
 
 TEST_F(TreeFileInPlace, ACommittedTreeThatCannotReplaceTheFileIsToldKeptAndPutInPlaceLater) {
     {
-        AtStep block(TreeCommitStep::Committed, [this] { blockTreeFile(); });
+        // The add keeps its change in the base (its first commit); the file rewritten from it
+        // is committed next, and then cannot be put in place.
+        AtStep block(
+            TreeCommitStep::Committed, [this] { blockTreeFile(); }, 2);
         add("X1");
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !program.messages().isEmpty(); }, 30000));
     }
     ASSERT_EQ(program.messages().size(), 1);
-    EXPECT_TRUE(program.messages()[0].startsWith("Изменение сохранено в базе, но файл"))
+    EXPECT_TRUE(program.messages()[0].startsWith("Изменения дерева сохранены в базе, но файл"))
         << program.messages()[0].toStdString();
     EXPECT_EQ(topLevel(window()), (QStringList{"A", "X1"}));
     EXPECT_EQ(program.recordNames(), (QStringList{"A", "X1"}));
@@ -137,6 +141,7 @@ TEST_F(TreeFileInPlace, ACommittedTreeThatCannotReplaceTheFileIsToldKeptAndPutIn
     program.forgetMessages();
     add("X2");
     EXPECT_EQ(program.messages(), QStringList{});
+    window().writeTreeFileNow();
     EXPECT_EQ(nodesIn(treeFile), (QStringList{"A", "X1", "X2"}));
     EXPECT_EQ(program.recordNames(), (QStringList{"A", "X1", "X2"}));
     EXPECT_FALSE(QFileInfo::exists(pending));
@@ -167,6 +172,7 @@ TEST_F(TreeFileInPlace, ATreeFileThatIsALinkIsWrittenThroughOrRefusedWhenItLeads
     ASSERT_TRUE(QFile::rename(treeFile, real));
     ASSERT_TRUE(QFile::link(real, treeFile));
     add("X1");
+    window().writeTreeFileNow();
     EXPECT_EQ(program.messages(), QStringList{});
     EXPECT_TRUE(QFileInfo(treeFile).isSymLink());
     EXPECT_EQ(nodesIn(real), (QStringList{"A", "X1"}));
@@ -180,6 +186,50 @@ TEST_F(TreeFileInPlace, ATreeFileThatIsALinkIsWrittenThroughOrRefusedWhenItLeads
     EXPECT_EQ(program.recordNames(), (QStringList{"A", "X1"}));
     EXPECT_TRUE(QFileInfo(treeFile).isSymLink());
     EXPECT_FALSE(QFileInfo::exists(real));
+}
+
+// A change is kept in the base with its command and reaches the tree file off the window's
+// thread; a run that stops before that leaves it to the next start, which shows it and writes
+// it into the file.
+TEST_F(TreeFileInPlace, ChangesKeptInTheBaseReachTheFileNowOrAtTheNextStart) {
+    add("X1");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] {
+            return nodesIn(treeFile) == QStringList({"A", "X1"});
+        },
+        30000));
+
+    // Stopped before the rewrite: the window goes without its close.
+    add("X2");
+    add("X3");
+    restart(true);
+    EXPECT_EQ(program.messages(), QStringList{});
+    EXPECT_EQ(topLevel(window()), (QStringList{"A", "X1", "X2", "X3"}));
+    window().writeTreeFileNow();
+    EXPECT_EQ(nodesIn(treeFile), (QStringList{"A", "X1", "X2", "X3"}));
+    EXPECT_FALSE(QFileInfo::exists(pending));
+}
+
+// Changes kept in the base follow the tree file they were made on: a file put in its place
+// by hand since wins, the user is told, and the file is what the program then shows and keeps.
+TEST_F(TreeFileInPlace, AFilePutInPlaceByHandWinsOverChangesKeptForAnother) {
+    add("X1");
+    program.program.window.reset();
+    infobase::TTreeNodes other;
+    other.Add(nullptr, "A");
+    other.Add(nullptr, "Z");
+    infobase::writeTreeFile(treeFile, infobase::TreeViewState{}, other);
+    restart(true);
+    ASSERT_EQ(program.messages().size(), 1);
+    EXPECT_TRUE(program.messages()[0].startsWith(
+        "Последние изменения дерева, сохранённые в базе, не применены к файлу"))
+        << program.messages()[0].toStdString();
+    EXPECT_EQ(topLevel(window()), (QStringList{"A", "Z"}));
+    EXPECT_EQ(nodesIn(treeFile), (QStringList{"A", "Z"}));
+
+    restart(true);
+    EXPECT_EQ(program.messages(), QStringList{});
+    EXPECT_EQ(topLevel(window()), (QStringList{"A", "Z"}));
 }
 
 } // namespace

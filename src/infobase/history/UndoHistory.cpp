@@ -6,45 +6,15 @@
 #include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"
 #include "infobase/tree/TreeNodes.h"
+#include "infobase/wholefile/FileStamp.h"
 #include "infobase/wholefile/TreeCommit.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#if defined(Q_OS_UNIX)
-#include <sys/stat.h>
-#endif
 
 namespace infobase {
 namespace {
-
-// Tells the tree file the history left from any other write without reading it: its size,
-// its times of change and its place on the disk, which every write and every replacement
-// changes. Empty for a missing file.
-QByteArray treeFileStamp(const QString& treeFile) {
-#if defined(Q_OS_UNIX)
-    struct stat status {};
-    if (::stat(QFile::encodeName(treeFile).constData(), &status) != 0) {
-        return {};
-    }
-    return QByteArray::number(qint64(status.st_size)) + ':' +
-           QByteArray::number(qint64(status.st_mtim.tv_sec)) + '.' +
-           QByteArray::number(qint64(status.st_mtim.tv_nsec)) + ':' +
-           QByteArray::number(qint64(status.st_ctim.tv_sec)) + '.' +
-           QByteArray::number(qint64(status.st_ctim.tv_nsec)) + ':' +
-           QByteArray::number(quint64(status.st_dev)) + ':' +
-           QByteArray::number(quint64(status.st_ino));
-#else
-    const QFileInfo file(treeFile);
-    if (!file.exists()) {
-        return {};
-    }
-    return QByteArray::number(file.size()) + ':' +
-           QByteArray::number(file.lastModified().toMSecsSinceEpoch()) + ':' +
-           QByteArray::number(file.metadataChangeTime().toMSecsSinceEpoch());
-#endif
-}
 
 // The files an earlier build of the history kept beside the tree file, one per step, which a
 // killed run may have left: only the names it gave (a step number after ".undo-", and the same
@@ -101,7 +71,7 @@ UndoHistory::~UndoHistory() {
     onChange_ = {}; // whoever listens may be going too
     stop();
     if (tree_ != nullptr) {
-        tree_->setRecorder(nullptr);
+        tree_->removeRecorder(&treeChanges_);
     }
 }
 
@@ -111,7 +81,7 @@ void UndoHistory::start(const SqlcipherConnection& connection, BranchQuery& quer
     connection_ = &connection;
     query_ = &query;
     treeFile_ = treeFile;
-    treeFileStamp_ = treeFileStamp(treeFile);
+    treeFileStamp_ = fileStamp(treeFile);
     query.setRowWatch([this](qint64 rowId, BranchQuery::RowWrite write) {
         if (recording()) {
             makeRoom();
@@ -130,7 +100,7 @@ void UndoHistory::start(const SqlcipherConnection& connection, BranchQuery& quer
 void UndoHistory::followTree(TTreeNodes& tree, TreeViewState& view) {
     tree_ = &tree;
     view_ = &view;
-    tree.setRecorder(&treeChanges_);
+    tree.addRecorder(&treeChanges_);
     treeFileMatchesView();
 }
 
@@ -139,7 +109,13 @@ void UndoHistory::treeFileMatchesView() {
         fileView_ = std::make_shared<const TreeViewState>(*view_);
     }
     if (!treeFile_.isEmpty()) {
-        treeFileStamp_ = treeFileStamp(treeFile_);
+        treeFileStamp_ = fileStamp(treeFile_);
+    }
+}
+
+void UndoHistory::treeFileRewritten() {
+    if (!treeFile_.isEmpty()) {
+        treeFileStamp_ = fileStamp(treeFile_);
     }
 }
 
@@ -327,7 +303,7 @@ UndoHistory::Outcome UndoHistory::exchange(Step& step, bool back) {
     Outcome outcome;
     if (step.tree) {
         if (tree_ == nullptr || !step.viewBefore || !step.viewAfter ||
-            treeFileStamp(treeFile) != treeFileStamp_) {
+            fileStamp(treeFile) != treeFileStamp_) {
             throw UndoRefusal(UndoRefusal::TreeChanged, step.info.name);
         }
     }
@@ -368,20 +344,25 @@ UndoHistory::Outcome UndoHistory::exchange(Step& step, bool back) {
             const std::shared_ptr<const TreeViewState>& fileView =
                 back ? step.viewBefore : step.viewAfter;
             carryTreeChanges(step, back);
+            const TreeViewState viewNow = *view_;
+            *view_ = *fileView;
             try {
-                const TreeCommitted committed = commitTree(connection, *query_, treeFile,
-                                                           treeFileBytes(*fileView, *tree_), work);
+                const TreeCommitted committed =
+                    treeCommit_ ? treeCommit_(work)
+                                : commitTree(connection, *query_, treeFile,
+                                             treeFileBytes(*fileView, *tree_), work);
                 if (!committed.placed) {
                     outcome.notice = committed.notice;
                 }
             } catch (...) {
+                *view_ = viewNow;
                 carryTreeChanges(step, !back);
                 throw;
             }
             *view_ = *fileView;
             fileView_ = fileView;
             outcome.treeChanged = true;
-            treeFileStamp_ = treeFileStamp(treeFile);
+            treeFileStamp_ = fileStamp(treeFile);
         } else {
             inSharedWriteTransaction(connection, *query_, work);
         }

@@ -2,6 +2,7 @@
 
 #include "common/Failure.h"
 #include "infobase/tree/TreeChange.h"
+#include "infobase/wholefile/TreeCommit.h"
 
 #include <QByteArray>
 #include <QString>
@@ -99,6 +100,15 @@ public:
     // both outlive the history. An undo gives the tree file back the view state it held, as
     // the file held it.
     void followTree(TTreeNodes& tree, TreeViewState& view);
+    // How an undo or redo stores the tree's changes it carried out in the followed tree, with
+    // the view state set to the one the tree file is to get, together with the record work:
+    // whole or not at all, throwing on failure, as commitTree. Unset: the whole tree file is
+    // written by commitTree.
+    using TreeCommit = std::function<TreeCommitted(const std::function<void()>& recordWork)>;
+    void setTreeCommit(TreeCommit commit) { treeCommit_ = std::move(commit); }
+    // Told when this program replaced the tree file with one that holds the tree as the
+    // history knows it (a rewrite from its changes kept in the base).
+    void treeFileRewritten();
     // Told when the tree file was read into the followed tree and view state, and when the
     // two were written to it: the view state is then what the file holds.
     void treeFileMatchesView();
@@ -192,6 +202,7 @@ private:
     // step is taken back only while the file is as the program left it.
     QByteArray treeFileStamp_;
     TreeChanges treeChanges_{*this};
+    TreeCommit treeCommit_;
     bool roomMade_ = false;
     std::function<void()> onChange_;
 };

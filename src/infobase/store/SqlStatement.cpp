@@ -96,6 +96,14 @@ QByteArray SqlStatement::columnText(int column) const {
     return QByteArray(text, sqlite3_column_bytes(stmt_, column));
 }
 
+QByteArray SqlStatement::columnBlob(int column) const {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+    if (bytes == nullptr) {
+        return QByteArray();
+    }
+    return QByteArray(bytes, sqlite3_column_bytes(stmt_, column));
+}
+
 QByteArrayView SqlStatement::columnTextView(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     if (text == nullptr) {

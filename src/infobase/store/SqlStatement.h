@@ -53,6 +53,7 @@ public:
 
     qint64 columnInt64(int column) const;
     QByteArray columnText(int column) const; // UTF-8; the empty text for NULL
+    QByteArray columnBlob(int column) const; // the bytes as stored; empty for NULL
     // The same bytes without a copy, valid until the next step, reset or column read.
     QByteArrayView columnTextView(int column) const;
     int columnType(int column) const; // SQLITE_INTEGER, SQLITE_TEXT, ...

@@ -241,4 +241,8 @@ void applyTreeChange(TTreeNodes& items, const TreeChange& change) {
     }
 }
 
+void TreeChangeList::treeChanged(TreeChange forward, TreeChange /*inverse*/) {
+    changes_.push_back(std::move(forward));
+}
+
 } // namespace infobase

@@ -68,6 +68,17 @@ public:
     virtual void treeChanged(TreeChange forward, TreeChange inverse) = 0;
 };
 
+// Keeps the changes made to a tree, in order, until they are taken.
+class TreeChangeList : public TreeChangeRecorder {
+public:
+    void treeChanged(TreeChange forward, TreeChange inverse) override;
+    const std::vector<TreeChange>& changes() const { return changes_; }
+    void clear() { changes_.clear(); }
+
+private:
+    std::vector<TreeChange> changes_;
+};
+
 // The path from the top of the tree to the node, as positions among siblings (empty for
 // nullptr, the top level).
 std::vector<int> positionsOf(const TTreeNode* node);

@@ -88,7 +88,7 @@ TTreeNode* TTreeNodes::append(TTreeNode* parent, QString text) {
     }
     if (recording()) {
         const std::vector<int> path = positionsOf(node);
-        recorder_->treeChanged(insertChange(path, subtreeFields(node)), deleteChange(path));
+        record(insertChange(path, subtreeFields(node)), deleteChange(path));
     }
     return node;
 }
@@ -96,7 +96,7 @@ TTreeNode* TTreeNodes::append(TTreeNode* parent, QString text) {
 void TTreeNodes::Delete(TTreeNode* node) {
     if (recording()) {
         const std::vector<int> path = positionsOf(node);
-        recorder_->treeChanged(deleteChange(path), insertChange(path, subtreeFields(node)));
+        record(deleteChange(path), insertChange(path, subtreeFields(node)));
     }
     TTreeNode* parent = node->parent_;
     const int row = node->index_;
@@ -153,8 +153,8 @@ bool TTreeNodes::Move(TTreeNode* node, TTreeNode* newParent, int index) {
         observer_->nodeMoved();
     }
     if (recording()) {
-        recorder_->treeChanged(std::move(forward),
-                               moveChange(positionsOf(node), positionsOf(outside(from)), oldRow));
+        record(std::move(forward),
+               moveChange(positionsOf(node), positionsOf(outside(from)), oldRow));
     }
     if (from != &root_ && from->children_.empty()) {
         setHasChildren(from, false);
@@ -176,8 +176,7 @@ void TTreeNodes::Reorder(TTreeNode* parent, const std::vector<TTreeNode*>& order
             inverse[order[i]->index_] = i;
         }
         const std::vector<int> path = positionsOf(parent);
-        recorder_->treeChanged(reorderChange(path, std::move(forward)),
-                               reorderChange(path, std::move(inverse)));
+        record(reorderChange(path, std::move(forward)), reorderChange(path, std::move(inverse)));
     }
     if (notifying()) {
         observer_->childrenAboutToBeReordered(parent);
@@ -237,7 +236,7 @@ void TTreeNodes::destroySubtree(TTreeNode* node) {
 void TTreeNodes::setText(TTreeNode* node, const QString& text) {
     if (recording()) {
         const std::vector<int> path = positionsOf(node);
-        recorder_->treeChanged(renameChange(path, text), renameChange(path, node->text_));
+        record(renameChange(path, text), renameChange(path, node->text_));
     }
     if (nameCounts_ || countsComing_.valid()) {
         countName(node->text_, -1);
@@ -255,7 +254,7 @@ void TTreeNodes::setHasChildren(TTreeNode* node, bool hasChildren) {
     }
     if (recording()) {
         const std::vector<int> path = positionsOf(node);
-        recorder_->treeChanged(flagChange(path, hasChildren), flagChange(path, !hasChildren));
+        record(flagChange(path, hasChildren), flagChange(path, !hasChildren));
     }
     node->hasChildren_ = hasChildren;
     if (notifying()) {
@@ -365,6 +364,23 @@ TTreeNode** TTreeNodes::lendChildRun(int count) {
     slabNext_ += count;
     slabFree_ -= count;
     return run;
+}
+
+void TTreeNodes::addRecorder(TreeChangeRecorder* recorder) {
+    if (std::find(recorders_.begin(), recorders_.end(), recorder) == recorders_.end()) {
+        recorders_.push_back(recorder);
+    }
+}
+
+void TTreeNodes::removeRecorder(TreeChangeRecorder* recorder) {
+    std::erase(recorders_, recorder);
+}
+
+void TTreeNodes::record(TreeChange forward, TreeChange inverse) const {
+    for (std::size_t i = 0; i + 1 < recorders_.size(); ++i) {
+        recorders_[i]->treeChanged(forward, inverse);
+    }
+    recorders_.back()->treeChanged(std::move(forward), std::move(inverse));
 }
 
 } // namespace infobase

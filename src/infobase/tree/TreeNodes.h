@@ -157,8 +157,10 @@ public:
 
     // The observer is not owned; nullptr detaches it.
     void setObserver(TreeNodesObserver* observer) { observer_ = observer; }
-    // Told of every change outside a bulk update, as a TreeChange; not owned, nullptr detaches.
-    void setRecorder(TreeChangeRecorder* recorder) { recorder_ = recorder; }
+    // Told of every change outside a bulk update, as a TreeChange, in the order added; not
+    // owned. Adding one twice keeps it once.
+    void addRecorder(TreeChangeRecorder* recorder);
+    void removeRecorder(TreeChangeRecorder* recorder);
 
     // For a reader that builds the tree inside BeginUpdate … EndUpdate: appends a node as the
     // last child of the parent (nullptr: the top level) with its text and HasChildren flag,
@@ -211,13 +213,14 @@ private:
     void destroyAllNodes();
     TTreeNode** lendChildRun(int count);
     bool notifying() const { return observer_ && updateDepth_ == 0; }
-    bool recording() const { return recorder_ && updateDepth_ == 0; }
+    bool recording() const { return !recorders_.empty() && updateDepth_ == 0; }
+    void record(TreeChange forward, TreeChange inverse) const;
 
     TTreeNode root_;
     int count_ = 0;
     TTreeNode* selected_ = nullptr;
     TreeNodesObserver* observer_ = nullptr;
-    TreeChangeRecorder* recorder_ = nullptr;
+    std::vector<TreeChangeRecorder*> recorders_;
     int updateDepth_ = 0;
     // Nodes live in blocks, side by side in the order they were added, which saves a heap
     // block per node and keeps a walk through the tree close in memory. A node is made in its

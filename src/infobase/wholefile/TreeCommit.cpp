@@ -5,9 +5,11 @@
 #include "infobase/store/BranchQuery.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/SharedWriteTransaction.h"
+#include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"
 #include "infobase/tree/TreeStream.h"
 #include "infobase/wholefile/FileCopy.h"
+#include "infobase/wholefile/TreeJournal.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -27,9 +29,7 @@ std::function<void(TreeCommitStep)>& stepHook() {
 }
 
 void reached(TreeCommitStep step) {
-    if (stepHook()) {
-        stepHook()(step);
-    }
+    reachedTreeCommitStep(step);
 }
 
 // The side table of the base that holds the digest of the tree file last committed.
@@ -37,51 +37,30 @@ constexpr const char* kCreateDigestTable =
     "CREATE TABLE IF NOT EXISTS TreeFileDigest (id INTEGER PRIMARY KEY CHECK (id = 1), "
     "digest TEXT NOT NULL)";
 
-// Tells the file a commit wrote from any other: its size and a 64-bit fingerprint of its
-// bytes, the same on every machine and run. It guards against a leftover of an uncommitted
-// commit, not against tampering, and a cryptographic hash of a large tree would cost an add
-// several times the time it takes to write the file.
-QByteArray digestOf(const QByteArray& bytes) {
-    constexpr quint64 kMultiplier = 0x9E3779B97F4A7C15ull;
-    quint64 hash = quint64(bytes.size()) * kMultiplier;
-    const char* data = bytes.constData();
-    const qsizetype words = bytes.size() / 8;
-    for (qsizetype i = 0; i < words; ++i) {
-        quint64 word;
-        std::memcpy(&word, data + i * 8, 8);
-        hash = (hash ^ word) * kMultiplier;
-        hash ^= hash >> 29;
-    }
-    for (qsizetype i = words * 8; i < bytes.size(); ++i) {
-        hash = (hash ^ quint8(data[i])) * kMultiplier;
-        hash ^= hash >> 29;
-    }
-    return QByteArray::number(bytes.size()) + ':' + QByteArray::number(hash, 16);
-}
-
 QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-// Writes the bytes to the file, replacing it, and puts them on the disk; on failure no file
-// is left.
-void writeSynced(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        throw Failure(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(shown(path), file.errorString()));
+// Runs the work in a write transaction of its own, committed or rolled back whole.
+void inWriteTransaction(const SqlcipherConnection& connection, const std::function<void()>& work) {
+    connection.execute("BEGIN IMMEDIATE");
+    try {
+        work();
+        connection.execute("COMMIT");
+    } catch (...) {
+        if (!sqlite3_get_autocommit(connection.handle())) {
+            sqlite3_exec(connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        throw;
     }
-    const bool written = file.write(bytes) == bytes.size() && file.flush() &&
-#if defined(Q_OS_UNIX)
-                         ::fsync(file.handle()) == 0;
-#else
-                         true;
-#endif
-    file.close();
-    if (!written) {
-        QFile::remove(path);
-        throw Failure(QStringLiteral("Stream write error"));
-    }
+}
+
+void storeDigest(const SqlcipherConnection& connection, const QByteArray& digest) {
+    connection.execute(kCreateDigestTable);
+    SqlStatement store =
+        connection.prepare("INSERT OR REPLACE INTO TreeFileDigest (id, digest) VALUES (1, ?)");
+    store.bindText(1, digest);
+    store.step();
 }
 
 // Renames the new file over the old one in one step.
@@ -98,6 +77,69 @@ bool replaceWith(const QString& from, const QString& to) {
 
 void setTreeCommitStepHook(std::function<void(TreeCommitStep)> hook) {
     stepHook() = std::move(hook);
+}
+
+void reachedTreeCommitStep(TreeCommitStep step) {
+    if (stepHook()) {
+        stepHook()(step);
+    }
+}
+
+// The digest is no cryptographic hash: that of a large tree would cost a change several times
+// the time it takes to write the file.
+QByteArray treeFileDigest(QByteArrayView bytes) {
+    constexpr quint64 kMultiplier = 0x9E3779B97F4A7C15ull;
+    quint64 hash = quint64(bytes.size()) * kMultiplier;
+    const char* data = bytes.data();
+    const qsizetype words = bytes.size() / 8;
+    for (qsizetype i = 0; i < words; ++i) {
+        quint64 word;
+        std::memcpy(&word, data + i * 8, 8);
+        hash = (hash ^ word) * kMultiplier;
+        hash ^= hash >> 29;
+    }
+    for (qsizetype i = words * 8; i < bytes.size(); ++i) {
+        hash = (hash ^ quint8(data[i])) * kMultiplier;
+        hash ^= hash >> 29;
+    }
+    return QByteArray::number(bytes.size()) + ':' + QByteArray::number(hash, 16);
+}
+
+QByteArray storedTreeFileDigest(const SqlcipherConnection& connection) {
+    SqlStatement hasTable = connection.prepare(
+        "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'TreeFileDigest'");
+    if (!hasTable.step()) {
+        return {};
+    }
+    SqlStatement select = connection.prepare("SELECT digest FROM TreeFileDigest WHERE id = 1");
+    return select.step() ? select.columnText(0) : QByteArray();
+}
+
+void storeTreeFileDigestOnce(const SqlcipherConnection& connection, const QByteArray& digest) {
+    inWriteTransaction(connection, [&] {
+        if (storedTreeFileDigest(connection).isEmpty()) {
+            storeDigest(connection, digest);
+        }
+    });
+}
+
+void writeFileSynced(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        throw Failure(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(shown(path), file.errorString()));
+    }
+    const bool written = file.write(bytes) == bytes.size() && file.flush() &&
+#if defined(Q_OS_UNIX)
+                         ::fsync(file.handle()) == 0;
+#else
+                         true;
+#endif
+    file.close();
+    if (!written) {
+        QFile::remove(path);
+        throw Failure(QStringLiteral("Stream write error"));
+    }
 }
 
 // One fixed name beside the tree file, where the next commit, connect or backup looks for it.
@@ -143,10 +185,14 @@ QString pendingTreeNotice(const QString& treeFile, const PendingTreeOutcome& out
         .arg(shown(treeFile), outcome.reason, shown(outcome.pendingFile));
 }
 
-TreeCommitted commitTree(const SqlcipherConnection& connection, BranchQuery& query,
-                         const QString& treeFile, const QByteArray& bytes,
-                         const std::function<void()>& recordWork) {
+void requireTreeFileInPlace(const SqlcipherConnection& connection, const QString& treeFile) {
+    // Checked before anything is written: once the base has committed, the rename must not
+    // be refused.
     const QString target = treeFileTarget(treeFile);
+    if (QFileInfo(target).isDir()) {
+        throw Failure(
+            QStringLiteral("Cannot create file \"%1\". Is a directory").arg(shown(target)));
+    }
     // The change an earlier commit left beside the tree file is in the base: a new file
     // written over it without it would lose it for good.
     const PendingTreeOutcome earlier = settlePendingTree(connection, treeFile);
@@ -161,14 +207,15 @@ TreeCommitted commitTree(const SqlcipherConnection& connection, BranchQuery& que
                                      "дерева (файл %1): %2\rДерево не изменено.")
                           .arg(shown(earlier.pendingFile), earlier.reason));
     }
-    // Checked before anything is written: once the base has committed, the rename must not
-    // be refused.
-    if (QFileInfo(target).isDir()) {
-        throw Failure(
-            QStringLiteral("Cannot create file \"%1\". Is a directory").arg(shown(target)));
-    }
+}
+
+TreeCommitted commitTree(const SqlcipherConnection& connection, BranchQuery& query,
+                         const QString& treeFile, const QByteArray& bytes,
+                         const std::function<void()>& recordWork) {
+    requireTreeFileInPlace(connection, treeFile);
+    const QString target = treeFileTarget(treeFile);
     const QString pending = pendingTreeFile(target);
-    writeSynced(pending, bytes);
+    writeFileSynced(pending, bytes);
     reached(TreeCommitStep::TemporaryWritten);
     try {
         inSharedWriteTransaction(connection, query, [&] {
@@ -176,12 +223,9 @@ TreeCommitted commitTree(const SqlcipherConnection& connection, BranchQuery& que
                 recordWork();
             }
             reached(TreeCommitStep::RecordWorkDone);
-            connection.execute(kCreateDigestTable);
-            SqlStatement store = connection.prepare(
-                "INSERT OR REPLACE INTO TreeFileDigest (id, digest) VALUES (1, ?)");
-            store.bindText(1, digestOf(bytes));
-            store.step();
-            store.reset();
+            storeDigest(connection, treeFileDigest(bytes));
+            // The new file holds every change made so far.
+            tree_journal::removeUpTo(connection, -1);
             reached(TreeCommitStep::DigestStored);
         });
     } catch (...) {
@@ -194,6 +238,61 @@ TreeCommitted commitTree(const SqlcipherConnection& connection, BranchQuery& que
         const int error = errno;
         const PendingTreeOutcome stuck{PendingTree::Stuck, pending, systemErrorText(error)};
         return {false, pendingTreeNotice(treeFile, stuck)};
+    }
+    reached(TreeCommitStep::Replaced);
+    syncFolder(QFileInfo(target).absolutePath());
+    reached(TreeCommitStep::FolderSynced);
+    return {};
+}
+
+void commitTreeChanges(const SqlcipherConnection& connection, BranchQuery& query,
+                       const TreeViewState& view, const std::vector<TreeChange>& changes,
+                       const std::function<void()>& recordWork) {
+    inSharedWriteTransaction(connection, query, [&] {
+        if (recordWork) {
+            recordWork();
+        }
+        reached(TreeCommitStep::RecordWorkDone);
+        tree_journal::append(connection, view, changes);
+        reached(TreeCommitStep::DigestStored);
+    });
+    reached(TreeCommitStep::Committed);
+}
+
+RewrittenPlacement placeRewrittenTree(const SqlcipherConnection& connection,
+                                      const QString& treeFile, const RewrittenTree& rewritten) {
+    const QString target = treeFileTarget(treeFile);
+    const QString pending = pendingTreeFile(target);
+    bool stale = false;
+    try {
+        // No record changes: a transaction of its own, which the branch query need not join.
+        connection.execute("BEGIN IMMEDIATE");
+        try {
+            stale = storedTreeFileDigest(connection) != rewritten.fromDigest;
+            if (!stale) {
+                storeDigest(connection, rewritten.digest);
+                tree_journal::removeUpTo(connection, rewritten.coveredSeq);
+                reached(TreeCommitStep::DigestStored);
+            }
+            connection.execute("COMMIT");
+        } catch (...) {
+            if (!sqlite3_get_autocommit(connection.handle())) {
+                sqlite3_exec(connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+            }
+            throw;
+        }
+    } catch (...) {
+        QFile::remove(pending);
+        throw;
+    }
+    if (stale) {
+        QFile::remove(pending);
+        return {true, true, {}};
+    }
+    reached(TreeCommitStep::Committed);
+    if (!replaceWith(pending, target)) {
+        const int error = errno;
+        return {false, false, systemErrorText(error)};
     }
     reached(TreeCommitStep::Replaced);
     syncFolder(QFileInfo(target).absolutePath());
@@ -215,15 +314,7 @@ PendingTreeOutcome settlePendingTree(const SqlcipherConnection& connection,
     }
     QByteArray stored;
     try {
-        SqlStatement hasTable = connection.prepare(
-            "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'TreeFileDigest'");
-        if (hasTable.step()) {
-            SqlStatement select =
-                connection.prepare("SELECT digest FROM TreeFileDigest WHERE id = 1");
-            if (select.step()) {
-                stored = select.columnText(0);
-            }
-        }
+        stored = storedTreeFileDigest(connection);
     } catch (const Failure& failure) {
         // Not known whether the base committed it: kept for a later try.
         return {PendingTree::Unknown, pending, failure.message()};
@@ -232,7 +323,7 @@ PendingTreeOutcome settlePendingTree(const SqlcipherConnection& connection,
     if (!file.open(QIODevice::ReadOnly)) {
         return {PendingTree::Unknown, pending, file.errorString()};
     }
-    const bool committed = !stored.isEmpty() && digestOf(file.readAll()) == stored;
+    const bool committed = !stored.isEmpty() && treeFileDigest(file.readAll()) == stored;
     file.close();
     if (!committed) {
         QFile::remove(pending);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "infobase/tree/TreeChange.h"
 #include "infobase/tree/TreeNodes.h"
 #include "infobase/tree/TreeViewState.h"
 
@@ -22,8 +23,16 @@ class SqlcipherConnection;
 // base's commit and the rename, and throws away a new file whose transaction never
 // committed. A committed new file is never thrown away: while it cannot be put in place, no
 // further change of the tree is made.
+//
+// A small change need not write the whole file: commitTreeChanges keeps the change itself in
+// a side table of the base (tree_journal), in the transaction of its record work, on top of the
+// file whose digest the base holds; the file is rewritten whole later (TreeFileRewriter) by
+// the same protocol, in whose transaction the entries it holds are removed. A whole-file
+// commit holds every change made before it, and removes every entry.
 
-// The steps of a commit, in order; a test seam can stop the program after any of them.
+// The steps of a commit, in order; a test seam can stop the program after any of them. A commit
+// of changes reaches RecordWorkDone, DigestStored (its entry stored) and Committed; a rewrite
+// of the file every step but RecordWorkDone.
 enum class TreeCommitStep {
     TemporaryWritten = 1, // the new tree file is beside the old one, on the disk
     RecordWorkDone,       // the record's change is written, not committed
@@ -34,8 +43,10 @@ enum class TreeCommitStep {
 };
 inline constexpr int kTreeCommitSteps = 6;
 
-// Called after each step of every commit; empty by default. For tests only.
+// Called after each step of every commit, on the thread that made the step; empty by default.
+// For tests only.
 void setTreeCommitStepHook(std::function<void(TreeCommitStep)> hook);
+void reachedTreeCommitStep(TreeCommitStep step);
 
 // Where a commit writes the new tree file before it replaces the old one.
 QString pendingTreeFile(const QString& treeFile);
@@ -45,6 +56,19 @@ QByteArray treeFileBytes(const TreeViewState& view, const TTreeNodes& items);
 // The same as if the leaf were deleted, the tree in memory left as it is.
 QByteArray treeFileBytesWithout(const TreeViewState& view, const TTreeNodes& items,
                                 const TTreeNode* leaf);
+
+// Tells the file a commit wrote from any other: its size and a 64-bit fingerprint of its bytes,
+// the same on every machine and run. It guards against a leftover of an uncommitted commit,
+// not against tampering.
+QByteArray treeFileDigest(QByteArrayView bytes);
+// The digest of the tree file the base last committed; empty when it holds none.
+QByteArray storedTreeFileDigest(const SqlcipherConnection& connection);
+// Stores the digest of the tree file as the one the base holds, in a transaction of its own,
+// unless the base holds one already.
+void storeTreeFileDigestOnce(const SqlcipherConnection& connection, const QByteArray& digest);
+// Writes the bytes to the file, replacing it, and puts them on the disk; on failure no file is
+// left and Failure is thrown.
+void writeFileSynced(const QString& path, const QByteArray& bytes);
 
 // What a commit did: the base holds the change in every case; the tree file may not yet.
 struct TreeCommitted {
@@ -67,6 +91,41 @@ struct TreeCommitted {
 TreeCommitted commitTree(const SqlcipherConnection& connection, BranchQuery& query,
                          const QString& treeFile, const QByteArray& bytes,
                          const std::function<void()>& recordWork);
+
+// Refuses (Failure) a change of the tree while its file cannot take it: a tree file that is a
+// link leading nowhere or a folder, or a committed new file that cannot be put in place
+// (settlePendingTree is tried first) or whose fate the base cannot tell.
+void requireTreeFileInPlace(const SqlcipherConnection& connection, const QString& treeFile);
+
+// Keeps the tree's changes, made in memory since the last commit, together with the record
+// work, whole or not at all, without writing the tree file: an entry of tree_journal, on top
+// of the tree file the base holds the digest of (storedTreeFileDigest must not be empty),
+// with the view state the file is to get. On failure nothing is changed and the failure is
+// thrown; the query's records in memory change only after the base committed.
+void commitTreeChanges(const SqlcipherConnection& connection, BranchQuery& query,
+                       const TreeViewState& view, const std::vector<TreeChange>& changes,
+                       const std::function<void()>& recordWork);
+
+// A tree file rewritten whole, off the window's thread, from the file the base held and the
+// entries on top of it, waiting in pendingTreeFile of the tree file's target.
+struct RewrittenTree {
+    QByteArray fromDigest; // the digest of the file it was made from
+    QByteArray digest;     // its own
+    qint64 coveredSeq = 0; // the last entry it holds
+};
+// What became of it.
+struct RewrittenPlacement {
+    bool stale = false; // the base moved on meanwhile: the new file was removed, nothing done
+    bool placed = true; // otherwise, whether it stands under the tree file's name; if not, the
+                        // base holds it and it waits beside the tree file, as after commitTree
+    QString reason;     // why it could not be put in place (the system's words)
+};
+// Puts a rewritten file in place by the same protocol as commitTree: in one transaction, while
+// the base still holds the digest it was made from, stores its digest and removes the entries
+// it holds; then the rename. Failures before the base committed remove the new file and are
+// thrown.
+RewrittenPlacement placeRewrittenTree(const SqlcipherConnection& connection,
+                                      const QString& treeFile, const RewrittenTree& rewritten);
 
 // What became of a new tree file left beside the tree file.
 enum class PendingTree {

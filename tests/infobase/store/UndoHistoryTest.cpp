@@ -43,6 +43,9 @@ protected:
 
     store_test::TempBase base;
     infobase::RecordStore store;
+    // The tree a history follows outlives it.
+    infobase::TTreeNodes tree;
+    infobase::TreeViewState view;
     UndoHistory history;
 };
 
@@ -85,8 +88,6 @@ TEST_F(History, ACommandThatDidNotCommitLeavesNoStep) {
 // tree file, an undo and a redo give the files back byte for byte, and a tree file another
 // program wrote since (even with the same bytes) refuses the undo with nothing changed.
 TEST_F(History, TreeStepsKeepChangesAndNoticeAnotherProgramsWrite) {
-    infobase::TTreeNodes tree;
-    infobase::TreeViewState view;
     infobase::TTreeNode* first = tree.Add(nullptr, "Ветка");
     tree.Add(nullptr, "Другая");
     const auto commit = [&] {

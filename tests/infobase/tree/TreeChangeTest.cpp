@@ -1,6 +1,8 @@
 #include "infobase/tree/TreeChange.h"
 
 #include "TreeTestSupport.h"
+#include "common/Failure.h"
+#include "infobase/wholefile/TreeJournal.h"
 
 #include <QRandomGenerator>
 #include <algorithm>
@@ -92,17 +94,25 @@ TEST(TreeChange, ReplayedChangesGiveTheSameFileAndTheirInversesTheFirst) {
         }
         const QByteArray first = writeToBytes(TreeViewState{}, items);
         Recorded recorded;
-        items.setRecorder(&recorded);
+        items.addRecorder(&recorded);
         for (int i = 0; i < 60; ++i) {
             changeAtRandom(items, random);
         }
-        items.setRecorder(nullptr);
+        items.removeRecorder(&recorded);
         const QByteArray last = writeToBytes(TreeViewState{}, items);
 
+        // Replayed as the base keeps them.
+        std::vector<infobase::TreeChange> forwards;
+        for (const auto& [forward, inverse] : recorded.changes) {
+            forwards.push_back(forward);
+        }
+        const infobase::tree_journal::Entry kept = infobase::tree_journal::decode(
+            7, infobase::tree_journal::encode(TreeViewState{}, forwards));
+        ASSERT_EQ(kept.changes, forwards);
         TTreeNodes replayed;
         readInto(first, replayed);
-        for (const auto& [forward, inverse] : recorded.changes) {
-            applyTreeChange(replayed, forward);
+        for (const infobase::TreeChange& change : kept.changes) {
+            applyTreeChange(replayed, change);
         }
         EXPECT_EQ(writeToBytes(TreeViewState{}, replayed), last) << "seed " << seed;
         EXPECT_EQ(describe(replayed), describe(items)) << "seed " << seed;
@@ -125,7 +135,7 @@ TEST(TreeChange, ADeletedSubtreeComesBackWithEveryField) {
     items.Add(nullptr, "after");
     const QString before = describe(items);
     Recorded recorded;
-    items.setRecorder(&recorded);
+    items.addRecorder(&recorded);
     items.Delete(top);
     ASSERT_EQ(recorded.changes.size(), 1u);
     applyTreeChange(items, recorded.changes[0].second);
@@ -158,6 +168,41 @@ TEST(TreeChange, AChangeThatDoesNotFitIsRefusedAndChangesNothing) {
         EXPECT_THROW(applyTreeChange(items, misfit), Failure) << int(misfit.kind);
         EXPECT_EQ(describe(items), before);
     }
+}
+
+// An entry kept in the base comes back whole, view state included; damaged bytes (cut short at
+// any point, or a count larger than the bytes) are refused, never misread.
+TEST(TreeChange, AKeptEntryComesBackWholeAndDamagedOnesAreRefused) {
+    TreeViewState view;
+    view.bounds = {1, 2, 300, 400};
+    view.Font.Name = "Arial";
+    view.Align = infobase::TAlign::alRight;
+    infobase::NodeFields node;
+    node.text = "Ветка";
+    node.data = 9;
+    infobase::NodeFields child = node;
+    child.depth = 1;
+    const std::vector<infobase::TreeChange> changes{
+        infobase::insertChange({0, 2}, {node, child}), infobase::moveChange({1}, {0}, 3),
+        infobase::reorderChange({}, {1, 0}), infobase::renameChange({0}, "Новое")};
+    const QByteArray bytes = infobase::tree_journal::encode(view, changes);
+    const infobase::tree_journal::Entry entry = infobase::tree_journal::decode(3, bytes);
+    EXPECT_EQ(entry.seq, 3);
+    EXPECT_EQ(entry.view, view);
+    EXPECT_EQ(entry.changes, changes);
+
+    for (qsizetype size = 0; size < bytes.size(); ++size) {
+        EXPECT_THROW(infobase::tree_journal::decode(1, bytes.left(size)), Failure) << size;
+    }
+    QByteArray longer = bytes;
+    longer.append('\0');
+    EXPECT_THROW(infobase::tree_journal::decode(1, longer), Failure);
+    // The number of changes stands after the view state; made huge, it is refused before any
+    // allocation.
+    const qsizetype countAt = infobase::tree_journal::encode(view, {}).size() - 4;
+    QByteArray huge = bytes;
+    huge.replace(countAt, 4, QByteArray("\x7f\xff\xff\xff", 4));
+    EXPECT_THROW(infobase::tree_journal::decode(1, huge), Failure);
 }
 
 } // namespace
