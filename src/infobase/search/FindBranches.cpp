@@ -20,7 +20,8 @@ constexpr std::size_t kPlacesPerBlock = 1 << 16;
 // The branches of the places, in their order, that hold the query, with the names already
 // matched.
 FoundBranches collect(const TreeOrder& tree, const RecordCorpus& records, const ByteFinder& finder,
-                      const std::vector<int>& places, const std::vector<char>& inName) {
+                      const std::vector<int>& places, const std::vector<char>& inName,
+                      FoundBranches storage) {
     // Only the records of branches whose names do not hold the query need looking at.
     std::vector<char> wanted(records.slotCount(), 0);
     for (const int i : places) {
@@ -51,7 +52,9 @@ FoundBranches collect(const TreeOrder& tree, const RecordCorpus& records, const 
     for (std::size_t block = 0; block < blocks; ++block) {
         starts[block + 1] += starts[block];
     }
-    FoundBranches found;
+    FoundBranches found = std::move(storage);
+    found.hits.clear();
+    found.places.clear();
     found.hits.resize(starts[blocks]);
     found.places.resize(starts[blocks]);
     inParallel(blocks, 1, [&](std::size_t first, std::size_t end) {
@@ -75,7 +78,8 @@ FoundBranches collect(const TreeOrder& tree, const RecordCorpus& records, const 
 } // namespace
 
 FoundBranches findBranchesWithPlaces(const TreeOrder& tree, const RecordCorpus& records,
-                                     QStringView query, const TTreeNode* within) {
+                                     QStringView query, const TTreeNode* within,
+                                     FoundBranches storage) {
     const QByteArray folded = foldedQuery(query);
     if (folded.isEmpty()) {
         return {};
@@ -86,7 +90,7 @@ FoundBranches findBranchesWithPlaces(const TreeOrder& tree, const RecordCorpus& 
     tree.matchNames(finder, begin, end, inName);
     std::vector<int> places(std::size_t(end - begin));
     std::iota(places.begin(), places.end(), begin);
-    return collect(tree, records, finder, places, inName);
+    return collect(tree, records, finder, places, inName, std::move(storage));
 }
 
 FoundBranches findBranchesAmong(const TreeOrder& tree, const RecordCorpus& records,
@@ -98,7 +102,7 @@ FoundBranches findBranchesAmong(const TreeOrder& tree, const RecordCorpus& recor
     const ByteFinder finder(folded);
     std::vector<char> inName;
     tree.matchNames(finder, among, inName);
-    return collect(tree, records, finder, among, inName);
+    return collect(tree, records, finder, among, inName, {});
 }
 
 std::vector<BranchHit> findBranches(const TreeOrder& tree, const RecordCorpus& records,
