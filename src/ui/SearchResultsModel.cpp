@@ -62,6 +62,14 @@ int SearchResultsModel::rowCount(const QModelIndex& parent) const {
     return hits > 0 ? hits : notice().isEmpty() ? 0 : 1;
 }
 
+QModelIndex SearchResultsModel::index(int row, int column, const QModelIndex& parent) const {
+    const std::size_t hits = search_.hits().size();
+    const std::size_t rows = hits > 0 ? hits : std::size_t(rowCount());
+    return column == 0 && row >= 0 && std::size_t(row) < rows && !parent.isValid()
+               ? createIndex(row, 0)
+               : QModelIndex();
+}
+
 QString SearchResultsModel::resultText(int row) const {
     if (const auto cached = texts_.constFind(row); cached != texts_.cend()) {
         return *cached;

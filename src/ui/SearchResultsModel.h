@@ -28,6 +28,9 @@ public:
     // Whether the row's branch was found in its text.
     bool foundInText(int row) const;
 
+    // The view asks for every row's index each time it lays the list out: made here without
+    // the checks of the base class, which ask for the row count again for each row.
+    QModelIndex index(int row, int column = 0, const QModelIndex& parent = {}) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;

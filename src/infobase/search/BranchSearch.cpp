@@ -360,8 +360,9 @@ void BranchSearch::run() {
     const bool among = hitsExtendable_ && scope == hitsScope_ && !hitsQuery_.isEmpty() &&
                        folded.contains(hitsQuery_) &&
                        results_.hits().size() < std::size_t(order_->size()) / 4;
-    results_.assign(among ? findBranchesAmong(*order_, *records_, query_, results_.places())
-                          : findBranchesWithPlaces(*order_, *records_, query_, scope));
+    results_.assign(
+        among ? findBranchesAmong(*order_, *records_, query_, results_.places())
+              : findBranchesWithPlaces(*order_, *records_, query_, scope, results_.take()));
     hitsQuery_ = folded;
     hitsScope_ = scope;
     hitsExtendable_ = true;

@@ -30,7 +30,10 @@ struct FoundBranches {
 };
 FoundBranches findBranchesAmong(const TreeOrder& tree, const RecordCorpus& records,
                                 QStringView query, const std::vector<int>& among);
+// `storage`: results no longer wanted, whose room the new ones take (a list of most of a
+// million results is not allocated anew for each key).
 FoundBranches findBranchesWithPlaces(const TreeOrder& tree, const RecordCorpus& records,
-                                     QStringView query, const TTreeNode* within = nullptr);
+                                     QStringView query, const TTreeNode* within = nullptr,
+                                     FoundBranches storage = {});
 
 } // namespace infobase::search

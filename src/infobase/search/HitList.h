@@ -2,6 +2,7 @@
 
 #include "infobase/search/FindBranches.h"
 
+#include <utility>
 #include <vector>
 
 namespace infobase::search {
@@ -15,6 +16,8 @@ public:
     const std::vector<int>& places() const { return found_.places; }
 
     void assign(FoundBranches found) { found_ = std::move(found); }
+    // The results given up, with their room, for the next ones to take.
+    FoundBranches take() { return std::exchange(found_, {}); }
     void clear();
 
     // The places [begin, end) leave the order: their results go (given back, their places

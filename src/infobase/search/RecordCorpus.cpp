@@ -27,10 +27,11 @@ void RecordCorpus::Builder::add(qint64 rowId, QStringView name, QByteArrayView d
                                 QByteArrayView text) {
     RecordCorpus& c = *corpus_;
     const int slot = c.slotCount();
-    c.slots_.push_back(Slot{rowId, name.toString()});
+    c.slots_.push_back(Slot{name.toString()});
+    c.rowIds_.push_back(rowId);
     c.place(slot, name, description, text);
     // A table is read in the order of its keys: the last key is the largest so far.
-    if (!c.byRowId_.empty() && c.slots_[c.byRowId_.back()].rowId >= rowId) {
+    if (!c.byRowId_.empty() && c.rowIds_[c.byRowId_.back()] >= rowId) {
         c.byRowId_.insert(c.rowIdPlace(rowId), slot);
     } else {
         c.byRowId_.push_back(slot);
@@ -44,6 +45,7 @@ std::unique_ptr<RecordCorpus> RecordCorpus::Builder::finish() {
         c.chunks_.back().bytes.squeeze();
     }
     c.slots_.shrink_to_fit();
+    c.rowIds_.shrink_to_fit();
     c.byRowId_.shrink_to_fit();
     c.byName_.resize(c.slots_.size());
     for (int i = 0; i < c.slotCount(); ++i) {
@@ -83,7 +85,7 @@ bool RecordCorpus::nameOrder(int a, int b) const {
     if (const int byText = name(a).compare(name(b)); byText != 0) {
         return byText < 0;
     }
-    return slots_[a].rowId < slots_[b].rowId;
+    return rowIds_[a] < rowIds_[b];
 }
 
 int RecordCorpus::ownRecordOf(QStringView nodeText) const {
@@ -110,12 +112,12 @@ QString RecordCorpus::nameOf(qint64 rowId) const {
 
 int RecordCorpus::slotOf(qint64 rowId) const {
     const auto at = rowIdPlace(rowId);
-    return at != byRowId_.end() && slots_[*at].rowId == rowId ? *at : -1;
+    return at != byRowId_.end() && rowIds_[*at] == rowId ? *at : -1;
 }
 
 std::vector<int>::const_iterator RecordCorpus::rowIdPlace(qint64 rowId) const {
     return std::lower_bound(byRowId_.begin(), byRowId_.end(), rowId,
-                            [this](int slot, qint64 key) { return slots_[slot].rowId < key; });
+                            [this](int slot, qint64 key) { return rowIds_[slot] < key; });
 }
 
 void RecordCorpus::place(int slot, QStringView name, QByteArrayView description,
@@ -176,7 +178,7 @@ void RecordCorpus::indexName(int slot) {
     const auto exact = byExactName_.find(name(slot));
     if (exact == byExactName_.end()) {
         byExactName_.insert(name(slot), slot);
-    } else if (slots_[*exact].rowId > slots_[slot].rowId) {
+    } else if (rowIds_[*exact] > rowIds_[slot]) {
         // The key points into the name of the record it names.
         byExactName_.erase(exact);
         byExactName_.insert(name(slot), slot);
@@ -204,11 +206,12 @@ bool RecordCorpus::put(qint64 rowId, QStringView name, QByteArrayView descriptio
     if (slot < 0) {
         if (freeSlots_.empty()) {
             slot = slotCount();
-            slots_.push_back(Slot{rowId, QString()});
+            slots_.push_back(Slot{});
+            rowIds_.push_back(rowId);
         } else {
             slot = freeSlots_.back();
             freeSlots_.pop_back();
-            slots_[slot].rowId = rowId;
+            rowIds_[slot] = rowId;
         }
         byRowId_.insert(rowIdPlace(rowId), slot);
         ++liveCount_;
@@ -298,8 +301,9 @@ void RecordCorpus::matchChunks(const ByteFinder& query, const std::vector<char>&
 }
 
 std::size_t RecordCorpus::memoryBytes() const {
-    std::size_t bytes = slots_.capacity() * sizeof(Slot) + freeSlots_.capacity() * sizeof(int) +
-                        chunks_.capacity() * sizeof(Chunk) + byName_.capacity() * sizeof(int);
+    std::size_t bytes = slots_.capacity() * sizeof(Slot) + rowIds_.capacity() * sizeof(qint64) +
+                        freeSlots_.capacity() * sizeof(int) + chunks_.capacity() * sizeof(Chunk) +
+                        byName_.capacity() * sizeof(int);
     for (const Slot& slot : slots_) {
         bytes += slot.name.isNull() ? 0 : 16 + slot.name.capacity() * sizeof(char16_t);
     }

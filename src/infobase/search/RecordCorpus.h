@@ -48,7 +48,7 @@ public:
     bool isLive(int slot) const { return slots_[slot].chunk >= 0; }
     // Records in the corpus.
     int size() const { return liveCount_; }
-    qint64 rowId(int slot) const { return slots_[slot].rowId; }
+    qint64 rowId(int slot) const { return rowIds_[slot]; }
     QStringView name(int slot) const { return slots_[slot].name; }
     // The name of the record of that key; a null text when the corpus has none.
     QString nameOf(qint64 rowId) const;
@@ -82,7 +82,6 @@ public:
 
 private:
     struct Slot {
-        qint64 rowId = 0;
         QString name;
         int chunk = -1; // -1: a free slot
         // Offsets in the chunk: the folded name, the description, the text, and the end.
@@ -110,6 +109,9 @@ private:
     bool nameOrder(int a, int b) const;
 
     std::vector<Slot> slots_;
+    // Each slot's key, apart from the slots: a search that finds most records reads the keys
+    // of all of them, and nothing else of their slots.
+    std::vector<qint64> rowIds_;
     std::vector<int> freeSlots_;
     int liveCount_ = 0;
     std::vector<Chunk> chunks_;

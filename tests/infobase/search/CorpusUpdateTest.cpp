@@ -303,7 +303,16 @@ TEST(FindBranches, ALargeTreeIsSearchedInPartsAsAWhole) {
     const auto named = search::findBranches(order, *corpus, u"99999");
     ASSERT_EQ(named.size(), 3u);
     EXPECT_EQ(named[2].node->Text(), "Ветка 299999");
-    EXPECT_EQ(search::findBranches(order, *corpus, u"ветки").size(), std::size_t(kBranches));
+    // Found everywhere: every branch once, in the tree's order, across the parts' seams.
+    const search::FoundBranches all = search::findBranchesWithPlaces(order, *corpus, u"ветки");
+    ASSERT_EQ(all.hits.size(), std::size_t(kBranches));
+    for (int i = 0; i < kBranches; ++i) {
+        if (all.places[i] != i || all.hits[i].node != order.node(i) || all.hits[i].rowId != i + 1 ||
+            all.hits[i].place != search::MatchPlace::Description) {
+            ADD_FAILURE() << "result " << i;
+            break;
+        }
+    }
 }
 
 } // namespace
