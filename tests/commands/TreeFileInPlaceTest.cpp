@@ -122,7 +122,8 @@ TEST_F(TreeFileInPlace, ACommittedTreeThatCannotReplaceTheFileIsToldKeptAndPutIn
     program.forgetMessages();
     add("X2");
     ASSERT_EQ(program.messages().size(), 1);
-    EXPECT_TRUE(program.messages()[0].contains("не удаётся заменить"));
+    EXPECT_TRUE(program.messages()[0].contains("не удаётся заменить"))
+        << program.messages()[0].toStdString();
     EXPECT_EQ(topLevel(window()), (QStringList{"A", "X1"}));
     EXPECT_EQ(program.recordNames(), (QStringList{"A", "X1"}));
     backup();

@@ -41,20 +41,6 @@ QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-// Runs the work in a write transaction of its own, committed or rolled back whole.
-void inWriteTransaction(const SqlcipherConnection& connection, const std::function<void()>& work) {
-    connection.execute("BEGIN IMMEDIATE");
-    try {
-        work();
-        connection.execute("COMMIT");
-    } catch (...) {
-        if (!sqlite3_get_autocommit(connection.handle())) {
-            sqlite3_exec(connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-        }
-        throw;
-    }
-}
-
 void storeDigest(const SqlcipherConnection& connection, const QByteArray& digest) {
     connection.execute(kCreateDigestTable);
     SqlStatement store =
@@ -189,10 +175,6 @@ void requireTreeFileInPlace(const SqlcipherConnection& connection, const QString
     // Checked before anything is written: once the base has committed, the rename must not
     // be refused.
     const QString target = treeFileTarget(treeFile);
-    if (QFileInfo(target).isDir()) {
-        throw Failure(
-            QStringLiteral("Cannot create file \"%1\". Is a directory").arg(shown(target)));
-    }
     // The change an earlier commit left beside the tree file is in the base: a new file
     // written over it without it would lose it for good.
     const PendingTreeOutcome earlier = settlePendingTree(connection, treeFile);
@@ -206,6 +188,11 @@ void requireTreeFileInPlace(const SqlcipherConnection& connection, const QString
         throw Failure(QStringLiteral("Не удалось узнать из базы, сохранено ли прошлое изменение "
                                      "дерева (файл %1): %2\rДерево не изменено.")
                           .arg(shown(earlier.pendingFile), earlier.reason));
+    }
+    // No file can be put in place of a folder: refused before the base holds the change.
+    if (QFileInfo(target).isDir()) {
+        throw Failure(
+            QStringLiteral("Cannot create file \"%1\". Is a directory").arg(shown(target)));
     }
 }
 
@@ -266,21 +253,14 @@ RewrittenPlacement placeRewrittenTree(const SqlcipherConnection& connection,
     bool stale = false;
     try {
         // No record changes: a transaction of its own, which the branch query need not join.
-        connection.execute("BEGIN IMMEDIATE");
-        try {
+        inWriteTransaction(connection, [&] {
             stale = storedTreeFileDigest(connection) != rewritten.fromDigest;
             if (!stale) {
                 storeDigest(connection, rewritten.digest);
                 tree_journal::removeUpTo(connection, rewritten.coveredSeq);
                 reached(TreeCommitStep::DigestStored);
             }
-            connection.execute("COMMIT");
-        } catch (...) {
-            if (!sqlite3_get_autocommit(connection.handle())) {
-                sqlite3_exec(connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-            }
-            throw;
-        }
+        });
     } catch (...) {
         QFile::remove(pending);
         throw;
