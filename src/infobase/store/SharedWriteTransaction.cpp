@@ -6,10 +6,8 @@
 
 namespace infobase {
 
-void inSharedWriteTransaction(const SqlcipherConnection& connection, BranchQuery& query,
-                              const std::function<void()>& work) {
+void inWriteTransaction(const SqlcipherConnection& connection, const std::function<void()>& work) {
     connection.execute("BEGIN IMMEDIATE");
-    query.beginSharedWrite();
     try {
         work();
         connection.execute("COMMIT");
@@ -18,7 +16,23 @@ void inSharedWriteTransaction(const SqlcipherConnection& connection, BranchQuery
         if (!sqlite3_get_autocommit(connection.handle())) {
             sqlite3_exec(connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
         }
-        query.endSharedWrite(false);
+        throw;
+    }
+}
+
+void inSharedWriteTransaction(const SqlcipherConnection& connection, BranchQuery& query,
+                              const std::function<void()>& work) {
+    bool joined = false;
+    try {
+        inWriteTransaction(connection, [&] {
+            query.beginSharedWrite();
+            joined = true;
+            work();
+        });
+    } catch (...) {
+        if (joined) {
+            query.endSharedWrite(false);
+        }
         throw;
     }
     query.endSharedWrite(true);
