@@ -69,6 +69,11 @@ SearchBar::SearchBar(const infobase::TTreeNodes& tree, const TreeModelAdapter& t
     // Every row is two lines high: only the rows on screen are asked for their text (and
     // read their excerpt), however many were found.
     list_->setUniformItemSizes(true);
+    // A key that finds most of a million branches would lay out every row before the list is
+    // shown: the first rows are laid out at once, the rest a slice at a time between events,
+    // so typing never waits for the whole list.
+    list_->setLayoutMode(QListView::Batched);
+    list_->setBatchSize(10'000);
     list_->setTextElideMode(Qt::ElideMiddle);
     list_->setSpacing(2);
     list_->installEventFilter(this);
@@ -271,11 +276,25 @@ bool SearchBar::eventFilter(QObject* watched, QEvent* event) {
             results_->index(list_->currentIndex().isValid() ? list_->currentIndex().row() : 0));
         return true;
     }
+    if (watched == list_) {
+        finishListLayout();
+    }
     if (watched == list_ && enter) {
         choose(list_->currentIndex().row());
         return true;
     }
     return false;
+}
+
+void SearchBar::finishListLayout() {
+    // A key may go past the rows laid out so far (End, Page Down) and must find them all.
+    const int rows = results_->rowCount();
+    if (rows == 0 || !list_->visualRect(results_->index(rows - 1, 0)).isEmpty()) {
+        return;
+    }
+    list_->setLayoutMode(QListView::SinglePass);
+    list_->doItemsLayout();
+    list_->setLayoutMode(QListView::Batched);
 }
 
 void SearchBar::showEvent(QShowEvent* event) {

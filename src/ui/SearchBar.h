@@ -61,6 +61,8 @@ protected:
 private:
     void showCount();
     void choose(int row);
+    // Lays out at once the rows the list has not laid out yet.
+    void finishListLayout();
     // Takes the selected branch as the search's scope, or the whole tree again.
     void limitToBranch(bool within);
     // After a change of the tree: the scope's path shown anew, or the whole tree searched
