@@ -5,11 +5,13 @@
 #include "infobase/tree/TreeFile.h"
 #include "infobase/tree/TreeNodes.h"
 #include "infobase/tree/TreeViewState.h"
+#include "infobase/wholefile/TreeCommit.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QTextStream>
 #include <algorithm>
@@ -129,6 +131,11 @@ void generate(const Shape& shape, const QString& folder) {
         insert.reset();
     }
     base.execute("COMMIT");
+    // As a base the program has committed a tree to holds it: otherwise every connect of a
+    // fresh copy would learn the digest of the whole tree file, which a user's base does once.
+    QFile treeFile(folder + QStringLiteral("/Data/TreeView.dat"));
+    treeFile.open(QIODevice::ReadOnly);
+    infobase::storeTreeFileDigestOnce(base, infobase::treeFileDigest(treeFile.readAll()));
 }
 
 } // namespace
