@@ -3,8 +3,12 @@
 // a tree file that is a symbolic link stays one.
 #include "BranchWindow.h"
 #include "common/Failure.h"
+#include "infobase/store/BranchTable.h"
+#include "infobase/store/SharedWriteTransaction.h"
+#include "infobase/store/SqlcipherConnection.h"
 #include "infobase/tree/TreeFile.h"
 #include "infobase/wholefile/TreeCommit.h"
+#include "infobase/wholefile/TreeJournal.h"
 #include "ui/Form_Glavn.h"
 
 #include <QAction>
@@ -215,7 +219,18 @@ TEST_F(TreeFileInPlace, ChangesKeptInTheBaseReachTheFileNowOrAtTheNextStart) {
 // by hand since wins, the user is told, and the file is what the program then shows and keeps.
 TEST_F(TreeFileInPlace, AFilePutInPlaceByHandWinsOverChangesKeptForAnother) {
     add("X1");
+    // The close brings the tree file up to date; a run stopped after its next change would
+    // have left that change in the base, kept for the file the base knows.
     program.program.window.reset();
+    {
+        auto base = infobase::SqlcipherConnection::open(
+            program.program.path(QStringLiteral("Data/Quorlent.mdb")),
+            infobase::branch_table::kPassword, {});
+        infobase::inWriteTransaction(base, [&base] {
+            infobase::tree_journal::append(base, infobase::TreeViewState{},
+                                           {infobase::renameChange({1}, QStringLiteral("X2"))});
+        });
+    }
     infobase::TTreeNodes other;
     other.Add(nullptr, "A");
     other.Add(nullptr, "Z");
