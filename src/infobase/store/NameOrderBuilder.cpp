@@ -98,22 +98,29 @@ void NameOrderBuilder::takeIn(const Batch& batch) {
         byName_.push_back(slot);
         start = end;
     }
-    const KeyOrder byKey{names_};
-    // Rows read in key order need no sorting by key.
-    if (!std::is_sorted(byKey_.begin() + std::ptrdiff_t(first), byKey_.end(), byKey)) {
-        std::sort(byKey_.begin() + std::ptrdiff_t(first), byKey_.end(), byKey);
-    }
-    std::sort(byName_.begin() + std::ptrdiff_t(first), byName_.end(), NameIndex::Order{names_});
+    sortRun(byKey_, first, KeyOrder{names_});
+    sortRun(byName_, first, NameIndex::Order{names_});
     runs_.push_back(first);
     mergeRuns(false);
+}
+
+template <typename Order>
+void NameOrderBuilder::sortRun(std::vector<RecordNames::Slot>& slots, std::size_t first,
+                               Order order) {
+    // Rows read in key order need no sorting by key; rows read from the record name index,
+    // in the binary order of their names, often none by name (names alike in letter case).
+    // The check stops at the first record out of order.
+    const auto begin = slots.begin() + std::ptrdiff_t(first);
+    if (!std::is_sorted(begin, slots.end(), order)) {
+        std::sort(begin, slots.end(), order);
+    }
 }
 
 template <typename Order>
 void NameOrderBuilder::mergeLastRuns(std::vector<RecordNames::Slot>& slots, std::size_t before,
                                      std::size_t last, Order order) {
     const auto middle = slots.begin() + std::ptrdiff_t(last);
-    // Runs already in order, as runs by key are when the rows come in key order, stay as
-    // they are; so does an empty run.
+    // Runs already in order one after the other stay as they are; so does an empty run.
     if (last > before && middle != slots.end() && order(*middle, *(middle - 1))) {
         std::inplace_merge(slots.begin() + std::ptrdiff_t(before), middle, slots.end(), order);
     }

@@ -16,7 +16,7 @@ namespace infobase {
 // and their name order (NameIndex::Order) on a thread of its own while the caller goes on
 // reading rows: rows go over in batches, each batch is sorted once taken in and merged with
 // the runs sorted before it, so that little is left to do once the last row is read. Rows that
-// come in key order cost no sorting by key.
+// come in key order cost no sorting by key, nor rows that come in name order any by name.
 class NameOrderBuilder {
 public:
     explicit NameOrderBuilder(RecordNames& names);
@@ -43,6 +43,9 @@ private:
     // Merges the last runs while the last is as long as the one before it; all of them when
     // asked.
     void mergeRuns(bool all);
+    // Sorts the run from `first` to the end.
+    template <typename Order>
+    static void sortRun(std::vector<RecordNames::Slot>& slots, std::size_t first, Order order);
     // Merges the run from `last` to the end into the run before it, from `before`.
     template <typename Order>
     static void mergeLastRuns(std::vector<RecordNames::Slot>& slots, std::size_t before,

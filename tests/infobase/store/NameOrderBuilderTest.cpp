@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -15,13 +16,15 @@ using infobase::RecordNames;
 
 // Enough records for several batches, so that batches are merged into each other: names that
 // differ only in letter case, repeat exactly, are empty, or share long beginnings; the records
-// come in key order (read from the record table) or in another order (read from an index).
+// come in key order (read from the record table), in no order, or in the code unit order of
+// their names (read from the record name index).
 TEST(NameOrderBuilder, BuildsTheKeyOrderAndTheSameNameOrderAsOneSortOverAll) {
     const QStringList words = {"Запись",  "запись", "ЗАПИСЬ",  "Ёлка",
                                "ёлка",    "apple",  "Apple",   "",
                                "Σίσυφος", "Straße", "STRASSE", "Запись 1.2.3 длинная"};
-    for (const bool shuffled : {false, true}) {
-        SCOPED_TRACE(shuffled ? "keys shuffled" : "keys in order");
+    enum class Given { KeyOrder, Shuffled, NameOrder };
+    for (const Given order : {Given::KeyOrder, Given::Shuffled, Given::NameOrder}) {
+        SCOPED_TRACE(int(order));
         std::mt19937 random(7);
         std::vector<std::pair<qint64, QString>> records;
         for (qint64 rowId = 1; rowId <= 200'000; ++rowId) {
@@ -32,8 +35,14 @@ TEST(NameOrderBuilder, BuildsTheKeyOrderAndTheSameNameOrderAsOneSortOverAll) {
             records.emplace_back(rowId * 3, name);
         }
         std::vector<std::pair<qint64, QString>> given = records;
-        if (shuffled) {
+        if (order != Given::KeyOrder) {
             std::shuffle(given.begin(), given.end(), random);
+        }
+        if (order == Given::NameOrder) {
+            // As the record name index gives them: by their code units, then by key.
+            std::sort(given.begin(), given.end(), [](const auto& a, const auto& b) {
+                return std::tie(a.second, a.first) < std::tie(b.second, b.first);
+            });
         }
         RecordNames names;
         std::vector<RecordNames::Slot> byKey, byName;
