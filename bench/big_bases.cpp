@@ -4,7 +4,8 @@
 //   the connect, in a process of its own for each round (click → tree shown; the start of
 //   the process to a usable tree, the splash closed at once; resident memory after it; Ctrl+F
 //   to the first results and the memory then), against a bare read of the names with the
-//   stock sqlite3 API in the same run;
+//   stock sqlite3 API in the same run, from the record table and from the record name index;
+//   the first connect of a base without that index, which makes it, and the index's size;
 //   in a connected window: a click on a branch, an add, a move by Ctrl+Down, a sort of 1 000
 //   sub-branches (each until it is durable: kept in the base with its record work), the tree
 //   file catching up with an add, a search keystroke for a rare word and for one
@@ -16,7 +17,9 @@
 #include "ConnectedWindow.h"
 #include "big_bases_data.h"
 #include "infobase/store/BranchTable.h"
+#include "infobase/store/RecordNameIndex.h"
 #include "infobase/store/SqlcipherApi.h"
+#include "infobase/store/SqlcipherConnection.h"
 #include "ui/Form_Glavn.h"
 #include "ui/SearchBar.h"
 
@@ -128,10 +131,33 @@ int probe(const QString& folder) {
     return 0;
 }
 
-void BM_Connect(benchmark::State& state, const Shape& shape) {
+// The record name index taken out of the copy's base, as a base made by an earlier version
+// lacks it; its size, from the pages it leaves free, in MB.
+double dropNameIndex(const QTemporaryDir& copy) {
+    const QString path = copy.path() + QStringLiteral("/Data/Quorlent.mdb");
+    const auto base = infobase::SqlcipherConnection::open(path, infobase::branch_table::kPassword,
+                                                          infobase::SqlcipherConnection::Options{});
+    base.execute(QByteArray("DROP INDEX ") + infobase::record_name_index::kName);
+    infobase::SqlStatement pages = base.prepare("PRAGMA freelist_count");
+    pages.step();
+    infobase::SqlStatement pageSize = base.prepare("PRAGMA page_size");
+    pageSize.step();
+    const double bytes = double(pages.columnInt64(0)) * double(pageSize.columnInt64(0));
+    QProcess::execute(QStringLiteral("sync"), {path});
+    return bytes / 1e6;
+}
+
+// The connect of the base as generated (`firstConnect` false: the record name index is there,
+// as after the first connect), or of a base without the index, the connect making it first:
+// its figures are noted with "first_" before their names.
+void BM_Connect(benchmark::State& state, const Shape& shape, bool firstConnect) {
     big_bases::programFolder(shape);
+    const std::string prefix = firstConnect ? "first_" : "";
     for (auto _ : state) {
         const std::unique_ptr<QTemporaryDir> copy = copyOf(shape);
+        if (firstConnect) {
+            note("name_index_MB", shape.name, dropNameIndex(*copy));
+        }
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(),
@@ -150,17 +176,21 @@ void BM_Connect(benchmark::State& state, const Shape& shape) {
         }
         state.SetIterationTime(figures["connect_ms"] / 1000);
         for (const auto& [name, value] : figures) {
-            note(name.toStdString(), shape.name, value);
+            note(prefix + name.toStdString(), shape.name, value);
         }
     }
-    state.counters["start_ms"] = medianOf("start_ms", shape.name);
-    state.counters["connected_MB"] = medianOf("connected_MB", shape.name);
-    state.counters["search_ms"] = medianOf("search_ms", shape.name);
-    state.counters["search_MB"] = medianOf("search_MB", shape.name);
+    for (const char* figure : {"start_ms", "connected_MB", "search_ms", "search_MB"}) {
+        state.counters[figure] = medianOf(prefix + figure, shape.name);
+    }
 }
 
-// The floor of the connect: the names and keys of every record read with the stock API.
-void BM_BareNames(benchmark::State& state, const Shape& shape) {
+// The floor of the connect: the names and keys of every record read with the stock API, from
+// the record table or from the record name index.
+void BM_BareNames(benchmark::State& state, const Shape& shape, bool fromIndex) {
+    const QByteArray select =
+        QByteArray("SELECT rowid, Imya_vetok FROM Tab_DB_Delphi_10 ") +
+        (fromIndex ? QByteArray("INDEXED BY ") + infobase::record_name_index::kName
+                   : QByteArray("NOT INDEXED"));
     const QByteArray path =
         QFile::encodeName(big_bases::programFolder(shape) + QStringLiteral("/Data/Quorlent.mdb"));
     for (auto _ : state) {
@@ -171,8 +201,7 @@ void BM_BareNames(benchmark::State& state, const Shape& shape) {
         const QByteArray& key = infobase::branch_table::kPassword;
         sqlite3_key(db, key.constData(), int(key.size()));
         sqlite3_stmt* rows = nullptr;
-        sqlite3_prepare_v2(db, "SELECT rowid, Imya_vetok FROM Tab_DB_Delphi_10", -1, &rows,
-                           nullptr);
+        sqlite3_prepare_v2(db, select.constData(), -1, &rows, nullptr);
         qint64 bytes = 0;
         while (sqlite3_step(rows) == SQLITE_ROW) {
             benchmark::DoNotOptimize(sqlite3_column_int64(rows, 0));
@@ -182,7 +211,8 @@ void BM_BareNames(benchmark::State& state, const Shape& shape) {
         sqlite3_finalize(rows);
         sqlite3_close(db);
         state.SetIterationTime(double(took.nsecsElapsed()) / 1e9);
-        note("bare_names_ms", shape.name, double(took.nsecsElapsed()) / 1e6);
+        note(fromIndex ? "bare_names_index_ms" : "bare_names_ms", shape.name,
+             double(took.nsecsElapsed()) / 1e6);
         state.counters["name_MB"] = double(bytes) / 1e6;
     }
 }
@@ -347,11 +377,19 @@ template <typename Benchmark> void tune(Benchmark* benchmark, int iterations) {
 void registerAll() {
     for (const Shape& shape : kShapes) {
         tune(benchmark::RegisterBenchmark((std::string("BM_Connect/") + shape.name).c_str(),
-                                          BM_Connect, shape),
+                                          BM_Connect, shape, false),
+             3);
+        tune(benchmark::RegisterBenchmark(
+                 (std::string("BM_ConnectMakingNameIndex/") + shape.name).c_str(), BM_Connect,
+                 shape, true),
              3);
         tune(benchmark::RegisterBenchmark((std::string("BM_BareNames/") + shape.name).c_str(),
-                                          BM_BareNames, shape),
+                                          BM_BareNames, shape, false),
              5);
+        tune(
+            benchmark::RegisterBenchmark((std::string("BM_BareNamesIndexed/") + shape.name).c_str(),
+                                         BM_BareNames, shape, true),
+            5);
     }
     for (const Shape& shape : kWindowShapes) {
         const std::string suffix = std::string("/") + shape.name;
@@ -381,6 +419,9 @@ void printTable() {
     big_bases::printRatio(out, "connect, 1 GB of texts / the same tree without texts",
                           medianOf("connect_ms", "100k-texts"),
                           medianOf("connect_ms", "100k-no-texts"));
+    big_bases::printRatio(out, "bare read of the names, 1 GB of texts / without texts",
+                          medianOf("bare_names_index_ms", "100k-texts"),
+                          medianOf("bare_names_index_ms", "100k-no-texts"));
     big_bases::printRatio(out, "memory after the connect, 1 GB of texts / without texts",
                           medianOf("connected_MB", "100k-texts"),
                           medianOf("connected_MB", "100k-no-texts"));

@@ -5,6 +5,7 @@
 #include "infobase/store/AttachmentReader.h"
 #include "infobase/store/BranchTable.h"
 #include "infobase/store/NameOrderBuilder.h"
+#include "infobase/store/RecordNameIndex.h"
 #include "infobase/store/SqlcipherApi.h"
 #include "infobase/store/SqlcipherConnection.h"
 
@@ -61,6 +62,23 @@ private:
 
 // Rows read between two reports of the open's progress.
 constexpr int kRowsPerProgress = 8192;
+
+// The key and the name of every row. From the record name index when the base holds it: a few
+// bytes per row, in name order. Else from the record table in key order, where the name stands
+// before the text columns, so a row's long text is never read, though the row's first part,
+// which can fill a page, is.
+SqlStatement nameStatement(const SqlcipherConnection& connection) {
+    try {
+        if (record_name_index::present(connection)) {
+            return connection.prepare(
+                QByteArray("SELECT rowid, Imya_vetok FROM Tab_DB_Delphi_10 INDEXED BY ") +
+                record_name_index::kName);
+        }
+    } catch (const Failure&) {
+        // The table holds the same names.
+    }
+    return connection.prepare("SELECT rowid, Imya_vetok FROM Tab_DB_Delphi_10 ORDER BY rowid");
+}
 
 // Binds the written fields of the pending change to the parameters from 1 on, in column order;
 // the attachment as zeros of its size, overwritten once the row is written.
@@ -188,20 +206,19 @@ void BranchQuery::requireEditing() const {
 void BranchQuery::Open(const SqlcipherConnection& connection, const Progress& progress) {
     Close();
     // Every column the program uses must exist, though only the key and the name are read
-    // here: the name stands before the text columns, so a row's long text is never read.
+    // here.
     branch_table::requireColumns(connection);
-    qint64 firstKey = 0, lastKey = 0;
+    double mostRows = 1;
     if (progress) {
-        // Rows come in key order: the key read tells how far the open has got.
+        // Keys are distinct: the rows number at most the keys from the first to the last, and
+        // the rows read out of that many tell how far the open has got.
         SqlStatement range =
             connection.prepare("SELECT min(rowid), max(rowid) FROM Tab_DB_Delphi_10");
         if (range.step()) {
-            firstKey = range.columnInt64(0);
-            lastKey = range.columnInt64(1);
+            mostRows = double(range.columnInt64(1)) - double(range.columnInt64(0)) + 1;
         }
     }
-    SqlStatement rows = connection.prepare("SELECT rowid, Imya_vetok FROM Tab_DB_Delphi_10 "
-                                           "ORDER BY rowid");
+    SqlStatement rows = nameStatement(connection);
     RecordNames names;
     std::vector<Slot> byKey, byName;
     try {
@@ -210,10 +227,9 @@ void BranchQuery::Open(const SqlcipherConnection& connection, const Progress& pr
         NameDecoder decoder;
         qint64 count = 0;
         while (rows.step()) {
-            const qint64 rowId = rows.columnInt64(0);
-            builder.add(rowId, decoder.decode(rows.columnTextView(1)));
-            if (progress && ++count % kRowsPerProgress == 0 && lastKey > firstKey) {
-                progress(double(rowId - firstKey) / double(lastKey - firstKey));
+            builder.add(rows.columnInt64(0), decoder.decode(rows.columnTextView(1)));
+            if (progress && ++count % kRowsPerProgress == 0) {
+                progress(std::min(1.0, double(count) / mostRows));
             }
         }
         builder.finish(byKey, byName);

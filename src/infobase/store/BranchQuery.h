@@ -66,8 +66,9 @@ public:
     // Told how far the open has got, from 0 to 1, now and then while it reads the rows.
     using Progress = std::function<void(double done)>;
 
-    // Reads the key and the name of every row of the record table: dsBrowse, the first row
-    // (in key order) current. Throws Failure with the database's message when the table or
+    // Reads the key and the name of every row of the record table, from the record name
+    // index when the base holds it (RecordNameIndex.h): dsBrowse, the first row (in key order)
+    // current. Throws Failure with the database's message when the table or
     // one of the six columns is missing or a row cannot be read; the query then stays
     // dsInactive.
     void Open(const SqlcipherConnection& connection, const Progress& progress = {});

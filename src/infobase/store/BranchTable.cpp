@@ -1,6 +1,7 @@
 #include "infobase/store/BranchTable.h"
 
 #include "common/Failure.h"
+#include "infobase/store/RecordNameIndex.h"
 #include "infobase/store/SqlcipherConnection.h"
 
 #include <QFile>
@@ -52,16 +53,18 @@ void requireColumns(const SqlcipherConnection& connection) {
 }
 
 void createTables(const SqlcipherConnection& connection) {
-    connection.execute("BEGIN;"
-                       "CREATE TABLE Tab_DB_Delphi_10 ("
-                       " RecordId INTEGER PRIMARY KEY AUTOINCREMENT,"
-                       " Dat TEXT,"
-                       " Imya_vetok TEXT,"
-                       " Opisanie TEXT,"
-                       " Texty TEXT,"
-                       " RashirenieFile INTEGER"
-                       "  CHECK (RashirenieFile BETWEEN -2147483648 AND 2147483647),"
-                       " File BLOB);"
+    connection.execute(QByteArray("BEGIN;"
+                                  "CREATE TABLE Tab_DB_Delphi_10 ("
+                                  " RecordId INTEGER PRIMARY KEY AUTOINCREMENT,"
+                                  " Dat TEXT,"
+                                  " Imya_vetok TEXT,"
+                                  " Opisanie TEXT,"
+                                  " Texty TEXT,"
+                                  " RashirenieFile INTEGER"
+                                  "  CHECK (RashirenieFile BETWEEN -2147483648 AND 2147483647),"
+                                  " File BLOB);") +
+                       record_name_index::kCreate +
+                       ";"
                        "CREATE TABLE Tab_Parol (Parol TEXT);"
                        "COMMIT;");
 }

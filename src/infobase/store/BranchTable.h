@@ -30,13 +30,15 @@ bool columnByName(const QString& name, Column* column);
 // list: throws Failure "no such table: Tab_DB_Delphi_10" or "no such column: <name>".
 void requireColumns(const SqlcipherConnection& connection);
 
-// Creates a new base file holding the two empty tables, keyed with the base's password.
-// Refuses (Failure) when anything exists at the path; a failure half way removes the file.
+// Creates a new base file holding the two empty tables (createTables), keyed with the base's
+// password. Refuses (Failure) when anything exists at the path; a failure half way removes the
+// file.
 void createBaseFile(const QString& path);
 
-// Creates the two tables in an empty base. The attachment is the last column, so that
-// reading the text columns of a row never walks its attachment's pages; the hidden key
-// RecordId is never reused, so a record deleted meanwhile is never mistaken for a new one.
+// Creates the two tables in an empty base, and the record name index (RecordNameIndex.h).
+// The attachment is the last column, so that reading the text columns of a row never walks
+// its attachment's pages; the hidden key RecordId is never reused, so a record deleted
+// meanwhile is never mistaken for a new one.
 void createTables(const SqlcipherConnection& connection);
 
 } // namespace branch_table

@@ -98,24 +98,46 @@ void NameOrderBuilder::takeIn(const Batch& batch) {
         byName_.push_back(slot);
         start = end;
     }
-    std::sort(byName_.begin() + std::ptrdiff_t(first), byName_.end(), NameIndex::Order{names_});
+    sortRun(byKey_, first, KeyOrder{names_});
+    sortRun(byName_, first, NameIndex::Order{names_});
     runs_.push_back(first);
     mergeRuns(false);
 }
 
+template <typename Order>
+void NameOrderBuilder::sortRun(std::vector<RecordNames::Slot>& slots, std::size_t first,
+                               Order order) {
+    // Rows read in key order need no sorting by key; rows read from the record name index,
+    // in the binary order of their names, often none by name (names alike in letter case).
+    // The check stops at the first record out of order.
+    const auto begin = slots.begin() + std::ptrdiff_t(first);
+    if (!std::is_sorted(begin, slots.end(), order)) {
+        std::sort(begin, slots.end(), order);
+    }
+}
+
+template <typename Order>
+void NameOrderBuilder::mergeLastRuns(std::vector<RecordNames::Slot>& slots, std::size_t before,
+                                     std::size_t last, Order order) {
+    const auto middle = slots.begin() + std::ptrdiff_t(last);
+    // Runs already in order one after the other stay as they are; so does an empty run.
+    if (last > before && middle != slots.end() && order(*middle, *(middle - 1))) {
+        std::inplace_merge(slots.begin() + std::ptrdiff_t(before), middle, slots.end(), order);
+    }
+}
+
 void NameOrderBuilder::mergeRuns(bool all) {
-    // Sorted runs stand one after another in byName_, each shorter than the one
+    // Sorted runs stand one after another in byKey_ and in byName_, each shorter than the one
     // before it: merged like the digits of a binary counter, each record is merged about
     // log2(batches) times.
-    const NameIndex::Order order{names_};
     while (runs_.size() >= 2) {
         const std::size_t last = runs_.back();
         const std::size_t before = runs_[runs_.size() - 2];
         if (!all && byName_.size() - last < last - before) {
             return;
         }
-        std::inplace_merge(byName_.begin() + std::ptrdiff_t(before),
-                           byName_.begin() + std::ptrdiff_t(last), byName_.end(), order);
+        mergeLastRuns(byKey_, before, last, KeyOrder{names_});
+        mergeLastRuns(byName_, before, last, NameIndex::Order{names_});
         runs_.pop_back();
     }
 }

@@ -12,10 +12,11 @@
 
 namespace infobase {
 
-// Takes the records of an open, in key order, and builds their RecordNames and their name
-// order (NameIndex::Order) on a thread of its own while the caller goes on reading rows:
-// rows go over in batches, each batch is sorted once taken in and merged with the runs sorted
-// before it, so that little is left to do once the last row is read.
+// Takes the records of an open, in any order, and builds their RecordNames, their key order
+// and their name order (NameIndex::Order) on a thread of its own while the caller goes on
+// reading rows: rows go over in batches, each batch is sorted once taken in and merged with
+// the runs sorted before it, so that little is left to do once the last row is read. Rows that
+// come in key order cost no sorting by key, nor rows that come in name order any by name.
 class NameOrderBuilder {
 public:
     explicit NameOrderBuilder(RecordNames& names);
@@ -24,7 +25,7 @@ public:
     NameOrderBuilder(const NameOrderBuilder&) = delete;
     NameOrderBuilder& operator=(const NameOrderBuilder&) = delete;
 
-    // The next record in key order; the name is copied.
+    // The next record; the name is copied. Every key is taken once.
     void add(qint64 rowId, QStringView name);
     // Waits for every record to be taken in: their slots in key order and in name order.
     // A failure of the thread (no memory, names too long to hold) is thrown here.
@@ -42,6 +43,20 @@ private:
     // Merges the last runs while the last is as long as the one before it; all of them when
     // asked.
     void mergeRuns(bool all);
+    // Sorts the run from `first` to the end.
+    template <typename Order>
+    static void sortRun(std::vector<RecordNames::Slot>& slots, std::size_t first, Order order);
+    // Merges the run from `last` to the end into the run before it, from `before`.
+    template <typename Order>
+    static void mergeLastRuns(std::vector<RecordNames::Slot>& slots, std::size_t before,
+                              std::size_t last, Order order);
+
+    struct KeyOrder {
+        const RecordNames& names;
+        bool operator()(RecordNames::Slot a, RecordNames::Slot b) const {
+            return names.rowId(a) < names.rowId(b);
+        }
+    };
 
     RecordNames& names_;
     Batch filling_;
@@ -52,7 +67,7 @@ private:
     std::exception_ptr failure_;
     std::vector<RecordNames::Slot> byKey_;
     std::vector<RecordNames::Slot> byName_;
-    std::vector<std::size_t> runs_; // where each sorted run of byName_ begins
+    std::vector<std::size_t> runs_; // where each sorted run of byKey_ and of byName_ begins
     std::thread thread_;
 };
 

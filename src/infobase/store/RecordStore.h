@@ -31,7 +31,9 @@ public:
     // column) throws Failure with the database's message and changes nothing in the file;
     // what the failed attempt opened stays open until the next connect, which closes it and
     // starts again. Connecting again after a success is not expected and also starts again.
-    // The progress, when given, is told now and then how far the reading of the records got.
+    // A base the connect takes that lacks the record name index (RecordNameIndex.h) gets it
+    // first, when it can take it now; otherwise it is read without it. The progress, when
+    // given, is told now and then how far the connect got.
     void connect(const AppPaths& paths, const BranchQuery::Progress& progress = {});
     // The same for a base file at any path, with a chosen wait for another process's lock.
     void connect(const QString& baseFile, int busyTimeoutMs = 5000,

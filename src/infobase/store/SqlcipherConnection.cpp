@@ -9,12 +9,13 @@
 namespace infobase {
 
 SqlcipherConnection::SqlcipherConnection(SqlcipherConnection&& other) noexcept
-    : db_(std::exchange(other.db_, nullptr)) {}
+    : db_(std::exchange(other.db_, nullptr)), busyTimeoutMs_(other.busyTimeoutMs_) {}
 
 SqlcipherConnection& SqlcipherConnection::operator=(SqlcipherConnection&& other) noexcept {
     if (this != &other) {
         close();
         db_ = std::exchange(other.db_, nullptr);
+        busyTimeoutMs_ = other.busyTimeoutMs_;
     }
     return *this;
 }
@@ -43,6 +44,7 @@ SqlcipherConnection SqlcipherConnection::open(const QString& path, const QByteAr
         throw Failure(connection.errorMessage());
     }
     sqlite3_busy_timeout(raw, options.busyTimeoutMs);
+    connection.busyTimeoutMs_ = options.busyTimeoutMs;
     // Proves the key: without it (or with a damaged first page) this read fails with
     // "file is encrypted or is not a database". It writes nothing.
     connection.prepare("SELECT count(*) FROM sqlite_master").step();

@@ -50,10 +50,13 @@ public:
     QString errorMessage() const;
 
     sqlite3* handle() const { return db_; }
+    // How long the connection waits for another process's lock, as opened.
+    int busyTimeoutMs() const { return busyTimeoutMs_; }
 
 private:
     explicit SqlcipherConnection(sqlite3* db) : db_(db) {}
     sqlite3* db_ = nullptr;
+    int busyTimeoutMs_ = 0;
 };
 
 } // namespace infobase
